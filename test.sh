@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Sets up and runs every test: a warnings-as-errors build, then the same tests under
+# AddressSanitizer with UndefinedBehaviorSanitizer, then the threading tests under ThreadSanitizer.
+set -euo pipefail
+root=$(cd "$(dirname "$0")" && pwd)
+cd "$root"
+jobs=$(nproc)
+
+run_ctest() {
+  ctest --test-dir "$1" --output-on-failure -j "$jobs" "${@:2}"
+}
+
+echo "== build and test (-Wall -Wextra -Werror)"
+scripts/setup.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEMO_WERROR=ON
+run_ctest build
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
+scripts/setup.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVEMO_SANITIZE=address -DVEMO_BUILD_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_ctest build-asan
+
+echo "== ThreadSanitizer (threading tests)"
+scripts/setup.sh build-tsan -DCMAKE_BUILD_TYPE=Debug -DVEMO_SANITIZE=thread -DVEMO_BUILD_BENCH=OFF
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest build-tsan -L threads
