@@ -75,6 +75,10 @@ class FileSystem {
   // everything else DRIVE_FIXED. Sets no last error.
   [[nodiscard]] virtual UINT GetDriveType(const std::string& path) = 0;
 
+  // Whether the volume that holds path treats names that differ only in letter case as one
+  // (vfat, exfat, ntfs, cifs/smb, iso9660). False when path is missing. Sets no last error.
+  [[nodiscard]] virtual bool FoldsLetterCase(const std::string& path) = 0;
+
   // Opens a regular file for reading without following a final symbolic link and without
   // blocking on special files: a symbolic link fails with ERROR_CANT_RESOLVE_FILENAME, a
   // directory, FIFO, socket or device with ERROR_ACCESS_DENIED. kSequential tells the kernel to
@@ -99,6 +103,7 @@ class FileSystemWrapper : public FileSystem {
     return target_->OpenListing(dir);
   }
   UINT GetDriveType(const std::string& path) override { return target_->GetDriveType(path); }
+  bool FoldsLetterCase(const std::string& path) override { return target_->FoldsLetterCase(path); }
   std::unique_ptr<ReadableFile> OpenForRead(const std::string& path,
                                             AccessPattern pattern) override {
     return target_->OpenForRead(path, pattern);

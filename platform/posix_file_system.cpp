@@ -141,10 +141,11 @@ class PosixReadableFile final : public ReadableFile {
   int fd_;
 };
 
-// FUSE serves local and network file systems alike; the mount table's subtype tells them apart.
-bool IsRemoteFuseMount(const std::string& path) {
+// The file-system type the mount table names for the mount that holds path ("fuse.sshfs",
+// "fuseblk" ...); empty when it cannot be told.
+std::string MountTypeOf(const std::string& path) {
   char resolved[PATH_MAX];
-  if (realpath(path.c_str(), resolved) == nullptr) return false;
+  if (realpath(path.c_str(), resolved) == nullptr) return {};
   const std::string target(resolved);
   std::ifstream mounts("/proc/self/mountinfo");
   std::string line;
@@ -162,19 +163,27 @@ bool IsRemoteFuseMount(const std::string& path) {
     const bool covers = target == point || point == "/" ||
                         (target.compare(0, point.size(), point) == 0 &&
                          target.size() > point.size() && target[point.size()] == '/');
+    // Later lines are later mounts: an equal mount point hides the earlier one.
     if (covers && point.size() >= best_point.size()) {
       best_point = point;
       best_type = type;
     }
   }
+  return best_type;
+}
+
+// FUSE serves local and network file systems alike; the mount table's subtype tells them apart.
+bool IsRemoteFuseType(const std::string& type) {
   static const char* const kRemote[] = {
       "fuse.sshfs",      "fuse.rclone", "fuse.s3fs",      "fuse.gcsfuse",   "fuse.curlftpfs",
       "fuse.gvfsd-fuse", "fuse.davfs2", "fuse.glusterfs", "fuse.ceph-fuse", "fuse.smbnetfs"};
   for (const char* remote : kRemote) {
-    if (best_type == remote) return true;
+    if (type == remote) return true;
   }
   return false;
 }
+
+constexpr unsigned long kFuseMagic = 0x65735546;
 
 class PosixFileSystem final : public FileSystem {
  public:
@@ -215,10 +224,33 @@ class PosixFileSystem final : public FileSystem {
       case 0x01021994:  // tmpfs
       case 0x858458F6:  // ramfs
         return DRIVE_RAMDISK;
-      case 0x65735546:  // fuse
-        return IsRemoteFuseMount(path) ? DRIVE_REMOTE : DRIVE_FIXED;
+      case kFuseMagic:
+        return IsRemoteFuseType(MountTypeOf(path)) ? DRIVE_REMOTE : DRIVE_FIXED;
       default:
         return DRIVE_FIXED;
+    }
+  }
+
+  bool FoldsLetterCase(const std::string& path) override {
+    struct statfs fs;
+    if (statfs(path.c_str(), &fs) != 0) return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+      case 0x4D44:      // vfat, msdos
+      case 0x2011BAB0:  // exfat
+      case 0x5346544E:  // ntfs, ntfs3
+      case 0x7366746E:  // ntfs3
+      case 0xFF534D42:  // cifs
+      case 0xFE534D42:  // smb2/3
+      case 0x517B:      // smb
+      case 0x9660:      // iso9660
+        return true;
+      case kFuseMagic: {
+        // fuseblk serves block devices, in practice ntfs-3g and exfat.
+        const std::string type = MountTypeOf(path);
+        return type == "fuseblk" || type == "fuse.exfat" || type == "fuse.ntfs-3g";
+      }
+      default:
+        return false;
     }
   }
 

@@ -180,4 +180,10 @@ TEST(GetDriveType, FollowsTheFileSystemKind) {
   }
 }
 
+TEST(FoldsLetterCase, OnlyForVolumesThatFoldCase) {
+  vemo_test::TempTree tree;  // ext4, tmpfs or overlay: all keep letter case
+  EXPECT_FALSE(FileSystem::Default()->FoldsLetterCase(tree.root()));
+  EXPECT_FALSE(FileSystem::Default()->FoldsLetterCase("/no/such/path"));
+}
+
 }  // namespace
