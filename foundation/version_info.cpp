@@ -98,6 +98,11 @@ std::wstring CNVersionInfo::GetString(std::wstring_view key) const {
   return node->text;
 }
 
+CNTimeStamp CNVersionInfo::GetFileDate() const {
+  if (!has_fixed_) return kNullTimeStamp;
+  return CNTimeStamp(fixed_.dwFileDateLS, fixed_.dwFileDateMS);
+}
+
 void CNVersionInfo::SetVersionFormat(const wchar_t* format) {
   version_format_ = format ? std::wstring(format) : std::wstring(kDefaultVersionFormat);
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/time_stamp.h"
 #include "foundation/version_node.h"
 #include "platform/win_types.h"
 
@@ -66,6 +67,9 @@ class CNVersionInfo {
   [[nodiscard]] std::wstring GetFileDescription() const { return GetString(L"FileDescription"); }
   [[nodiscard]] std::wstring GetFileVersion() const { return GetString(L"FileVersion"); }
   [[nodiscard]] std::wstring GetInternalName() const { return GetString(L"InternalName"); }
+
+  // The file date of the fixed information (the build date, UTC); 0 when there is none.
+  [[nodiscard]] CNTimeStamp GetFileDate() const;
 
   // Null resets to kDefaultVersionFormat.
   void SetVersionFormat(const wchar_t* format);

@@ -135,6 +135,11 @@ TEST(VersionInfo, FormatsTheIdentity) {
   }
 }
 
+TEST(VersionInfo, FileDateComesFromTheFixedInformation) {
+  const CNVersionInfo info = Load(Resource().Build());
+  EXPECT_EQ(info.GetFileDate(), CNTimeStamp(0x2E6C4F80, 0x01C765D5));
+}
+
 TEST(VersionInfo, VersionFormatCanBeReplacedAndRestored) {
   CNVersionInfo info = Load(Resource().Build());
   info.SetVersionFormat(L"v%a.%b");
@@ -157,6 +162,7 @@ TEST(VersionInfo, GetStringReportsThroughLastError) {
   EXPECT_EQ(empty.GetString(L"ProductName"), L"");
   EXPECT_EQ(platform::LastError(), ERROR_INVALID_DATA);
   EXPECT_EQ(empty.Format(L"%p"), L"<n/a>");
+  EXPECT_TRUE(empty.GetFileDate().IsZero());
 
   const CNVersionInfo info = Load(Resource().Build());
   EXPECT_EQ(info.GetString(L"productname"), L"Vemo");
@@ -185,6 +191,7 @@ TEST(VersionInfo, NoFixedInformationGivesNotAvailable) {
   resource.value = Bytes(48, 0);  // not the 52 bytes of the fixed record
   const CNVersionInfo info = Load(resource.Build());
   EXPECT_EQ(info.FixedInfo(), nullptr);
+  EXPECT_TRUE(info.GetFileDate().IsZero());
   EXPECT_EQ(info.Format(L"; %p %g %V"), L"<n/a>");
   EXPECT_EQ(info.GetProductName(), L"Vemo");
 }
@@ -261,6 +268,9 @@ TEST(ProgramIdentity, ReadsTheBlockBuiltIntoTheProgram) {
 #endif
   EXPECT_EQ(identity.GetComments(), identity.Format(L"%g build"));
   EXPECT_FALSE(identity.ModulePath().empty());
+  // The build date: after this code was written, before the year 3000.
+  EXPECT_GT(identity.GetFileDate().Value(), 132'000'000'000'000'000ULL);
+  EXPECT_LT(identity.GetFileDate().Value(), 441'000'000'000'000'000ULL);
 
   // The block is a genuine resource: the translation record names the table that exists.
   const VersionNode* translation = FindVersionChild(*identity.Root(), L"Translation", true);
