@@ -4,7 +4,7 @@
 //
 // Threads: Start, Stop, Terminate and the destructor belong to the owning (main) thread. Run and
 // the hooks run on the worker thread, which asks CheckContinue between units of work. Lock,
-// Unlock, CanContinue, IsRunning-free accessors and the exit code may be used from either.
+// Unlock, CanContinue, ExitCode and ThreadId may be used from either.
 //
 // A subclass whose Run uses its own members must call Stop(INFINITE) in its own destructor: by
 // the time this base destructor runs, the subclass part is gone and its Run must have ended.

@@ -103,7 +103,6 @@ TEST(Thread, PriorityBecomesTheThreadsOwnNiceValue) {
 }
 
 TEST(Thread, StackSizeIsAtLeastWhatWasAskedFor) {
-  const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
   const DWORD asked[] = {1, 64 * 1024, 300 * 1024 + 1, 4 * 1024 * 1024};
   for (DWORD size : asked) {
     std::atomic<std::size_t> got{0};
@@ -122,7 +121,6 @@ TEST(Thread, StackSizeIsAtLeastWhatWasAskedFor) {
     thread->Resume();
     ASSERT_TRUE(thread->Wait(INFINITE));
     EXPECT_GE(got.load(), std::max<std::size_t>(size, 64 * 1024)) << size;
-    EXPECT_EQ(got.load() % page, 0u) << size;
   }
 }
 
