@@ -9,7 +9,6 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "platform/error_codes.h"
 #include "platform/last_error.h"
 #include "platform/timeout.h"
 
@@ -158,9 +157,7 @@ bool Thread::Wait(DWORD timeout_ms) const {
     state_->changed.wait(hold, finished);
     return true;
   }
-  if (state_->changed.wait_for(hold, std::chrono::milliseconds(timeout_ms), finished)) return true;
-  SetLastError(ERROR_WAIT_TIMEOUT);
-  return false;
+  return state_->changed.wait_for(hold, std::chrono::milliseconds(timeout_ms), finished);
 }
 
 DWORD Thread::Id() const {

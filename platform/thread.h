@@ -42,7 +42,8 @@ class Thread {
   // Lets the thread run its body; once only.
   void Resume();
   // True when the body has returned within `timeout_ms` (0 looks once, INFINITE waits without
-  // limit); false with ERROR_WAIT_TIMEOUT otherwise. A thread never resumed counts as running.
+  // limit), false while it runs. The last error is left alone, so IsRunning-style checks never
+  // disturb it. A thread never resumed counts as running.
   [[nodiscard]] bool Wait(DWORD timeout_ms) const;
   // The system's id of the thread (its Linux tid), never 0.
   [[nodiscard]] DWORD Id() const;
