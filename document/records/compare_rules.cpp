@@ -56,7 +56,7 @@ bool IsWholeHourShift(const CNTimeStamp& t1, const CNTimeStamp& t2) {
 }
 
 bool IsCdAttrTolerated(DWORD stored, DWORD current, DWORD driveType) {
-  if (driveType != kDriveCdRom) return false;
+  if (driveType != DRIVE_CDROM) return false;
   const DWORD a = stored & kComparedAttributes;
   const DWORD b = current & kComparedAttributes;
   if (a == b) return false;

@@ -11,7 +11,6 @@
 
 class CVemoEntry;
 
-inline constexpr DWORD kDriveCdRom = 5;  // DRIVE_CDROM
 // Attributes compared at all: r h s d a, temporary, sparse, reparse point, compressed, offline,
 // not content indexed, encrypted.
 inline constexpr DWORD kComparedAttributes = 0x7F37;

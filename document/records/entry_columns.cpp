@@ -6,15 +6,11 @@
 #include "document/records/compare_rules.h"
 #include "document/records/entry.h"
 #include "document/records/entry_flags.h"
+#include "foundation/format_text.h"
 
 namespace {
 
 // ---- TEMP until the formatter and error texts are merged ----
-std::wstring GroupedSize(ULONGLONG size) {
-  std::wstring digits = std::to_wstring(size);
-  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(i, 1, L',');
-  return digits;
-}
 std::wstring SystemErrorText(DWORD error) { return L"Error text " + std::to_wstring(error); }
 // ----
 
@@ -113,7 +109,7 @@ std::wstring FileText(const View& v, int column) {
     case kColumnExt:
       return std::wstring(ExtPart(v.s.name));
     case kColumnSize:
-      return GroupedSize(v.s.size);
+      return FormatGroupedU64(v.s.size, 0);
     case kColumnDate:
       // A listing without a time stamp shows none rather than the first day of 1601.
       if (v.s.time == CNTimeStamp()) return {};

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "foundation/time_stamp.h"
+#include "platform/file_attributes.h"
 #include "platform/win_types.h"
 
 inline constexpr ULONGLONG kNoSize = ~ULONGLONG{0};
 inline constexpr DWORD kNoAttributes = ~DWORD{0};
 inline constexpr DWORD kNoCrc = ~DWORD{0};
-inline constexpr DWORD kDirectoryAttribute = 0x10;  // FILE_ATTRIBUTE_DIRECTORY
 
 struct FileState {
   std::wstring name;  // last path component, as the file system reports it
@@ -23,7 +23,7 @@ struct FileState {
 
   // Both checksums are known.
   [[nodiscard]] bool HasChecksums() const { return dwCrc1 != kNoCrc && dwCrc2 != kNoCrc; }
-  [[nodiscard]] bool IsDirectory() const { return (attributes & kDirectoryAttribute) != 0; }
+  [[nodiscard]] bool IsDirectory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 
 // The state every state starts from: empty name, no size, attributes, time or checksums. Built on
