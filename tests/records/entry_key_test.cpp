@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/file_name_text.h"
+
 namespace {
 
 struct FreeKey {
@@ -84,6 +86,20 @@ TEST(EntryKey, DirectoryKeyOfAPathIsThatDirectorysEntryKey) {
 TEST(EntryKey, EntriesOfADirectorySortBeforeDeeperOnes) {
   EXPECT_LT(KeyOf(L"", L"zz", false), KeyOf(L"a/", L"a", false));
   EXPECT_LT(KeyOf(L"a/", L"zz", false), KeyOf(L"a/b/", L"a", false));
+}
+
+TEST(EntryKey, NameBytesComeBackFromTheKey) {
+  // Whatever bytes a Linux name holds, the key ends with exactly those bytes (0x01 and 0x02 aside,
+  // which are escaped), as the platform decodes them into wide text.
+  const std::string names[] = {
+      "plain",    "caf\xc3\xa9",         "\xff\xfe", "\xc3", "a\xed\xb2\x80z",
+      "\xe2\x82", "\xf0\x9f\x98\x80\x80"};
+  const std::string prefix =
+      "\x01"
+      "b\x01";
+  for (const std::string& bytes : names) {
+    EXPECT_EQ(KeyOf(L"", platform::FileNameToWide(bytes), true), prefix + bytes);
+  }
 }
 
 }  // namespace
