@@ -4,6 +4,7 @@
 
 #include "document/records/compare_rules.h"
 #include "records_fixture.h"
+#include "time_zone_scope.h"
 
 namespace {
 
@@ -185,6 +186,14 @@ TEST(EntryColumns, FileColumns) {
     EXPECT_EQ(f->GetColumnText(kColumnName), s.base);
     EXPECT_EQ(f->GetColumnText(kColumnExt), s.ext);
   }
+}
+
+TEST(EntryColumns, DateIsShownInLocalTime) {
+  const TimeZoneScope zone(kCentralEurope);
+  const auto e = Listed(File(L"f", 1, At(0, 9'999'999)));  // 2024-03-14 10:00:00.9999999 UTC
+  EXPECT_EQ(e->GetColumnText(kColumnDate), L"2024-03-14 11:00:00");
+  // A listing without a time stamp shows none, not 1601-01-01.
+  EXPECT_EQ(Listed(File(L"f", 1, CNTimeStamp()))->GetColumnText(kColumnDate), L"");
 }
 
 TEST(EntryColumns, ProgressNewAndNotFound) {
