@@ -69,16 +69,23 @@ bool CVemoEntry::ApplyScanRecord(const CVemoScanEntry& scan, bool& needsChecksum
       !SameDir(m_strRelDir, scan.m_strRelDir, m_keyCase)) {
     return false;
   }
-  FileState found = scan.m_state;
+  m_nDriveType = scan.m_nDriveType;
   if (m_dwFlags & EF_FOUND) {
     // A second report of the same item keeps the checksums computed for the first.
-    found.dwCrc1 = m_current.dwCrc1;
-    found.dwCrc2 = m_current.dwCrc2;
+    const DWORD crc1 = m_current.dwCrc1;
+    const DWORD crc2 = m_current.dwCrc2;
+    FileState found = scan.m_state;
+    found.dwCrc1 = crc1;
+    found.dwCrc2 = crc2;
+    needsChecksum =
+        NeedsChecksum((m_dwFlags & EF_LISTED) ? m_stored : m_current, found, m_nDriveType);
+    m_current = std::move(found);
+  } else {
+    // The usual case: the current state is empty and the record's state is taken as it is.
+    needsChecksum = NeedsChecksum((m_dwFlags & EF_LISTED) ? m_stored : m_current, scan.m_state,
+                                  m_nDriveType);
+    m_current = scan.m_state;
   }
-  m_nDriveType = scan.m_nDriveType;
-  needsChecksum =
-      NeedsChecksum((m_dwFlags & EF_LISTED) ? m_stored : m_current, found, m_nDriveType);
-  m_current = std::move(found);
   m_dwFlags = (m_dwFlags & ~EF_AWAITING_SCAN) | EF_FOUND;
   Recompare();
   return true;

@@ -15,8 +15,7 @@ locale_t UnicodeCtype() {
 
 }  // namespace
 
-wchar_t FoldLetterCase(wchar_t c) {
-  if (c < 0x80) return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - (L'a' - L'A')) : c;
+wchar_t FoldNonAsciiLetterCase(wchar_t c) {
   if (c >= 0xD800 && c <= 0xDFFF) return c;  // byte stand-ins and other surrogates
   const locale_t loc = UnicodeCtype();
   if (loc == static_cast<locale_t>(nullptr)) return c;

@@ -14,7 +14,11 @@ enum class KeyCase : std::uint8_t {
 // Simple Unicode upper-casing, independent of the process locale. Characters without an upper-case
 // form, and the U+DC80..U+DCFF stand-ins for bytes that are not UTF-8, come back unchanged.
 // Thread-safe.
-[[nodiscard]] wchar_t FoldLetterCase(wchar_t c);
+[[nodiscard]] wchar_t FoldNonAsciiLetterCase(wchar_t c);
+[[nodiscard]] inline wchar_t FoldLetterCase(wchar_t c) {
+  if (c >= 0x80) return FoldNonAsciiLetterCase(c);
+  return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - (L'a' - L'A')) : c;
+}
 
 // Equal as written (kExact) or after FoldLetterCase of every character (kFold).
 [[nodiscard]] bool TextEquals(std::wstring_view a, std::wstring_view b, KeyCase mode);
