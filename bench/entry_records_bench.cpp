@@ -88,8 +88,9 @@ int main() {
   t0 = Clock::now();
   for (const auto& e : entries) sink += e->GetColumnText(6).size();
   const auto notes = Clock::now() - t0;
-  std::printf("scan record + checksum result %7.1f ns/entry, Note text %7.1f ns/entry "
-              "(sizeof CVemoEntry %zu)\n",
-              NsPer(pass, kFiles), NsPer(notes, kFiles), sizeof(CVemoEntry));
+  std::printf(
+      "scan record + checksum result %7.1f ns/entry, Note text %7.1f ns/entry "
+      "(sizeof CVemoEntry %zu)\n",
+      NsPer(pass, kFiles), NsPer(notes, kFiles), sizeof(CVemoEntry));
   return sink == 42 ? 1 : 0;
 }

@@ -82,8 +82,8 @@ bool CVemoEntry::ApplyScanRecord(const CVemoScanEntry& scan, bool& needsChecksum
     m_current = std::move(found);
   } else {
     // The usual case: the current state is empty and the record's state is taken as it is.
-    needsChecksum = NeedsChecksum((m_dwFlags & EF_LISTED) ? m_stored : m_current, scan.m_state,
-                                  m_nDriveType);
+    needsChecksum =
+        NeedsChecksum((m_dwFlags & EF_LISTED) ? m_stored : m_current, scan.m_state, m_nDriveType);
     m_current = scan.m_state;
   }
   m_dwFlags = (m_dwFlags & ~EF_AWAITING_SCAN) | EF_FOUND;

@@ -7,12 +7,9 @@
 #include "document/records/entry.h"
 #include "document/records/entry_flags.h"
 #include "foundation/format_text.h"
+#include "foundation/system_error.h"
 
 namespace {
-
-// ---- TEMP until the formatter and error texts are merged ----
-std::wstring SystemErrorText(DWORD error) { return L"Error text " + std::to_wstring(error); }
-// ----
 
 constexpr std::wstring_view kInProcess = L"in process...";
 
@@ -76,7 +73,7 @@ std::wstring CrcText(const View& v) {
 
 std::wstring NoteText(const View& v) {
   const CVemoEntry& e = v.entry;
-  if (e.m_dwError != 0) return SystemErrorText(e.m_dwError);
+  if (e.m_dwError != 0) return FormatSystemError(e.m_dwError, false, false);
   if (v.notFound) return L"File not found";
   if (v.isNew) return v.Has(EF_CRC_PENDING) ? L"New file, in process..." : L"New file";
   if (v.Has(EF_AWAITING_SCAN)) return std::wstring(kInProcess);

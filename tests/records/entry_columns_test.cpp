@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "document/records/compare_rules.h"
+#include "platform/error_codes.h"
 #include "records_fixture.h"
 #include "time_zone_scope.h"
 
@@ -241,6 +242,19 @@ TEST(EntryColumns, ProgressNewAndNotFound) {
 
   CVemoEntry unknown(Scanned(File(L"u", 0, At(0), 0, kNoCrc, kNoCrc)));
   EXPECT_EQ(unknown.GetColumnText(kColumnCrc), L"n/a");
+}
+
+TEST(EntryColumns, ReadErrorShowsTheSystemMessage) {
+  const auto e = Verified(kListed, kListed, kDriveFixed, KeyCase::kExact, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(e->GetColumnText(kColumnNote), L"Access is denied.");
+  EXPECT_EQ(e->GetColumnText(kColumnCrc), L"Error (5)");
+  for (int column : {kColumnCrc, kColumnNote}) {
+    EXPECT_EQ(e->GetColumnImage(column), kImageError);
+    EXPECT_EQ(e->GetColumnState(column), kCategoryError);
+  }
+  // A code without a system text still names the code.
+  const auto odd = Verified(kListed, kListed, kDriveFixed, KeyCase::kExact, 99999);
+  EXPECT_EQ(odd->GetColumnText(kColumnNote), L"Error 99999: Unknown system error");
 }
 
 TEST(EntryColumns, Directories) {
