@@ -53,6 +53,7 @@ constexpr ErrorText kTexts[] = {
     {ERROR_WAIT_TIMEOUT, L"The wait operation timed out."},
     {ERROR_NO_MORE_ITEMS, L"No more data is available."},
     {ERROR_DIRECTORY, L"The directory name is invalid."},
+    {ERROR_NOT_OWNER, L"Attempt to release mutex not owned by caller."},
     {ERROR_BADDB, L"The configuration registry database is corrupt."},
     {ERROR_BADKEY, L"The configuration registry key is invalid."},
     {ERROR_CANTOPEN, L"The configuration registry key could not be opened."},
