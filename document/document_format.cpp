@@ -109,31 +109,36 @@ std::wstring FormatEntryLine(const CVemoEntry& entry) {
 }
 
 bool EncodeDocumentText(std::wstring_view text, std::string& out) {
+  // Room for the longest form first, so the loop writes through a pointer.
+  const std::size_t start = out.size();
+  out.resize(start + 4 * text.size());
+  char* at = out.data() + start;
   bool sevenBit = true;
   for (const wchar_t c : text) {
     auto code = static_cast<std::uint32_t>(c);
     if (code < 0x80) {
-      out.push_back(static_cast<char>(code));
+      *at++ = static_cast<char>(code);
       continue;
     }
     sevenBit = false;
     if (code >= 0xDC80 && code <= 0xDCFF) {
-      out.push_back(static_cast<char>(code - 0xDC00));
+      *at++ = static_cast<char>(code - 0xDC00);
       continue;
     }
     if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
     if (code < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+      *at++ = static_cast<char>(0xC0 | (code >> 6));
     } else if (code < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      *at++ = static_cast<char>(0xE0 | (code >> 12));
+      *at++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
     } else {
-      out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      *at++ = static_cast<char>(0xF0 | (code >> 18));
+      *at++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      *at++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
     }
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    *at++ = static_cast<char>(0x80 | (code & 0x3F));
   }
+  out.resize(static_cast<std::size_t>(at - out.data()));
   return sevenBit;
 }
 

@@ -1,5 +1,6 @@
 #include "document/document_writer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -37,7 +38,7 @@ DocumentHeader CurrentDocumentHeader(std::wstring path) {
 
 CVemoDocumentWriter::CVemoDocumentWriter(const DocumentHeader& header) {
   try {
-    bytes_.assign(kBomLength, '\0');
+    if (!AppendBytes("\0\0\0", kBomLength)) return;
     AppendLine(WithoutLineBreaks(header.identity));
     AppendHeader(kDateHeaderPrefix, header.date, true);
     AppendHeader(kSystemHeaderPrefix, header.system, false);
@@ -47,11 +48,30 @@ CVemoDocumentWriter::CVemoDocumentWriter(const DocumentHeader& header) {
   }
 }
 
-CVemoDocumentWriter::~CVemoDocumentWriter() = default;
+CVemoDocumentWriter::~CVemoDocumentWriter() { std::free(buffer_); }
+
+bool CVemoDocumentWriter::AppendBytes(const char* bytes, std::size_t count) {
+  if (failed_) return false;
+  if (capacity_ - size_ < count) {
+    const std::size_t capacity = std::max(size_ + count, capacity_ + capacity_ / 2 + 65536);
+    char* grown = static_cast<char*>(std::realloc(buffer_, capacity));
+    if (grown == nullptr) {
+      failed_ = true;
+      return false;
+    }
+    buffer_ = grown;
+    capacity_ = capacity;
+  }
+  std::memcpy(buffer_ + size_, bytes, count);
+  size_ += count;
+  return true;
+}
 
 void CVemoDocumentWriter::AppendLine(std::wstring_view text) {
-  if (!EncodeDocumentText(text, bytes_)) seven_bit_ = false;
-  bytes_.append("\r\n");
+  line_.clear();
+  if (!EncodeDocumentText(text, line_)) seven_bit_ = false;
+  line_.append("\r\n");
+  (void)AppendBytes(line_.data(), line_.size());
 }
 
 void CVemoDocumentWriter::AppendHeader(std::wstring_view prefix, std::wstring_view value,
@@ -83,10 +103,9 @@ char* CVemoDocumentWriter::Finish(std::size_t* length) {
   }
   std::size_t start = kBomLength;
   if (seven_bit_) {
-    std::memcpy(bytes_.data(), kByteOrderMark, kBomLength);
+    std::memcpy(buffer_, kByteOrderMark, kBomLength);
     start = 0;
   }
-  const std::string_view body(bytes_.data() + start, bytes_.size() - start);
 
   // T: the register from which "\r\n" leads to the value 0.
   CCrc crc;
@@ -95,25 +114,20 @@ char* CVemoDocumentWriter::Finish(std::size_t* length) {
   crc.UnwindString("\r\n", false);
   const DWORD target = crc.GetRegister();
   crc.Reset();
-  crc.Update(body.data(), body.size());
+  crc.Update(buffer_ + start, size_ - start);
   crc.Update(kSignatureMarker, kSignatureMarkerLength);
   const std::string signature = crc.MakeSignature(crc.GetRegister(), target);
 
-  const std::size_t total = body.size() + kSignatureMarkerLength + signature.size() + 2;
-  char* out = static_cast<char*>(std::malloc(total + 1));
-  if (out == nullptr) {
+  const std::string trailer = kSignatureMarker + signature + "\r\n";
+  if (!AppendBytes(trailer.c_str(), trailer.size() + 1)) {  // with the terminating NUL
     platform::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  char* at = out;
-  std::memcpy(at, body.data(), body.size());
-  at += body.size();
-  std::memcpy(at, kSignatureMarker, kSignatureMarkerLength);
-  at += kSignatureMarkerLength;
-  std::memcpy(at, signature.data(), signature.size());
-  at += signature.size();
-  std::memcpy(at, "\r\n", 3);  // with the terminating NUL
-  std::string().swap(bytes_);
+  const std::size_t total = size_ - 1 - start;
+  if (start != 0) std::memmove(buffer_, buffer_ + start, total + 1);
+  char* out = buffer_;
+  buffer_ = nullptr;
+  size_ = capacity_ = 0;
   if (length != nullptr) *length = total;
   return out;
 }

@@ -47,8 +47,16 @@ class CVemoDocumentWriter {
   void AppendLine(std::wstring_view text);
   void AppendHeader(std::wstring_view prefix, std::wstring_view value, bool quote);
 
-  // Three bytes are kept free at the start for the byte order mark.
-  std::string bytes_;
+  // Appends bytes to the buffer; false when memory ran out (failed_ is then set).
+  bool AppendBytes(const char* bytes, std::size_t count);
+
+  // The document bytes in one malloc'd block that grows with realloc (large blocks move by
+  // remapping pages, not by copying) and is handed over as it is. Three bytes are kept free at
+  // the start for the byte order mark.
+  char* buffer_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+  std::string line_;  // the current line's bytes
   bool seven_bit_ = true;
   bool failed_ = false;
   std::size_t left_out_ = 0;
