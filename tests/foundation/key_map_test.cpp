@@ -1,0 +1,178 @@
+#include "foundation/key_map.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "foundation/ptr_array.h"
+#include "foundation/ptr_list.h"
+#include "platform/error_codes.h"
+#include "platform/last_error.h"
+
+namespace {
+
+void* Tag(std::uintptr_t n) { return reinterpret_cast<void*>(n); }
+
+std::vector<void*> Values(const CNKeyMap& map) {
+  CNPtrArray array;
+  std::size_t count = map.Collect(array);
+  EXPECT_EQ(count, map.GetCount());
+  return std::vector<void*>(array.begin(), array.end());
+}
+
+// The map against std::map<std::string> as reference: every key's value, the count, and the
+// traversal order (ascending unsigned bytes, a key before the longer keys it begins).
+void ExpectSameAs(const CNKeyMap& map, const std::map<std::string, void*>& reference) {
+  ASSERT_EQ(map.GetCount(), reference.size());
+  std::vector<void*> expected;
+  for (const auto& [key, value] : reference) {
+    EXPECT_EQ(map.Lookup(std::string_view(key)), value) << "key of " << key.size() << " bytes";
+    expected.push_back(value);
+  }
+  EXPECT_EQ(Values(map), expected);
+}
+
+TEST(KeyMapTest, MatchesOrderedMapThroughRandomInsertsReplacementsAndRemovals) {
+  // Few symbols and short keys: many shared prefixes, keys that begin other keys, zero and high
+  // bytes; enough removals to compact the key storage several times.
+  const char symbols[] = {'\0', '\x01', 'A', '\x7F', '\x80', '\xFF'};
+  std::mt19937 random(12345);
+  auto random_key = [&] {
+    std::string key(random() % 9, '\0');
+    for (char& c : key) c = symbols[random() % sizeof(symbols)];
+    return key;
+  };
+  CNKeyMap map(false);
+  std::map<std::string, void*> reference;
+  for (int step = 1; step <= 30000; ++step) {
+    std::string key = random_key();
+    if (random() % 3 == 0) {
+      ASSERT_TRUE(map.SetAt(std::string_view(key), nullptr));
+      reference.erase(key);
+    } else {
+      ASSERT_TRUE(map.SetAt(std::string_view(key), Tag(step)));
+      reference[key] = Tag(step);
+    }
+    ASSERT_EQ(map.Lookup(std::string_view(key)), reference.count(key) ? reference[key] : nullptr);
+    if (step % 5000 == 0) ExpectSameAs(map, reference);
+  }
+  // Emptying it key by key leaves an empty map that holds no memory.
+  for (const auto& [key, value] : reference) ASSERT_TRUE(map.SetAt(std::string_view(key), nullptr));
+  EXPECT_EQ(map.GetCount(), 0u);
+  EXPECT_EQ(map.MemoryUsage(), 0u);
+  EXPECT_TRUE(Values(map).empty());
+}
+
+TEST(KeyMapTest, NarrowKeysComeOutPrefixFirstInUnsignedByteOrder) {
+  CNKeyMap map(false);
+  for (auto [key, tag] : {std::pair{"AB", 3}, {"\xC3\x84", 4}, {"A", 2}, {"", 1}, {"B", 5}}) {
+    ASSERT_TRUE(map.SetAt(key, Tag(tag)));
+  }
+  EXPECT_EQ(Values(map), (std::vector<void*>{Tag(1), Tag(2), Tag(3), Tag(5), Tag(4)}));
+  // A null string is the empty key.
+  EXPECT_EQ(map.Lookup(static_cast<const char*>(nullptr)), Tag(1));
+  EXPECT_EQ(map.Lookup("AC"), nullptr);
+  EXPECT_EQ(map.Lookup("ABC"), nullptr);
+}
+
+TEST(KeyMapTest, WideKeysOrderByUtf16UnitsAndDifferFromNarrowKeys) {
+  CNKeyMap map(false);
+  ASSERT_TRUE(map.SetAt(L"\uFFFD", Tag(2)));
+  ASSERT_TRUE(map.SetAt(L"\U0001F600", Tag(1)));  // surrogate 0xD83D sorts below 0xFFFD
+  ASSERT_TRUE(map.SetAt(L"A", Tag(3)));
+  ASSERT_TRUE(map.SetAt("A", Tag(4)));  // one byte 0x41, not the unit 0x0041
+  EXPECT_EQ(Values(map), (std::vector<void*>{Tag(3), Tag(4), Tag(1), Tag(2)}));
+  EXPECT_EQ(map.Lookup(L"A"), Tag(3));
+  EXPECT_EQ(map.Lookup(std::wstring_view(L"\U0001F600")), Tag(1));
+}
+
+TEST(KeyMapTest, PointerKeysComeOutInNumericOrder) {
+  CNKeyMap map(false);
+  const std::uintptr_t keys[] = {0x100, 0x1, UINTPTR_MAX, 0x1000000000, 0xFF};
+  for (std::uintptr_t key : keys) ASSERT_TRUE(map.SetAt(Tag(key), Tag(key)));
+  EXPECT_EQ(Values(map), (std::vector<void*>{Tag(0x1), Tag(0xFF), Tag(0x100), Tag(0x1000000000),
+                                             Tag(UINTPTR_MAX)}));
+  EXPECT_EQ(map.Lookup(static_cast<const void*>(Tag(0x100))), Tag(0x100));
+}
+
+TEST(KeyMapTest, RemovingKeysKeepsTheOthersAndAbsentKeysAreNoOps) {
+  CNKeyMap map(false);
+  ASSERT_TRUE(map.SetAt("only", Tag(1)));
+  ASSERT_TRUE(map.SetAt("other", nullptr));  // absent: nothing happens
+  EXPECT_EQ(map.GetCount(), 1u);
+  ASSERT_TRUE(map.SetAt("only", nullptr));
+  EXPECT_EQ(map.Lookup("only"), nullptr);
+  EXPECT_TRUE(map.IsEmpty());
+  ASSERT_TRUE(map.SetAt("only", Tag(2)));  // the emptied map works again
+  EXPECT_EQ(map.Lookup("only"), Tag(2));
+}
+
+TEST(KeyMapTest, RefusesOversizedKeysAndLeavesTheMapUnchanged) {
+  CNKeyMap map(false);
+  std::string huge(std::size_t{1} << 24, 'x');
+  platform::SetLastError(0);
+  EXPECT_FALSE(map.SetAt(std::string_view(huge), Tag(1)));
+  EXPECT_EQ(platform::LastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_TRUE(map.IsEmpty());
+  EXPECT_EQ(map.Lookup(std::string_view(huge)), nullptr);
+}
+
+TEST(KeyMapTest, CollectReplacesWhatTheTargetHeldWithoutDestroyingIt) {
+  CNKeyMap map(false);
+  ASSERT_TRUE(map.SetAt("b", Tag(2)));
+  ASSERT_TRUE(map.SetAt("a", Tag(1)));
+  CNPtrList list;
+  ASSERT_NE(list.AddTail(Tag(99)), list.End());
+  EXPECT_EQ(map.Collect(list), 2u);
+  EXPECT_EQ(std::vector<void*>(list.begin(), list.end()), (std::vector<void*>{Tag(1), Tag(2)}));
+  CNPtrArray array;
+  ASSERT_TRUE(array.SetSize(5));
+  EXPECT_EQ(map.Collect(array), 2u);
+  EXPECT_EQ(array.GetSize(), 2u);
+}
+
+struct Counted {
+  explicit Counted(int* deaths) : deaths(deaths) {}
+  virtual ~Counted() { ++*deaths; }
+  int* deaths;
+};
+
+TEST(KeyMapTest, OwningMapsDestroyTheirValuesButReplacementAndRemovalDoNot) {
+  int deaths = 0;
+  auto* replaced = new Counted(&deaths);
+  auto* removed = new Counted(&deaths);
+  {
+    CNObjectKeyMap<Counted> map;
+    ASSERT_TRUE(map.SetAt("a", replaced));
+    ASSERT_TRUE(map.SetAt("a", new Counted(&deaths)));
+    ASSERT_TRUE(map.SetAt("b", removed));
+    ASSERT_TRUE(map.SetAt("b", nullptr));
+    ASSERT_TRUE(map.SetAt("c", new Counted(&deaths)));
+    EXPECT_EQ(deaths, 0);
+    map.RemoveAll(true);
+    EXPECT_EQ(deaths, 2);
+    EXPECT_TRUE(map.IsEmpty());
+    ASSERT_TRUE(map.SetAt("d", new Counted(&deaths)));
+  }  // the destructor reaches the derived DestroyElement
+  EXPECT_EQ(deaths, 3);
+  delete replaced;
+  delete removed;
+
+  {
+    CNKeyMap plain(true);  // default DestroyElement: free()
+    ASSERT_TRUE(plain.SetAt("k", std::malloc(16)));
+  }
+  CNObjectKeyMap<Counted> borrowing(false);
+  Counted kept(&deaths);
+  ASSERT_TRUE(borrowing.SetAt("k", &kept));
+  borrowing.RemoveAll(false);
+  EXPECT_EQ(deaths, 5);  // only the two deleted above
+}
+
+}  // namespace
