@@ -1,0 +1,144 @@
+// The file-system services the scanner and the checksum worker use, behind one interface so that a
+// test can put a FileSystemWrapper subclass in front of the real one and fail exactly the call it
+// wants (a listing step, a read, a close) with a Windows error code.
+//
+// Paths and names are native byte strings (any bytes but '/' and NUL in a name); converting them
+// to wide text is the caller's business. Every failing call returns false or null and leaves a
+// Windows error code as the calling thread's last error (platform::LastError).
+//
+// Thread safety: FileSystem objects may be used from any thread at once; a listing or an open
+// file belongs to one thread at a time.
+#pragma once
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "platform/file_attributes.h"
+#include "platform/win_types.h"
+
+namespace platform {
+
+// What an item of a listing is. kOther covers FIFOs, sockets and device files, which a tree walk
+// must never open.
+enum class ItemKind { kFile, kDirectory, kSymlink, kOther };
+
+// One item of a directory listing, from lstat: a symbolic link describes the link itself.
+struct DirectoryItem {
+  std::string name;  // last path component, exact bytes
+  ItemKind kind = ItemKind::kOther;
+  ULONGLONG size = 0;        // 0 for directories; the target text's length for symbolic links
+  ULONGLONG write_time = 0;  // 100 ns units since 1601-01-01 UTC; 0 for times before 1601
+  DWORD attributes = 0;      // FILE_ATTRIBUTE_DIRECTORY, _READONLY, _HIDDEN, _REPARSE_POINT
+};
+
+// An open directory listing. Destroying it closes it (ignoring a close failure).
+class DirectoryListing {
+ public:
+  virtual ~DirectoryListing() = default;
+  // Fills *item with the next item; "." and ".." are left out, as are items that vanish between
+  // the listing and their lstat. At the end returns false with last error ERROR_NO_MORE_FILES; on
+  // failure false with the error's code. *item is unspecified after false.
+  [[nodiscard]] virtual bool Next(DirectoryItem* item) = 0;
+  // Releases the handle. False with the last error set if the system reports a failure; the
+  // handle is released either way.
+  [[nodiscard]] virtual bool Close() = 0;
+};
+
+// A file open for reading. Destroying it closes it (ignoring a close failure).
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+  // The file's size now.
+  [[nodiscard]] virtual bool GetSize(ULONGLONG* size) = 0;
+  // Reads up to length bytes at the file position; *bytes_read is 0 at the end of the file.
+  // A failure maps its errno as a read (EIO gives ERROR_READ_FAULT).
+  [[nodiscard]] virtual bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) = 0;
+  // Releases the handle; as DirectoryListing::Close.
+  [[nodiscard]] virtual bool Close() = 0;
+};
+
+enum class AccessPattern { kNormal, kSequential };
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The POSIX implementation; lives for the whole process.
+  static FileSystem* Default();
+
+  // Opens the listing of a directory. A missing directory (or a path through a non-directory)
+  // fails with ERROR_PATH_NOT_FOUND, as a Windows listing of "dir\*.*" does.
+  [[nodiscard]] virtual std::unique_ptr<DirectoryListing> OpenListing(const std::string& dir) = 0;
+
+  // DRIVE_ type of the volume that holds path (from statfs): CD/DVD file systems DRIVE_CDROM,
+  // network ones DRIVE_REMOTE, memory ones DRIVE_RAMDISK, a missing path DRIVE_NO_ROOT_DIR,
+  // everything else DRIVE_FIXED. Sets no last error.
+  [[nodiscard]] virtual UINT GetDriveType(const std::string& path) = 0;
+
+  // Whether the volume that holds path treats names that differ only in letter case as one
+  // (vfat, exfat, ntfs, cifs/smb, iso9660). False when path is missing. Sets no last error.
+  [[nodiscard]] virtual bool FoldsLetterCase(const std::string& path) = 0;
+
+  // Opens a regular file for reading without following a final symbolic link and without
+  // blocking on special files: a symbolic link fails with ERROR_CANT_RESOLVE_FILENAME, a
+  // directory, FIFO, socket or device with ERROR_ACCESS_DENIED. kSequential tells the kernel to
+  // read ahead aggressively.
+  [[nodiscard]] virtual std::unique_ptr<ReadableFile> OpenForRead(const std::string& path,
+                                                                  AccessPattern pattern) = 0;
+
+  // The target text of a symbolic link, as stored. Fails with ERROR_INVALID_PARAMETER when path
+  // is not a symbolic link.
+  [[nodiscard]] virtual bool ReadLink(const std::string& path, std::string* target) = 0;
+};
+
+// Forwards every call to a target file system that it does not own. Tests derive from it and
+// override the calls they want to fail or observe.
+class FileSystemWrapper : public FileSystem {
+ public:
+  explicit FileSystemWrapper(FileSystem* target) : target_(target) {}
+
+  FileSystem* target() const { return target_; }
+
+  std::unique_ptr<DirectoryListing> OpenListing(const std::string& dir) override {
+    return target_->OpenListing(dir);
+  }
+  UINT GetDriveType(const std::string& path) override { return target_->GetDriveType(path); }
+  bool FoldsLetterCase(const std::string& path) override { return target_->FoldsLetterCase(path); }
+  std::unique_ptr<ReadableFile> OpenForRead(const std::string& path,
+                                            AccessPattern pattern) override {
+    return target_->OpenForRead(path, pattern);
+  }
+  bool ReadLink(const std::string& path, std::string* target) override {
+    return target_->ReadLink(path, target);
+  }
+
+ private:
+  FileSystem* target_;
+};
+
+// Forwarding forms of a listing and an open file, owning what they wrap, for the same purpose.
+class DirectoryListingWrapper : public DirectoryListing {
+ public:
+  explicit DirectoryListingWrapper(std::unique_ptr<DirectoryListing> target)
+      : target_(std::move(target)) {}
+  bool Next(DirectoryItem* item) override { return target_->Next(item); }
+  bool Close() override { return target_->Close(); }
+
+ private:
+  std::unique_ptr<DirectoryListing> target_;
+};
+
+class ReadableFileWrapper : public ReadableFile {
+ public:
+  explicit ReadableFileWrapper(std::unique_ptr<ReadableFile> target) : target_(std::move(target)) {}
+  bool GetSize(ULONGLONG* size) override { return target_->GetSize(size); }
+  bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) override {
+    return target_->Read(buffer, length, bytes_read);
+  }
+  bool Close() override { return target_->Close(); }
+
+ private:
+  std::unique_ptr<ReadableFile> target_;
+};
+
+}  // namespace platform

@@ -1,0 +1,307 @@
+// FileSystem on POSIX calls. errno becomes a Windows code only through ErrorFromErrno.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "platform/error_codes.h"
+#include "platform/file_system.h"
+#include "platform/file_time.h"
+#include "platform/last_error.h"
+
+namespace platform {
+namespace {
+
+ItemKind KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return ItemKind::kFile;
+  if (S_ISDIR(mode)) return ItemKind::kDirectory;
+  if (S_ISLNK(mode)) return ItemKind::kSymlink;
+  return ItemKind::kOther;
+}
+
+DWORD AttributesOf(const char* name, const struct stat& st) {
+  DWORD attributes = 0;
+  if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+  if (S_ISLNK(st.st_mode)) {
+    attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+  } else if ((st.st_mode & S_IWUSR) == 0) {
+    attributes |= FILE_ATTRIBUTE_READONLY;
+  }
+  if (name[0] == '.') attributes |= FILE_ATTRIBUTE_HIDDEN;
+  return attributes;
+}
+
+class PosixDirectoryListing final : public DirectoryListing {
+ public:
+  explicit PosixDirectoryListing(DIR* dir) : dir_(dir) {}
+  ~PosixDirectoryListing() override {
+    if (dir_ != nullptr) closedir(dir_);
+  }
+
+  bool Next(DirectoryItem* item) override {
+    if (dir_ == nullptr) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return false;
+    }
+    for (;;) {
+      errno = 0;
+      const dirent* entry = readdir(dir_);
+      if (entry == nullptr) {
+        if (errno != 0) {
+          SetLastErrorFromErrno(errno);
+        } else {
+          SetLastError(ERROR_NO_MORE_FILES);
+        }
+        return false;
+      }
+      const char* name = entry->d_name;
+      if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+      struct stat st;
+      if (fstatat(dirfd(dir_), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT) continue;  // deleted since it was listed: no longer part of the tree
+        SetLastErrorFromErrno(errno);
+        return false;
+      }
+      item->name.assign(name);
+      item->kind = KindOf(st.st_mode);
+      item->size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
+      item->write_time = FileTimeFromTimespec(st.st_mtim);
+      item->attributes = AttributesOf(name, st);
+      return true;
+    }
+  }
+
+  bool Close() override {
+    if (dir_ == nullptr) return true;
+    const int rc = closedir(dir_);
+    dir_ = nullptr;
+    if (rc != 0) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  DIR* dir_;
+};
+
+class PosixReadableFile final : public ReadableFile {
+ public:
+  explicit PosixReadableFile(int fd) : fd_(fd) {}
+  ~PosixReadableFile() override {
+    if (fd_ >= 0) close(fd_);
+  }
+
+  bool GetSize(ULONGLONG* size) override {
+    struct stat st;
+    if (fstat(fd_, &st) != 0) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    *size = static_cast<ULONGLONG>(st.st_size);
+    return true;
+  }
+
+  bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) override {
+    for (;;) {
+      const ssize_t n = read(fd_, buffer, length);
+      if (n >= 0) {
+        *bytes_read = static_cast<std::size_t>(n);
+        return true;
+      }
+      if (errno == EINTR) continue;
+      *bytes_read = 0;
+      SetLastErrorFromErrno(errno, ErrnoUse::kRead);
+      return false;
+    }
+  }
+
+  bool Close() override {
+    if (fd_ < 0) return true;
+    const int rc = close(fd_);
+    fd_ = -1;
+    // After EINTR the descriptor is gone on Linux; nothing was lost for a file only read.
+    if (rc != 0 && errno != EINTR) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+};
+
+// The file-system type the mount table names for the mount that holds path ("fuse.sshfs",
+// "fuseblk" ...); empty when it cannot be told.
+std::string MountTypeOf(const std::string& path) {
+  char resolved[PATH_MAX];
+  if (realpath(path.c_str(), resolved) == nullptr) return {};
+  const std::string target(resolved);
+  std::ifstream mounts("/proc/self/mountinfo");
+  std::string line;
+  std::string best_point;
+  std::string best_type;
+  while (std::getline(mounts, line)) {
+    // id parent major:minor root mount-point options [optional...] - fstype source super-options
+    std::istringstream fields(line);
+    std::string skip, point, word;
+    fields >> skip >> skip >> skip >> skip >> point;
+    while (fields >> word && word != "-") {
+    }
+    std::string type;
+    fields >> type;
+    const bool covers = target == point || point == "/" ||
+                        (target.compare(0, point.size(), point) == 0 &&
+                         target.size() > point.size() && target[point.size()] == '/');
+    // Later lines are later mounts: an equal mount point hides the earlier one.
+    if (covers && point.size() >= best_point.size()) {
+      best_point = point;
+      best_type = type;
+    }
+  }
+  return best_type;
+}
+
+// FUSE serves local and network file systems alike; the mount table's subtype tells them apart.
+bool IsRemoteFuseType(const std::string& type) {
+  static const char* const kRemote[] = {
+      "fuse.sshfs",      "fuse.rclone", "fuse.s3fs",      "fuse.gcsfuse",   "fuse.curlftpfs",
+      "fuse.gvfsd-fuse", "fuse.davfs2", "fuse.glusterfs", "fuse.ceph-fuse", "fuse.smbnetfs"};
+  for (const char* remote : kRemote) {
+    if (type == remote) return true;
+  }
+  return false;
+}
+
+constexpr unsigned long kFuseMagic = 0x65735546;
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  std::unique_ptr<DirectoryListing> OpenListing(const std::string& dir) override {
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+      // A listing names a directory, so "not there" means the path, as on Windows.
+      if (SetLastErrorFromErrno(errno) == ERROR_FILE_NOT_FOUND) SetLastError(ERROR_PATH_NOT_FOUND);
+      return nullptr;
+    }
+    DIR* d = fdopendir(fd);
+    if (d == nullptr) {
+      SetLastErrorFromErrno(errno);
+      close(fd);
+      return nullptr;
+    }
+    return std::make_unique<PosixDirectoryListing>(d);
+  }
+
+  UINT GetDriveType(const std::string& path) override {
+    struct statfs fs;
+    if (statfs(path.c_str(), &fs) != 0) {
+      return (errno == ENOENT || errno == ENOTDIR) ? DRIVE_NO_ROOT_DIR : DRIVE_UNKNOWN;
+    }
+    switch (static_cast<unsigned long>(fs.f_type)) {
+      case 0x9660:      // iso9660
+      case 0x15013346:  // udf
+        return DRIVE_CDROM;
+      case 0x6969:      // nfs
+      case 0xFF534D42:  // cifs
+      case 0xFE534D42:  // smb2/3
+      case 0x517B:      // smb
+      case 0x73757245:  // coda
+      case 0x5346414F:  // afs
+      case 0x00C36400:  // ceph
+      case 0x01021997:  // 9p
+        return DRIVE_REMOTE;
+      case 0x01021994:  // tmpfs
+      case 0x858458F6:  // ramfs
+        return DRIVE_RAMDISK;
+      case kFuseMagic:
+        return IsRemoteFuseType(MountTypeOf(path)) ? DRIVE_REMOTE : DRIVE_FIXED;
+      default:
+        return DRIVE_FIXED;
+    }
+  }
+
+  bool FoldsLetterCase(const std::string& path) override {
+    struct statfs fs;
+    if (statfs(path.c_str(), &fs) != 0) return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+      case 0x4D44:      // vfat, msdos
+      case 0x2011BAB0:  // exfat
+      case 0x5346544E:  // ntfs, ntfs3
+      case 0x7366746E:  // ntfs3
+      case 0xFF534D42:  // cifs
+      case 0xFE534D42:  // smb2/3
+      case 0x517B:      // smb
+      case 0x9660:      // iso9660
+        return true;
+      case kFuseMagic: {
+        // fuseblk serves block devices, in practice ntfs-3g and exfat.
+        const std::string type = MountTypeOf(path);
+        return type == "fuseblk" || type == "fuse.exfat" || type == "fuse.ntfs-3g";
+      }
+      default:
+        return false;
+    }
+  }
+
+  std::unique_ptr<ReadableFile> OpenForRead(const std::string& path,
+                                            AccessPattern pattern) override {
+    // O_NONBLOCK: a FIFO that took a file's place must not hang the reader; it is refused below.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+      SetLastErrorFromErrno(errno);
+      return nullptr;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+      SetLastErrorFromErrno(errno);
+      close(fd);
+      return nullptr;
+    }
+    if (!S_ISREG(st.st_mode)) {
+      close(fd);
+      SetLastError(ERROR_ACCESS_DENIED);
+      return nullptr;
+    }
+    if (pattern == AccessPattern::kSequential) {
+      (void)posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // only a hint
+    }
+    return std::make_unique<PosixReadableFile>(fd);
+  }
+
+  bool ReadLink(const std::string& path, std::string* target) override {
+    std::string buffer(256, '\0');
+    for (;;) {
+      const ssize_t n = readlink(path.c_str(), buffer.data(), buffer.size());
+      if (n < 0) {
+        SetLastErrorFromErrno(errno);
+        return false;
+      }
+      if (static_cast<std::size_t>(n) < buffer.size()) {
+        buffer.resize(static_cast<std::size_t>(n));
+        *target = std::move(buffer);
+        return true;
+      }
+      buffer.resize(buffer.size() * 2);  // possibly truncated: try again with more room
+    }
+  }
+};
+
+}  // namespace
+
+FileSystem* FileSystem::Default() {
+  static PosixFileSystem* const file_system = new PosixFileSystem;  // never destroyed
+  return file_system;
+}
+
+}  // namespace platform
