@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/utf8.h"
+
 namespace platform::registry_detail {
 namespace {
 
@@ -346,62 +348,13 @@ ParsedRegistry ParseRegistry(std::string_view text) { return Parser(text).Run();
 
 std::optional<std::string> WideToUtf8(std::wstring_view text) {
   std::string out;
-  out.reserve(text.size());
-  for (wchar_t wc : text) {
-    const auto c = static_cast<char32_t>(wc);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      if (c >= 0xD800 && c <= 0xDFFF) return std::nullopt;
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c <= 0x10FFFF) {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      return std::nullopt;
-    }
-  }
+  if (!EncodeUtf8(text, Utf8Encoding::kStrict, out)) return std::nullopt;
   return out;
 }
 
 std::optional<std::wstring> Utf8ToWide(std::string_view text) {
   std::wstring out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    std::size_t len;
-    char32_t c;
-    char32_t min;
-    if (b < 0x80) {
-      out += static_cast<wchar_t>(b);
-      ++i;
-      continue;
-    } else if ((b & 0xE0) == 0xC0) {
-      len = 2, c = b & 0x1F, min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-      len = 3, c = b & 0x0F, min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-      len = 4, c = b & 0x07, min = 0x10000;
-    } else {
-      return std::nullopt;
-    }
-    if (i + len > text.size()) return std::nullopt;
-    for (std::size_t k = 1; k < len; ++k) {
-      const auto cont = static_cast<unsigned char>(text[i + k]);
-      if ((cont & 0xC0) != 0x80) return std::nullopt;
-      c = (c << 6) | (cont & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
-    out += static_cast<wchar_t>(c);
-    i += len;
-  }
+  if (!DecodeUtf8(text, Utf8Decoding::kStrict, out)) return std::nullopt;
   return out;
 }
 
