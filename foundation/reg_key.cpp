@@ -33,7 +33,13 @@ CNRegKey::CNRegKey(const wchar_t* path, DWORD access) {
   if (path) Open(path, access);
 }
 
-CNRegKey::~CNRegKey() { Close(); }
+CNRegKey::~CNRegKey() {
+  // Destruction closes, but must not wipe the error of the operation that came before it: a
+  // caller whose failed save returns through this destructor still reports the save's code.
+  const DWORD kept = platform::LastError();
+  Close();
+  platform::SetLastError(kept);
+}
 
 bool CNRegKey::Record(DWORD code) {
   last_error_ = code;

@@ -14,6 +14,7 @@ class CNRegKey {
   CNRegKey() = default;
   // Closed, then Open(path, access) when path is not null.
   CNRegKey(const wchar_t* path, DWORD access);
+  // Closes; the thread's last error stays what it was before.
   ~CNRegKey();
   CNRegKey(const CNRegKey&) = delete;
   CNRegKey& operator=(const CNRegKey&) = delete;
