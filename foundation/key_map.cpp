@@ -26,6 +26,14 @@ std::uint32_t FirstDifference(std::string_view a, std::string_view b) {
   return (index << 4) | static_cast<std::uint32_t>(1 + std::countl_zero(diff));
 }
 
+// Makes room for extra more elements, growing by a quarter instead of doubling: the arrays of a
+// million keys are large, and spare capacity is memory the map holds without using it.
+template <class T>
+void Reserve(std::vector<T>& v, std::size_t extra) {
+  if (v.size() + extra <= v.capacity()) return;
+  v.reserve(std::max(v.size() + extra, v.size() + v.size() / 4 + 64));
+}
+
 }  // namespace
 
 CNKeyMap::~CNKeyMap() { RemoveAll(owns_); }
@@ -84,6 +92,7 @@ std::uint32_t CNKeyMap::NewLeaf(std::string_view key, void* value) {
   if (keys_.size() + key.size() > kMaxArenaBytes) throw std::bad_alloc();
   if (free_leaf_ == kNone && leaves_.size() >= kMaxNodes) throw std::bad_alloc();
   std::uint64_t ref = keys_.size() | (std::uint64_t{key.size()} << kOffsetBits);
+  Reserve(keys_, key.size());
   keys_.insert(keys_.end(), key.begin(), key.end());
   if (free_leaf_ != kNone) {
     std::uint32_t index = free_leaf_;
@@ -92,6 +101,7 @@ std::uint32_t CNKeyMap::NewLeaf(std::string_view key, void* value) {
     return index;
   }
   try {
+    Reserve(leaves_, 1);
     leaves_.push_back(Leaf{value, ref});
   } catch (...) {
     keys_.resize(keys_.size() - key.size());
@@ -107,6 +117,7 @@ std::uint32_t CNKeyMap::NewInner() {
     return index;
   }
   if (inner_.size() >= kMaxNodes) throw std::bad_alloc();
+  Reserve(inner_, 1);
   inner_.push_back(Inner{});
   return static_cast<std::uint32_t>(inner_.size() - 1);
 }

@@ -1,51 +1,14 @@
 #include "foundation/text_builder.h"
 
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
-#include <new>
-#include <string>
 
+#include "foundation/text_conversion.h"
 #include "platform/error_codes.h"
 #include "platform/last_error.h"
-
-namespace {
-
-constexpr UINT kCodePageUtf8 = 65001;
-
-// Narrow form of wide text in a code page; false with the last error set when it cannot be made.
-// UTF-8 only; a code point that UTF-8 cannot carry (a surrogate, or above U+10FFFF) becomes U+FFFD.
-bool ToNarrow(UINT code_page, const wchar_t* text, std::size_t length, std::string& out) {
-  if (code_page != kCodePageUtf8) {
-    platform::SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
-  }
-  out.clear();
-  out.reserve(length);
-  for (std::size_t i = 0; i < length; ++i) {
-    auto code = static_cast<std::uint32_t>(text[i]);
-    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
-    if (code < 0x80) {
-      out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-  }
-  return true;
-}
-
-}  // namespace
 
 CNTextBuilder::~CNTextBuilder() { Clear(); }
 
@@ -145,20 +108,13 @@ const char* CNTextBuilder::GetNarrow() {
   if (narrow_ != nullptr) return narrow_;
   const wchar_t* text = GetText();
   if (text == nullptr) return nullptr;
-  std::string narrow;
-  try {
-    if (!ToNarrow(code_page_, text, length_, narrow)) return nullptr;
-  } catch (const std::bad_alloc&) {
+  if (length_ > static_cast<std::size_t>(INT_MAX)) {
     platform::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  narrow_ = static_cast<char*>(std::malloc(narrow.size() + 1));
-  if (narrow_ == nullptr) {
-    platform::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
-  }
-  std::memcpy(narrow_, narrow.c_str(), narrow.size() + 1);
-  narrow_length_ = narrow.size();
+  narrow_ = WideToMultiByte(text, static_cast<int>(length_), code_page_, 0);
+  if (narrow_ == nullptr) return nullptr;
+  narrow_length_ = std::strlen(narrow_);
   return narrow_;
 }
 

@@ -53,6 +53,12 @@ TEST(TextBuilderTest, NarrowFormIsCachedDroppedByChangesAndDetachedToTheCaller) 
   std::free(detached);
   EXPECT_EQ(text.GetLength(), 0u);
   EXPECT_STREQ(text.GetText(), L"");
+
+  ASSERT_TRUE(text.Append(L"\u00C4"));
+  text.SetCodePage(1252);
+  EXPECT_STREQ(text.GetNarrow(), "\xC4");
+  text.SetCodePage(65001);  // a new code page drops the cached form
+  EXPECT_STREQ(text.GetNarrow(), "\xC3\x84");
 }
 
 }  // namespace

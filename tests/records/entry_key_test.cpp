@@ -1,0 +1,105 @@
+#include "document/records/entry_key.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "platform/file_name_text.h"
+
+namespace {
+
+struct FreeKey {
+  void operator()(char* p) const { std::free(p); }
+};
+using Key = std::unique_ptr<char, FreeKey>;
+
+std::string KeyOf(std::wstring_view rel, std::wstring_view name, bool dir,
+                  KeyCase mode = KeyCase::kExact) {
+  Key key(BuildEntryKey(L"/b/", rel, name, dir, mode));
+  return key ? std::string(key.get()) : std::string("<null>");
+}
+
+TEST(EntryKey, SeparatorsMarkFilesAndDirectories) {
+  EXPECT_EQ(KeyOf(L"sub/", L"x", false),
+            "\x01"
+            "b\x01sub\x01\x01x");
+  EXPECT_EQ(KeyOf(L"sub/", L"x", true),
+            "\x01"
+            "b\x01sub\x01x");
+  // A file and a directory of the same name never share a key.
+  EXPECT_NE(KeyOf(L"", L"same", false), KeyOf(L"", L"same", true));
+}
+
+TEST(EntryKey, LetterCaseFoldsOnlyWhenAsked) {
+  EXPECT_EQ(KeyOf(L"", L"Readme.txt", false, KeyCase::kFold),
+            KeyOf(L"", L"README.TXT", false, KeyCase::kFold));
+  EXPECT_NE(KeyOf(L"", L"Readme.txt", false), KeyOf(L"", L"README.TXT", false));
+  EXPECT_EQ(KeyOf(L"", L"Readme.txt", false),
+            "\x01"
+            "b\x01\x01Readme.txt");
+  // Folding covers more than ASCII, and directories as well as names.
+  EXPECT_EQ(KeyOf(L"Ärger/", L"straße", false, KeyCase::kFold),
+            KeyOf(L"äRGER/", L"STRAßE", false, KeyCase::kFold));
+  EXPECT_EQ(KeyOf(L"", L"\u00e4", true, KeyCase::kFold),
+            "\x01"
+            "B\x01\xc3\x84");
+}
+
+TEST(EntryKey, BytesThatAreNotUtf8KeepTheirOwnBytes) {
+  // The byte 0xFF of a Linux file name arrives as U+DCFF and must come back as that byte, folded or
+  // not, while a real U+00FF is encoded as UTF-8: the two names stay apart.
+  const std::wstring raw = L"a\xDCFF\xDC80";
+  EXPECT_EQ(KeyOf(L"", raw, true),
+            "\x01"
+            "b\x01"
+            "a\xff\x80");
+  EXPECT_EQ(KeyOf(L"", raw, true, KeyCase::kFold),
+            "\x01"
+            "B\x01"
+            "A\xff\x80");
+  EXPECT_EQ(KeyOf(L"", L"a\u00ff", true),
+            "\x01"
+            "b\x01"
+            "a\xc3\xbf");
+  EXPECT_EQ(KeyOf(L"", L"\U0001F600", true),
+            "\x01"
+            "b\x01\xf0\x9f\x98\x80");
+}
+
+TEST(EntryKey, ControlBytesInNamesCannotImitateSeparators) {
+  // Linux allows 0x01 in names: the directory "\x01x" must not take the key of the file "x".
+  EXPECT_NE(KeyOf(L"", L"x", false), KeyOf(L"", L"\x01x", true));
+  EXPECT_NE(KeyOf(L"", L"\x02\x03", true), KeyOf(L"", L"\x01", true));
+  EXPECT_NE(KeyOf(L"d\x01/", L"x", true), KeyOf(L"d/", L"\x01x", true));
+}
+
+TEST(EntryKey, DirectoryKeyOfAPathIsThatDirectorysEntryKey) {
+  const std::string own = KeyOf(L"a/", L"b", true);
+  for (std::wstring_view path : {L"a/b/", L"a/b"}) {
+    Key key(BuildDirectoryKey(L"/b/", path, KeyCase::kExact));
+    EXPECT_EQ(std::string(key.get()), own);
+  }
+}
+
+TEST(EntryKey, EntriesOfADirectorySortBeforeDeeperOnes) {
+  EXPECT_LT(KeyOf(L"", L"zz", false), KeyOf(L"a/", L"a", false));
+  EXPECT_LT(KeyOf(L"a/", L"zz", false), KeyOf(L"a/b/", L"a", false));
+}
+
+TEST(EntryKey, NameBytesComeBackFromTheKey) {
+  // Whatever bytes a Linux name holds, the key ends with exactly those bytes (0x01 and 0x02 aside,
+  // which are escaped), as the platform decodes them into wide text.
+  const std::string names[] = {
+      "plain",    "caf\xc3\xa9",         "\xff\xfe", "\xc3", "a\xed\xb2\x80z",
+      "\xe2\x82", "\xf0\x9f\x98\x80\x80"};
+  const std::string prefix =
+      "\x01"
+      "b\x01";
+  for (const std::string& bytes : names) {
+    EXPECT_EQ(KeyOf(L"", platform::FileNameToWide(bytes), true), prefix + bytes);
+  }
+}
+
+}  // namespace
