@@ -24,3 +24,29 @@ bool GetEnvironmentVariable(std::wstring_view name, std::wstring& out) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+std::wstring ExpandEnvironmentText(std::wstring_view text) {
+  const DWORD kept = LastError();  // an unset variable is no failure of the expansion
+  std::wstring out;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t open = text.find(L'%', pos);
+    const std::size_t close = open == std::wstring_view::npos ? open : text.find(L'%', open + 1);
+    if (close == std::wstring_view::npos) break;
+    out.append(text.substr(pos, open - pos));
+    std::wstring value;
+    if (GetEnvironmentVariable(text.substr(open + 1, close - open - 1), value)) {
+      out += value;
+    } else {
+      out.append(text.substr(open, close - open + 1));
+    }
+    pos = close + 1;
+  }
+  out.append(text.substr(pos));
+  SetLastError(kept);
+  return out;
+}
+
+}  // namespace platform

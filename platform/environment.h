@@ -11,3 +11,12 @@ namespace platform {
 [[nodiscard]] bool GetEnvironmentVariable(std::wstring_view name, std::wstring& out);
 
 }  // namespace platform
+
+namespace platform {
+
+// Replaces every %NAME% whose variable is set by the variable's value, as
+// ExpandEnvironmentStrings does; a reference to an unset variable, an empty %% and a lone % stay
+// as written.
+[[nodiscard]] std::wstring ExpandEnvironmentText(std::wstring_view text);
+
+}  // namespace platform
