@@ -1,0 +1,123 @@
+#include "document/records/entry.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "document/records/compare_rules.h"
+#include "document/records/entry_columns.h"
+#include "document/records/entry_key.h"
+
+namespace {
+
+char* CopyKey(const char* key) { return key == nullptr ? nullptr : strdup(key); }
+
+// The directories a record was made for; the same SharedText object in the usual case.
+bool SameDir(const SharedText& a, const SharedText& b, KeyCase mode) {
+  return a.SameObject(b) || TextEquals(a.view(), b.view(), mode);
+}
+
+}  // namespace
+
+CVemoEntry::CVemoEntry(const CVemoScanEntry& found)
+    : m_strBaseDir(found.m_strBaseDir),
+      m_strRelDir(found.m_strRelDir),
+      m_stored(EmptyFileState()),
+      m_current(found.m_state),
+      m_nDriveType(found.m_nDriveType),
+      m_dwError(found.m_dwError),
+      m_dwFlags(EF_FOUND),
+      m_keyCase(found.m_keyCase),
+      m_pszKey(CopyKey(found.m_pszKey)) {}
+
+CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
+                       KeyCase keyCase)
+    : m_strBaseDir(std::move(baseDir)),
+      m_strRelDir(std::move(relDir)),
+      m_stored(EmptyFileState()),
+      m_current(EmptyFileState()),
+      m_keyCase(keyCase) {
+  m_stored.name = std::move(name);
+  m_stored.attributes = attributes;
+  m_pszKey = BuildEntryKey(m_strBaseDir.view(), m_strRelDir.view(), m_stored.name,
+                           m_stored.IsDirectory(), m_keyCase);
+}
+
+CVemoEntry::~CVemoEntry() { std::free(m_pszKey); }
+
+std::wstring CVemoEntry::GetEntryPath() const {
+  const std::wstring& name = GetCurrentState().name;
+  std::wstring path;
+  path.reserve(m_strBaseDir.size() + m_strRelDir.size() + name.size());
+  path.append(m_strBaseDir.str()).append(m_strRelDir.str()).append(name);
+  return path;
+}
+
+std::wstring CVemoEntry::GetColumnText(int column) const { return ::GetColumnText(*this, column); }
+int CVemoEntry::GetColumnImage(int column) const { return ::GetColumnImage(*this, column); }
+int CVemoEntry::GetColumnState(int column) const { return ::GetColumnState(*this, column); }
+
+bool CVemoEntry::SetFlags(DWORD mask, DWORD value) {
+  const DWORD flags = (m_dwFlags & ~mask) | (mask & value);
+  if (flags == m_dwFlags) return false;
+  m_dwFlags = flags;
+  return true;
+}
+
+bool CVemoEntry::ApplyScanRecord(const CVemoScanEntry& scan, bool& needsChecksum) {
+  if (!SameDir(m_strBaseDir, scan.m_strBaseDir, m_keyCase) ||
+      !SameDir(m_strRelDir, scan.m_strRelDir, m_keyCase)) {
+    return false;
+  }
+  FileState found = scan.m_state;
+  if (m_dwFlags & EF_FOUND) {
+    // A second report of the same item keeps the checksums computed for the first.
+    found.dwCrc1 = m_current.dwCrc1;
+    found.dwCrc2 = m_current.dwCrc2;
+  }
+  m_nDriveType = scan.m_nDriveType;
+  needsChecksum =
+      NeedsChecksum((m_dwFlags & EF_LISTED) ? m_stored : m_current, found, m_nDriveType);
+  m_current = std::move(found);
+  m_dwFlags = (m_dwFlags & ~EF_AWAITING_SCAN) | EF_FOUND;
+  Recompare();
+  return true;
+}
+
+void CVemoEntry::AssumeCrcUnchanged() {
+  m_current.dwCrc1 = m_stored.dwCrc1;
+  m_current.dwCrc2 = m_stored.dwCrc2;
+  m_dwFlags &= ~EF_CRC_CHANGED;
+}
+
+bool CVemoEntry::ApplyCrcResult(DWORD error, DWORD crc1, DWORD crc2) {
+  const bool changed = error != m_dwError || crc1 != m_current.dwCrc1 || crc2 != m_current.dwCrc2;
+  m_dwError = error;
+  m_current.dwCrc1 = crc1;
+  m_current.dwCrc2 = crc2;
+  m_dwFlags &= ~EF_CRC_PENDING;
+  Recompare();
+  return changed;
+}
+
+bool CVemoEntry::AcceptCurrent() {
+  if (!(m_dwFlags & EF_FOUND)) return false;
+  m_stored = m_current;
+  m_dwFlags |= EF_LISTED;
+  // The listed state is now the found one: differences of the old listing no longer hold.
+  Recompare();
+  return true;
+}
+
+bool CVemoEntry::FinishScan() {
+  if (m_dwFlags & EF_AWAITING_SCAN) {
+    m_dwFlags &= ~(EF_FOUND | EF_AWAITING_SCAN | EF_CRC_PENDING);
+    m_current = EmptyFileState();
+    m_dwError = 0;
+    // Nothing left to compare with: the differences of an earlier pass no longer hold.
+    Recompare();
+  }
+  return (m_dwFlags & (EF_FOUND | EF_LISTED)) != 0;
+}
+
+void CVemoEntry::Recompare() { ::Recompare(*this); }

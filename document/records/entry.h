@@ -1,0 +1,89 @@
+// CVemoEntry: the document's record of one file or directory. It holds the state listed in the
+// document (m_stored) and the state found on disk in the current pass (m_current) side by side; the
+// flag word (entry_flags.h) says which of them exist, what is in progress and how they differ.
+//
+// Ownership and threads: the document owns its entries (in its key map, looked up by m_pszKey) and
+// calls every operation on its user-interface thread; workers never touch entries. Each entry owns
+// its key (malloc, released by the destructor). Not copyable: an entry lives at one address.
+#pragma once
+#include <string>
+
+#include "document/records/entry_flags.h"
+#include "document/records/file_state.h"
+#include "document/records/letter_case.h"
+#include "document/records/record.h"
+#include "document/records/scan_entry.h"
+#include "document/records/shared_text.h"
+#include "platform/win_types.h"
+
+class CVemoEntry : public CVemoRecord {
+ public:
+  // An item found on disk that the document does not list: found state and directories, drive type,
+  // error and key case taken over, key copied; flags EF_FOUND only.
+  explicit CVemoEntry(const CVemoScanEntry& found);
+  // An item read from a document line: the stored state gets the name and attributes, the key is
+  // built from it; flags, drive type and error start at 0. The reader fills in size, time and
+  // checksums and then sets the flags to EF_LISTED.
+  CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
+             KeyCase keyCase);
+  CVemoEntry(const CVemoEntry&) = delete;
+  CVemoEntry& operator=(const CVemoEntry&) = delete;
+  ~CVemoEntry() override;
+
+  [[nodiscard]] const char* GetRuntimeClassName() const override { return "CVemoEntry"; }
+
+  // --- Queries ---
+  // The found state if EF_FOUND is set, otherwise the listed one.
+  [[nodiscard]] const FileState& GetCurrentState() const {
+    return (m_dwFlags & EF_FOUND) ? m_current : m_stored;
+  }
+  // Base directory + relative directory + name of GetCurrentState.
+  [[nodiscard]] std::wstring GetEntryPath() const;
+  [[nodiscard]] ULONGLONG GetSize() const { return GetCurrentState().size; }
+  [[nodiscard]] DWORD GetAttributes() const { return GetCurrentState().attributes; }
+  [[nodiscard]] bool IsDirectory() const { return GetCurrentState().IsDirectory(); }
+  [[nodiscard]] bool HasChildren() const {
+    return ULONGLONG{m_stored.nChildCount} + m_current.nChildCount > 0;
+  }
+  // True when the bits of `mask` equal those of `value`.
+  [[nodiscard]] bool TestFlags(DWORD mask, DWORD value) const {
+    return (m_dwFlags & mask) == (mask & value);
+  }
+  // List-view presentation of column 0..6 (Name, Ext, Size, Date, Attr, CRC, Note); see
+  // entry_columns.h.
+  [[nodiscard]] std::wstring GetColumnText(int column) const;
+  [[nodiscard]] int GetColumnImage(int column) const;
+  [[nodiscard]] int GetColumnState(int column) const;
+
+  // --- Updates ---
+  // Sets the bits of `mask` to those of `value`; true if the flag word changed.
+  bool SetFlags(DWORD mask, DWORD value);
+  // Takes over what a rescan found for this item. False, changing nothing, when the record belongs
+  // to another base or relative directory. `needsChecksum` tells whether the contents must be read
+  // again (NeedsChecksum); it is set only when the result is true.
+  [[nodiscard]] bool ApplyScanRecord(const CVemoScanEntry& scan, bool& needsChecksum);
+  // The listed checksums stand for the current ones (a Rescan New that need not read the file).
+  void AssumeCrcUnchanged();
+  // A checksum result of the worker: error code and both checksums. True if any of them differs
+  // from what the entry held.
+  bool ApplyCrcResult(DWORD error, DWORD crc1, DWORD crc2);
+  // After a save: the found state becomes the listed one. True if the entry was found; false means
+  // the entry is not on disk and is to be removed.
+  bool AcceptCurrent();
+  // End of a scan: an entry the scan did not report loses its found state. True if the entry stays
+  // (found or listed), false if it is to be removed.
+  bool FinishScan();
+  void AddChild() { ++m_stored.nChildCount; }
+  // Recomputes the difference bits EF_COMPARE_MASK (compare_rules.h).
+  void Recompare();
+
+  SharedText m_strBaseDir;  // base directory, ends in '/'
+  SharedText m_strRelDir;   // relative directory: empty, or ends in '/'
+  FileState m_stored;       // as listed in the document (valid with EF_LISTED)
+  FileState m_current;      // as found in this pass (valid with EF_FOUND)
+  DWORD m_nDriveType = 0;   // drive type of the latest scan record
+  DWORD m_dwError = 0;      // Windows error of the last failure to read the file, 0 = none
+  DWORD m_dwFlags = 0;      // EF_ flags
+  KeyCase m_keyCase = KeyCase::kExact;  // how names match: the key, the case note, the directories
+  char* m_pszKey = nullptr;             // owned lookup key; null only when memory ran out
+};

@@ -1,0 +1,84 @@
+#include "document/records/entry_key.h"
+
+#include <cassert>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+constexpr char kSeparator = 0x01;
+constexpr char kEscape = 0x02;
+
+// Bytes one character takes in a key.
+std::size_t EncodedSize(wchar_t c) {
+  const auto u = static_cast<std::uint32_t>(c);
+  if (u == 0x01 || u == 0x02) return 2;
+  if (u < 0x80) return 1;
+  if (u >= 0xDC80 && u <= 0xDCFF) return 1;  // a byte that is not UTF-8, restored as itself
+  if (u < 0x800) return 2;
+  if (u < 0x10000) return 3;
+  if (u <= 0x10FFFF) return 4;
+  return 3;  // not a character: written as U+FFFD
+}
+
+char* Encode(char* out, wchar_t c) {
+  auto u = static_cast<std::uint32_t>(c);
+  if (u == '/') {
+    *out++ = kSeparator;
+  } else if (u == 0x01 || u == 0x02) {
+    *out++ = kEscape;
+    *out++ = static_cast<char>(u + 2);
+  } else if (u < 0x80) {
+    *out++ = static_cast<char>(u);
+  } else if (u >= 0xDC80 && u <= 0xDCFF) {
+    *out++ = static_cast<char>(u - 0xDC00);
+  } else if (u < 0x800) {
+    *out++ = static_cast<char>(0xC0 | (u >> 6));
+    *out++ = static_cast<char>(0x80 | (u & 0x3F));
+  } else if (u < 0x10000 || u > 0x10FFFF) {
+    if (u > 0x10FFFF) u = 0xFFFD;
+    *out++ = static_cast<char>(0xE0 | (u >> 12));
+    *out++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (u & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | (u >> 18));
+    *out++ = static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+    *out++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (u & 0x3F));
+  }
+  return out;
+}
+
+std::size_t PartSize(std::wstring_view part, KeyCase mode) {
+  std::size_t n = 0;
+  for (wchar_t c : part) n += EncodedSize(mode == KeyCase::kFold ? FoldLetterCase(c) : c);
+  return n;
+}
+
+char* EncodePart(char* out, std::wstring_view part, KeyCase mode) {
+  for (wchar_t c : part) out = Encode(out, mode == KeyCase::kFold ? FoldLetterCase(c) : c);
+  return out;
+}
+
+}  // namespace
+
+char* BuildEntryKey(std::wstring_view baseDir, std::wstring_view relDir, std::wstring_view name,
+                    bool isDirectory, KeyCase mode) {
+  const std::size_t size = PartSize(baseDir, mode) + PartSize(relDir, mode) +
+                           (isDirectory ? 0 : 1) + PartSize(name, mode);
+  char* key = static_cast<char*>(std::malloc(size + 1));
+  if (key == nullptr) return nullptr;
+  char* out = EncodePart(key, baseDir, mode);
+  out = EncodePart(out, relDir, mode);
+  if (!isDirectory) *out++ = kSeparator;
+  out = EncodePart(out, name, mode);
+  assert(static_cast<std::size_t>(out - key) == size && "size pass and encoding pass disagree");
+  *out = '\0';
+  return key;
+}
+
+char* BuildDirectoryKey(std::wstring_view baseDir, std::wstring_view relPath, KeyCase mode) {
+  assert(!relPath.empty() && "the base directory has no entry of its own");
+  if (!relPath.empty() && relPath.back() == L'/') relPath.remove_suffix(1);
+  return BuildEntryKey(baseDir, {}, relPath, true, mode);
+}

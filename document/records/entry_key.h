@@ -1,0 +1,29 @@
+// Lookup keys: the narrow byte string that identifies a file or directory inside one document and
+// orders the document's entries. Built from base directory, relative directory and name:
+//
+//   - every '/' becomes the byte 0x01, and a file gets one more 0x01 in front of its name, so a
+//     file and a directory of the same name never share a key and the items of one directory sort
+//     together, before any deeper one;
+//   - with KeyCase::kFold every letter is upper-cased first (FoldLetterCase);
+//   - text becomes UTF-8, except the stand-ins U+DC80..U+DCFF, which become the single bytes 0x80..
+//     0xFF they stand for, so a name that is not UTF-8 keeps its own bytes and its own key;
+//   - the bytes 0x01 and 0x02 inside a name (legal on Linux) are written as 0x02 0x03 and 0x02
+//   0x04,
+//     so no name can imitate a separator and distinct items always have distinct keys.
+//
+// Keys are compared as byte strings (strcmp). They are allocated with malloc; the caller owns the
+// result and releases it with free. Thread-safe.
+#pragma once
+#include <string_view>
+
+#include "document/records/letter_case.h"
+
+// Key of the item `name` (a directory when `isDirectory`) lying in baseDir + relDir. baseDir ends
+// in '/', relDir is empty or ends in '/'. Returns null only when memory runs out.
+[[nodiscard]] char* BuildEntryKey(std::wstring_view baseDir, std::wstring_view relDir,
+                                  std::wstring_view name, bool isDirectory, KeyCase mode);
+
+// Key of the directory baseDir + relPath, where relPath ("a/b/" or "a/b") is not empty: the key
+// its own entry has, which is how the entries inside it find their parent.
+[[nodiscard]] char* BuildDirectoryKey(std::wstring_view baseDir, std::wstring_view relPath,
+                                      KeyCase mode);

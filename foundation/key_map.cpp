@@ -1,0 +1,252 @@
+#include "foundation/key_map.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <new>
+
+#include "foundation/ptr_array.h"
+#include "foundation/ptr_list.h"
+#include "platform/error_codes.h"
+#include "platform/last_error.h"
+
+namespace {
+
+// Index limits: refs keep their top bit for the leaf tag and all ones for "none".
+constexpr std::size_t kMaxNodes = 0x7FFFFFFEu;
+constexpr std::uint64_t kMaxArenaBytes = std::uint64_t{1} << 40;
+
+// First bit position (as Inner::crit) at which two different keys differ.
+std::uint32_t FirstDifference(std::string_view a, std::string_view b) {
+  std::size_t common = std::min(a.size(), b.size());
+  auto mismatch = std::mismatch(a.begin(), a.begin() + common, b.begin());
+  auto index = static_cast<std::uint32_t>(mismatch.first - a.begin());
+  if (index == common) return index << 4;  // one key ends here: the "has a byte" position
+  auto diff = static_cast<std::uint8_t>(*mismatch.first ^ *mismatch.second);
+  return (index << 4) | static_cast<std::uint32_t>(1 + std::countl_zero(diff));
+}
+
+}  // namespace
+
+CNKeyMap::~CNKeyMap() { RemoveAll(owns_); }
+
+int CNKeyMap::Direction(std::string_view key, std::uint32_t crit) {
+  std::size_t index = crit >> 4;
+  if (index >= key.size()) return 0;
+  std::uint32_t sub = crit & 15;
+  if (sub == 0) return 1;
+  return (static_cast<std::uint8_t>(key[index]) >> (8 - sub)) & 1;
+}
+
+std::string_view CNKeyMap::LeafKey(const Leaf& leaf) const {
+  std::size_t offset = leaf.key & ((std::uint64_t{1} << kOffsetBits) - 1);
+  std::size_t length = leaf.key >> kOffsetBits;
+  return std::string_view(keys_.data() + offset, length);
+}
+
+// The leaf whose key agrees with the given one at every inner node on its path: the only leaf that
+// can hold it, and the leaf with the longest common prefix.
+CNKeyMap::Ref CNKeyMap::FindLeaf(std::string_view key) const {
+  Ref ref = root_;
+  while (!(ref & kLeafBit)) {
+    const Inner& node = inner_[ref];
+    ref = node.child[Direction(key, node.crit)];
+  }
+  return ref & ~kLeafBit;
+}
+
+void* CNKeyMap::Lookup(const CNBitKey& key) const {
+  if (root_ == kNone) return nullptr;
+  std::string_view bytes = key.Bytes();
+  const Leaf& leaf = leaves_[FindLeaf(bytes)];
+  return LeafKey(leaf) == bytes ? leaf.value : nullptr;
+}
+
+bool CNKeyMap::SetAt(const CNBitKey& key, void* value) {
+  std::string_view bytes = key.Bytes();
+  if (value == nullptr) {
+    Remove(bytes);
+    return true;
+  }
+  if (bytes.size() > kMaxKeyBytes) {
+    platform::SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  try {
+    return Insert(bytes, value);
+  } catch (const std::bad_alloc&) {
+    platform::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return false;
+  }
+}
+
+std::uint32_t CNKeyMap::NewLeaf(std::string_view key, void* value) {
+  if (keys_.size() + key.size() > kMaxArenaBytes) throw std::bad_alloc();
+  if (free_leaf_ == kNone && leaves_.size() >= kMaxNodes) throw std::bad_alloc();
+  std::uint64_t ref = keys_.size() | (std::uint64_t{key.size()} << kOffsetBits);
+  keys_.insert(keys_.end(), key.begin(), key.end());
+  if (free_leaf_ != kNone) {
+    std::uint32_t index = free_leaf_;
+    free_leaf_ = static_cast<std::uint32_t>(leaves_[index].key);
+    leaves_[index] = Leaf{value, ref};
+    return index;
+  }
+  try {
+    leaves_.push_back(Leaf{value, ref});
+  } catch (...) {
+    keys_.resize(keys_.size() - key.size());
+    throw;
+  }
+  return static_cast<std::uint32_t>(leaves_.size() - 1);
+}
+
+std::uint32_t CNKeyMap::NewInner() {
+  if (free_inner_ != kNone) {
+    std::uint32_t index = free_inner_;
+    free_inner_ = inner_[index].child[0];
+    return index;
+  }
+  if (inner_.size() >= kMaxNodes) throw std::bad_alloc();
+  inner_.push_back(Inner{});
+  return static_cast<std::uint32_t>(inner_.size() - 1);
+}
+
+bool CNKeyMap::Insert(std::string_view key, void* value) {
+  if (root_ == kNone) {
+    root_ = NewLeaf(key, value) | kLeafBit;
+    count_ = 1;
+    return true;
+  }
+  Leaf& best = leaves_[FindLeaf(key)];
+  std::string_view best_key = LeafKey(best);
+  if (best_key == key) {
+    best.value = value;
+    return true;
+  }
+  std::uint32_t crit = FirstDifference(key, best_key);
+  int dir = Direction(key, crit);
+  // Allocate before taking addresses inside the arrays: growing them moves the nodes. If the leaf
+  // cannot be made, the inner node goes to the free list.
+  std::uint32_t inner = NewInner();
+  std::uint32_t leaf;
+  try {
+    leaf = NewLeaf(key, value);
+  } catch (...) {
+    inner_[inner].child[0] = free_inner_;
+    free_inner_ = inner;
+    throw;
+  }
+  // The new inner node goes above the first node on the key's path that parts at a later bit.
+  Ref* slot = &root_;
+  while (!(*slot & kLeafBit)) {
+    Inner& node = inner_[*slot];
+    if (node.crit > crit) break;
+    slot = &node.child[Direction(key, node.crit)];
+  }
+  inner_[inner].crit = crit;
+  inner_[inner].child[dir] = leaf | kLeafBit;
+  inner_[inner].child[1 - dir] = *slot;
+  *slot = inner;
+  ++count_;
+  return true;
+}
+
+void CNKeyMap::Remove(std::string_view key) {
+  if (root_ == kNone) return;
+  Ref* parent_slot = nullptr;  // the slot that refers to the leaf's parent
+  Ref* slot = &root_;          // the slot that refers to the current node
+  while (!(*slot & kLeafBit)) {
+    Inner& node = inner_[*slot];
+    parent_slot = slot;
+    slot = &node.child[Direction(key, node.crit)];
+  }
+  std::uint32_t index = *slot & ~kLeafBit;
+  Leaf& leaf = leaves_[index];
+  if (LeafKey(leaf) != key) return;
+
+  garbage_bytes_ += key.size();
+  leaf.value = nullptr;
+  leaf.key = free_leaf_;
+  free_leaf_ = index;
+  if (parent_slot == nullptr) {
+    root_ = kNone;
+  } else {
+    std::uint32_t parent = *parent_slot;
+    Inner& node = inner_[parent];
+    *parent_slot = node.child[node.child[0] == *slot ? 1 : 0];
+    node.child[0] = free_inner_;
+    free_inner_ = parent;
+  }
+  if (--count_ == 0) {
+    RemoveAll(false);  // releases the memory; no values are left to destroy
+  } else if (garbage_bytes_ > 4096 && garbage_bytes_ > keys_.size() / 2) {
+    CompactKeys();
+  }
+}
+
+// Rewrites the key arena without the bytes of removed keys; amortised over the removals that made
+// them garbage.
+void CNKeyMap::CompactKeys() {
+  std::vector<char> compact;
+  compact.reserve(keys_.size() - garbage_bytes_);
+  for (Leaf& leaf : leaves_) {
+    if (leaf.value == nullptr) continue;
+    std::string_view key = LeafKey(leaf);
+    leaf.key = compact.size() | (std::uint64_t{key.size()} << kOffsetBits);
+    compact.insert(compact.end(), key.begin(), key.end());
+  }
+  keys_.swap(compact);
+  garbage_bytes_ = 0;
+}
+
+std::size_t CNKeyMap::Collect(CNPtrArray& array) const {
+  if (!array.SetSize(0) || !array.SetSize(count_)) {
+    array.RemoveAll(false);
+    return 0;
+  }
+  std::size_t index = 0;
+  try {
+    ForEach([&](void* value) { array[index++] = value; });
+  } catch (const std::bad_alloc&) {
+    array.RemoveAll(false);
+    platform::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+  }
+  return count_;
+}
+
+std::size_t CNKeyMap::Collect(CNPtrList& list) const {
+  list.RemoveAll(false);
+  bool failed = false;
+  try {
+    ForEach([&](void* value) {
+      if (!failed && list.AddTail(value) == list.End()) failed = true;
+    });
+  } catch (const std::bad_alloc&) {
+    failed = true;
+  }
+  if (failed) {
+    list.RemoveAll(false);
+    platform::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+  }
+  return count_;
+}
+
+void CNKeyMap::RemoveAll(bool destroy) {
+  // Detach first: DestroyElement may look at the map and must find it empty.
+  std::vector<Leaf> leaves;
+  leaves.swap(leaves_);
+  std::vector<Inner>().swap(inner_);
+  std::vector<char>().swap(keys_);
+  root_ = free_inner_ = free_leaf_ = kNone;
+  count_ = garbage_bytes_ = 0;
+  if (!destroy) return;
+  for (const Leaf& leaf : leaves) {
+    if (leaf.value != nullptr) DestroyElement(leaf.value);
+  }
+}
+
+std::size_t CNKeyMap::MemoryUsage() const {
+  return inner_.capacity() * sizeof(Inner) + leaves_.capacity() * sizeof(Leaf) + keys_.capacity();
+}

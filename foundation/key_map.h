@@ -1,0 +1,153 @@
+// CNKeyMap: a map from a bit string (CNBitKey) to a non-null pointer, kept in the order of a binary
+// trie: traversal yields a key before every longer key that it begins, then keys whose next bit is
+// 0, then keys whose next bit is 1. For string keys that is ascending unsigned byte (or UTF-16
+// unit) order with a prefix first; for pointer keys ascending numeric order.
+//
+// Layout: a path-compressed bit trie (crit-bit tree). Each key has one leaf (value and a reference
+// to its bytes in one shared key arena) and, except the first, one inner node holding the bit
+// position at which its two subtrees part; all in three arrays, linked by 32-bit indices. Memory
+// grows with the number of keys plus the bytes of the keys, not with their length in bits.
+// Lookup and SetAt cost O(key length) with one pass over the inner nodes on the key's path;
+// Collect is O(number of keys).
+//
+// Ownership: values are the caller's unless the owning flag is set, in which case RemoveAll(true)
+// and the destructor pass them to DestroyElement (by default free()). Replacing or removing a value
+// with SetAt never destroys it. A class that overrides DestroyElement must call RemoveAll(Owns())
+// in its own destructor (CNObjectKeyMap does). Single-threaded: callers lock.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "foundation/bit_key.h"
+
+class CNPtrArray;
+class CNPtrList;
+
+class CNKeyMap {
+ public:
+  explicit CNKeyMap(bool owns) : owns_(owns) {}
+  CNKeyMap(const CNKeyMap&) = delete;
+  CNKeyMap& operator=(const CNKeyMap&) = delete;
+  virtual ~CNKeyMap();
+
+  // What destroying a value means: by default its memory is released with free().
+  virtual void DestroyElement(void* value) { std::free(value); }
+
+  // The value stored for the key, or null.
+  [[nodiscard]] void* Lookup(const CNBitKey& key) const;
+  [[nodiscard]] void* Lookup(const char* key) const { return Lookup(CNBitKey::FromNarrow(key)); }
+  [[nodiscard]] void* Lookup(std::string_view key) const {
+    return Lookup(CNBitKey::FromNarrow(key));
+  }
+  [[nodiscard]] void* Lookup(const wchar_t* key) const { return Lookup(CNBitKey::FromWide(key)); }
+  [[nodiscard]] void* Lookup(std::wstring_view key) const {
+    return Lookup(CNBitKey::FromWide(key));
+  }
+  [[nodiscard]] void* Lookup(const void* key) const { return Lookup(CNBitKey::FromPointer(key)); }
+
+  // A non-null value is stored for the key, replacing (not destroying) any earlier value; a null
+  // value removes the key (the value it had is not destroyed). Returns false only when a value
+  // cannot be stored: ERROR_NOT_ENOUGH_MEMORY, or ERROR_INVALID_PARAMETER for a key of 16 MB or
+  // more; the map is then unchanged.
+  [[nodiscard]] bool SetAt(const CNBitKey& key, void* value);
+  [[nodiscard]] bool SetAt(const char* key, void* value) {
+    return SetAt(CNBitKey::FromNarrow(key), value);
+  }
+  [[nodiscard]] bool SetAt(std::string_view key, void* value) {
+    return SetAt(CNBitKey::FromNarrow(key), value);
+  }
+  [[nodiscard]] bool SetAt(const wchar_t* key, void* value) {
+    return SetAt(CNBitKey::FromWide(key), value);
+  }
+  [[nodiscard]] bool SetAt(std::wstring_view key, void* value) {
+    return SetAt(CNBitKey::FromWide(key), value);
+  }
+  [[nodiscard]] bool SetAt(const void* key, void* value) {
+    return SetAt(CNBitKey::FromPointer(key), value);
+  }
+
+  // Empties the target (its elements are forgotten, not destroyed), then appends every value in
+  // traversal order and returns the count. On allocation failure the target is left empty, the
+  // result is 0 and the last error is ERROR_NOT_ENOUGH_MEMORY.
+  [[nodiscard]] std::size_t Collect(CNPtrArray& array) const;
+  [[nodiscard]] std::size_t Collect(CNPtrList& list) const;
+  // Calls visit(value) for every value in traversal order; visit must not change the map.
+  template <class Visit>
+  void ForEach(Visit&& visit) const;
+
+  // With destroy, every value goes to DestroyElement; then the map is empty and its memory freed.
+  void RemoveAll(bool destroy);
+
+  [[nodiscard]] std::size_t GetCount() const { return count_; }
+  [[nodiscard]] bool IsEmpty() const { return count_ == 0; }
+  [[nodiscard]] bool Owns() const { return owns_; }
+  // Bytes held by the map's arrays (allocated capacity), for measurements.
+  [[nodiscard]] std::size_t MemoryUsage() const;
+
+ private:
+  // A reference to a node: a leaf index with kLeafBit set, an inner index, or kNone.
+  using Ref = std::uint32_t;
+  static constexpr Ref kLeafBit = 0x80000000u;
+  static constexpr Ref kNone = 0xFFFFFFFFu;
+
+  // Bit positions: (byte index << 4) | sub, where sub 0 asks "does the key have this byte?" and
+  // sub 1..8 are the byte's bits from the most significant down. Ordered like the bits they name.
+  struct Inner {
+    std::uint32_t crit;
+    Ref child[2];  // child[0] doubles as the free-list link of an unused node
+  };
+  struct Leaf {
+    void* value;        // null marks an unused leaf
+    std::uint64_t key;  // key offset in the arena (low 40 bits) and length (high 24 bits)
+  };
+  static constexpr std::uint64_t kOffsetBits = 40;
+  static constexpr std::size_t kMaxKeyBytes = (std::size_t{1} << 24) - 1;
+
+  static int Direction(std::string_view key, std::uint32_t crit);
+  std::string_view LeafKey(const Leaf& leaf) const;
+  Ref FindLeaf(std::string_view key) const;
+  bool Insert(std::string_view key, void* value);
+  void Remove(std::string_view key);
+  std::uint32_t NewLeaf(std::string_view key, void* value);
+  std::uint32_t NewInner();
+  void CompactKeys();
+
+  std::vector<Inner> inner_;
+  std::vector<Leaf> leaves_;
+  std::vector<char> keys_;
+  Ref root_ = kNone;
+  std::uint32_t free_inner_ = kNone;
+  std::uint32_t free_leaf_ = kNone;
+  std::size_t count_ = 0;
+  std::size_t garbage_bytes_ = 0;  // arena bytes of removed keys
+  bool owns_;
+};
+
+template <class Visit>
+void CNKeyMap::ForEach(Visit&& visit) const {
+  if (root_ == kNone) return;
+  // Explicit stack: the depth is bounded by the key length in bits, not by the call stack.
+  std::vector<Ref> stack{root_};
+  while (!stack.empty()) {
+    Ref ref = stack.back();
+    stack.pop_back();
+    if (ref & kLeafBit) {
+      visit(leaves_[ref & ~kLeafBit].value);
+    } else {
+      stack.push_back(inner_[ref].child[1]);
+      stack.push_back(inner_[ref].child[0]);
+    }
+  }
+}
+
+// Key map whose values are objects of type T: destroying a value deletes it as a T.
+template <class T>
+class CNObjectKeyMap : public CNKeyMap {
+ public:
+  explicit CNObjectKeyMap(bool owns = true) : CNKeyMap(owns) {}
+  ~CNObjectKeyMap() override { RemoveAll(Owns()); }
+  void DestroyElement(void* value) override { delete static_cast<T*>(value); }
+};
