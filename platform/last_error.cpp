@@ -50,6 +50,8 @@ DWORD ErrorFromErrno(int err, ErrnoUse use) {
       return ERROR_DIR_NOT_EMPTY;
     case EINVAL:
       return ERROR_INVALID_PARAMETER;
+    case EAGAIN:
+      return ERROR_NOT_ENOUGH_MEMORY;
     case EMFILE:
     case ENFILE:
       return ERROR_TOO_MANY_OPEN_FILES;
