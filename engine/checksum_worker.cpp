@@ -26,7 +26,9 @@ DWORD FailureCode() {
 }  // namespace
 
 CChecksumWorker::CChecksumWorker(platform::FileSystem* file_system)
-    : CNWorkerThread(THREAD_PRIORITY_LOWEST), file_system_(file_system) {}
+    : file_system_(file_system) {
+  SetPriority(THREAD_PRIORITY_LOWEST);
+}
 
 CChecksumWorker::~CChecksumWorker() { Clear(true); }
 
@@ -38,7 +40,7 @@ template <class Collection>
 bool CChecksumWorker::QueueFrom(const Collection& entries) {
   Clear(false);
   {
-    CNMutexLock lock(GetLock());
+    CNMutexLock lock(lock_);
     for (void* element : entries) {
       const auto* entry = static_cast<const CVemoEntry*>(element);
       if (entry != nullptr && entry->TestFlags(EF_QUEUED_MASK, EF_QUEUED_VALUE)) AddJob(*entry);
@@ -58,7 +60,7 @@ void CChecksumWorker::Clear(bool stop_first) {
   JobQueue pending;
   JobQueue finished;
   {
-    CNMutexLock lock(GetLock());
+    CNMutexLock lock(lock_);
     pending.swap(pending_);
     finished.swap(finished_);
     bytes_done_ = 0;
@@ -68,7 +70,7 @@ void CChecksumWorker::Clear(bool stop_first) {
 }
 
 std::unique_ptr<ChecksumJob> CChecksumWorker::PopResult() {
-  CNMutexLock lock(GetLock());
+  CNMutexLock lock(lock_);
   if (finished_.empty()) return nullptr;
   std::unique_ptr<ChecksumJob> job = std::move(finished_.front());
   finished_.pop_front();
@@ -76,14 +78,14 @@ std::unique_ptr<ChecksumJob> CChecksumWorker::PopResult() {
 }
 
 double CChecksumWorker::GetCurrentFile(std::wstring* text) {
-  CNMutexLock lock(GetLock());
+  CNMutexLock lock(lock_);
   *text = current_text_;
   return current_fraction_;
 }
 
 void CChecksumWorker::GetProgress(ULONGLONG* done, ULONGLONG* queued, CNTimeStamp* sample_time,
                                   double* rate) {
-  CNMutexLock lock(GetLock());
+  CNMutexLock lock(lock_);
   *done = bytes_done_;
   *queued = bytes_queued_;
   *sample_time = sample_time_;
@@ -91,7 +93,7 @@ void CChecksumWorker::GetProgress(ULONGLONG* done, ULONGLONG* queued, CNTimeStam
 }
 
 void CChecksumWorker::GetProgress(ULONGLONG* done, ULONGLONG* queued, double* smoothed_rate) {
-  CNMutexLock lock(GetLock());
+  CNMutexLock lock(lock_);
   *done = bytes_done_;
   *queued = bytes_queued_;
   *smoothed_rate = smoothed_rate_;
@@ -102,14 +104,14 @@ void CChecksumWorker::OnThreadStart() { ActiveWorkerCount.fetch_add(1); }
 void CChecksumWorker::OnThreadEnd() { ActiveWorkerCount.fetch_sub(1); }
 
 void CChecksumWorker::SetCurrentFile(double fraction, std::wstring text) {
-  CNMutexLock lock(GetLock());
+  CNMutexLock lock(lock_);
   current_fraction_ = fraction;
   current_text_ = std::move(text);
 }
 
 void CChecksumWorker::AddProgress(ULONGLONG bytes) {
   const CNTimeStamp now(platform::SystemTimeAsFileTime());
-  CNMutexLock lock(GetLock());
+  CNMutexLock lock(lock_);
   bytes_done_ = std::min(bytes_done_ + bytes, bytes_queued_);
   if (now < sample_time_) {  // the clock was set back: start a new sample from here
     sample_time_ = now;
@@ -128,7 +130,7 @@ void CChecksumWorker::AddProgress(ULONGLONG bytes) {
 
 void CChecksumWorker::ResetRate() {
   const CNTimeStamp now(platform::SystemTimeAsFileTime());
-  CNMutexLock lock(GetLock());
+  CNMutexLock lock(lock_);
   rate_ = 0.0;
   smoothed_rate_ = 0.0;
   sample_time_ = now;
@@ -137,7 +139,7 @@ void CChecksumWorker::ResetRate() {
 
 void CChecksumWorker::CorrectSize(ChecksumJob& job, ULONGLONG measured) {
   if (measured == job.size) return;
-  CNMutexLock lock(GetLock());
+  CNMutexLock lock(lock_);
   bytes_queued_ = bytes_queued_ - job.size + measured;  // modular: right for either direction
   job.size = measured;
 }
@@ -152,7 +154,7 @@ DWORD CChecksumWorker::Run() {
 
   JobQueue batch;
   {
-    CNMutexLock lock(GetLock());
+    CNMutexLock lock(lock_);
     batch.swap(pending_);
   }
   if (!CheckContinue()) return 0;
@@ -161,7 +163,7 @@ DWORD CChecksumWorker::Run() {
     batch.pop_front();
     if (!ChecksumFile(*job, crc1, crc2, buffer.get())) return 0;  // stopped: job and batch go
     {
-      CNMutexLock lock(GetLock());
+      CNMutexLock lock(lock_);
       finished_.push_back(std::move(job));
     }
     if (!CheckContinue()) return 0;

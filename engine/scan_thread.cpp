@@ -121,7 +121,9 @@ class CVemoScanThread::Walk {
 };
 
 CVemoScanThread::CVemoScanThread(platform::FileSystem* file_system)
-    : CNWorkerThread(THREAD_PRIORITY_LOWEST), file_system_(file_system) {}
+    : file_system_(file_system) {
+  SetPriority(THREAD_PRIORITY_LOWEST);
+}
 
 CVemoScanThread::~CVemoScanThread() { StopAndDiscard(); }
 
@@ -131,7 +133,7 @@ bool CVemoScanThread::Start(const std::wstring& base_dir, KeyCase key_case) {
     return false;
   }
   {
-    CNMutexLock lock(GetLock());
+    CNMutexLock lock(lock_);
     base_dir_ = base_dir;
     key_case_ = key_case;
     current_dir_.clear();
@@ -145,22 +147,22 @@ void CVemoScanThread::StopAndDiscard() {
 }
 
 std::unique_ptr<CVemoScanList> CVemoScanThread::TakeResults() {
-  CNMutexLock lock(GetLock());
+  CNMutexLock lock(lock_);
   return std::move(results_);
 }
 
 std::wstring CVemoScanThread::GetScanDirectory() {
-  CNMutexLock lock(GetLock());
+  CNMutexLock lock(lock_);
   return current_dir_;
 }
 
 void CVemoScanThread::SetScanDirectory(std::wstring dir) {
-  CNMutexLock lock(GetLock());
+  CNMutexLock lock(lock_);
   current_dir_ = std::move(dir);
 }
 
 void CVemoScanThread::Publish(std::unique_ptr<CVemoScanList> list) {
-  CNMutexLock lock(GetLock());
+  CNMutexLock lock(lock_);
   results_ = std::move(list);
 }
 
@@ -172,7 +174,7 @@ DWORD CVemoScanThread::Run() {
   std::wstring base_dir;
   KeyCase key_case;
   {
-    CNMutexLock lock(GetLock());
+    CNMutexLock lock(lock_);
     base_dir = base_dir_;
     key_case = key_case_;
   }
