@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr DWORD kNoCrc = 0xFFFFFFFF;
-
 // A failure must never be recorded as success, even from a file system that set no code.
 DWORD FailureCode() {
   const DWORD error = platform::LastError();

@@ -221,7 +221,9 @@ TEST(ChecksumWorker, FileChangingWhileReadIsReadUpToItsSizeAtOpening) {
     entries.Add("f", kSize);
     const std::string path = tree.Path("f");
     ReadHookFileSystem file_system([&](const std::string&, int number) {
-      if (number == 2) EXPECT_EQ(truncate(path.c_str(), c.new_size), 0);
+      if (number == 2) {
+        EXPECT_EQ(truncate(path.c_str(), c.new_size), 0);
+      }
       return DWORD{0};
     });
     CChecksumWorker worker(&file_system);
