@@ -74,8 +74,8 @@ int BenchChecksum(const std::string& path, bool is_dir) {
     state.name = WideFromNative(path.substr(slash + 1));
     state.attributes = 0;
     state.size = 0;  // corrected when the file is opened
-    CVemoScanEntry record(std::move(state), WideFromNative(path.substr(0, slash + 1)),
-                          SharedText(), DRIVE_FIXED, KeyCase::kExact);
+    CVemoScanEntry record(std::move(state), WideFromNative(path.substr(0, slash + 1)), SharedText(),
+                          DRIVE_FIXED, KeyCase::kExact);
     entries.push_back(std::make_unique<CVemoEntry>(record));
   }
   for (auto& entry : entries) {

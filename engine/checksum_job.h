@@ -21,10 +21,10 @@ struct ChecksumJob {
   ChecksumJob(const ChecksumJob&) = delete;
   ChecksumJob& operator=(const ChecksumJob&) = delete;
 
-  std::wstring path;  // full path of the file (the entry's GetEntryPath)
-  char* key;          // copy of the entry's lookup key
-  ULONGLONG size;     // the entry's size when queued; the size measured on opening once read
-  DWORD error = 0;    // 0, or the Windows error code of the failure
+  std::wstring path;        // full path of the file (the entry's GetEntryPath)
+  char* key;                // copy of the entry's lookup key
+  ULONGLONG size;           // the entry's size when queued; the size measured on opening once read
+  DWORD error = 0;          // 0, or the Windows error code of the failure
   DWORD crc1 = 0xFFFFFFFF;  // standard CRC-32 of the contents; all ones until computed
   DWORD crc2 = 0xFFFFFFFF;  // second checksum; all ones until computed
 };

@@ -6,8 +6,8 @@
 #include "document/records/entry.h"
 #include "document/records/entry_flags.h"
 #include "engine/crc.h"
-#include "foundation/mutex_lock.h"
 #include "engine/native_text.h"
+#include "foundation/mutex_lock.h"
 #include "foundation/process_values.h"
 #include "platform/clock.h"
 #include "platform/error_codes.h"
@@ -23,8 +23,7 @@ DWORD FailureCode() {
 
 }  // namespace
 
-CChecksumWorker::CChecksumWorker(platform::FileSystem* file_system)
-    : file_system_(file_system) {
+CChecksumWorker::CChecksumWorker(platform::FileSystem* file_system) : file_system_(file_system) {
   SetPriority(THREAD_PRIORITY_LOWEST);
 }
 
@@ -178,7 +177,9 @@ bool CChecksumWorker::ChecksumFile(ChecksumJob& job, CCrc& crc1, CCrc& crc2, std
   const std::string native_path = NativeFromWide(job.path);
 
   DWORD error = ERROR_SUCCESS;
-  ULONGLONG remaining = 0;
+  // What this file still owes to bytes done. A file that cannot be opened or sized owes its whole
+  // queued size; counting 0 for it would leave bytes done short of bytes queued for good.
+  ULONGLONG remaining = job.size;
   std::unique_ptr<platform::ReadableFile> file =
       file_system_->OpenForRead(native_path, platform::AccessPattern::kSequential);
   if (file == nullptr) {
@@ -186,6 +187,7 @@ bool CChecksumWorker::ChecksumFile(ChecksumJob& job, CCrc& crc1, CCrc& crc2, std
     // A symbolic link is never followed: its checksums cover the link's own text.
     if (error == ERROR_CANT_RESOLVE_FILENAME && ChecksumLink(job, native_path, crc1, crc2)) {
       error = ERROR_SUCCESS;
+      remaining = 0;
     }
   } else {
     ULONGLONG size = 0;
@@ -198,7 +200,8 @@ bool CChecksumWorker::ChecksumFile(ChecksumJob& job, CCrc& crc1, CCrc& crc2, std
       remaining = size;
       while (remaining > 0) {
         if (!CheckContinue()) return false;
-        const std::size_t chunk = static_cast<std::size_t>(std::min<ULONGLONG>(remaining, kChunkSize));
+        const std::size_t chunk =
+            static_cast<std::size_t>(std::min<ULONGLONG>(remaining, kChunkSize));
         std::size_t got = 0;
         if (!file->Read(buffer, chunk, &got)) {
           error = FailureCode();

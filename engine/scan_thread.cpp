@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "document/records/shared_text.h"
-#include "foundation/mutex_lock.h"
 #include "engine/native_text.h"
+#include "foundation/mutex_lock.h"
 #include "foundation/process_values.h"
 #include "foundation/time_stamp.h"
 #include "platform/error_codes.h"
@@ -82,8 +82,8 @@ class CVemoScanThread::Walk {
       state.size = item.size;
       state.attributes = item.attributes;
       state.time = CNTimeStamp(item.write_time);
-      auto record =
-          std::make_unique<CVemoScanEntry>(std::move(state), base_wide_, rel, drive_type_, key_case_);
+      auto record = std::make_unique<CVemoScanEntry>(std::move(state), base_wide_, rel, drive_type_,
+                                                     key_case_);
       if (item.kind == platform::ItemKind::kDirectory) {
         pending.push_back({std::move(record), std::move(item.name)});
         item.name.clear();
@@ -120,8 +120,7 @@ class CVemoScanThread::Walk {
   CVemoScanList& out_;
 };
 
-CVemoScanThread::CVemoScanThread(platform::FileSystem* file_system)
-    : file_system_(file_system) {
+CVemoScanThread::CVemoScanThread(platform::FileSystem* file_system) : file_system_(file_system) {
   SetPriority(THREAD_PRIORITY_LOWEST);
 }
 

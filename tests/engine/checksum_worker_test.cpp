@@ -299,9 +299,9 @@ TEST(ChecksumWorker, EachKindOfFailureIsRecordedInItsJobAndTheBatchGoesOn) {
     const char* name;
     DWORD error;
   } cases[] = {
-      {"denied", ERROR_ACCESS_DENIED},    {"unsizable", ERROR_INVALID_HANDLE},
-      {"bad_sector", ERROR_READ_FAULT},   {"overlong", ERROR_READ_FAULT},
-      {"unclosable", ERROR_IO_DEVICE},    {"fine", 0},
+      {"denied", ERROR_ACCESS_DENIED},  {"unsizable", ERROR_INVALID_HANDLE},
+      {"bad_sector", ERROR_READ_FAULT}, {"overlong", ERROR_READ_FAULT},
+      {"unclosable", ERROR_IO_DEVICE},  {"fine", 0},
   };
   Entries entries(tree);
   for (const auto& c : cases) {

@@ -11,11 +11,11 @@ TEST(NativeText, MapsEveryByteSequenceLosslessly) {
   } cases[] = {
       {"plain.txt", L"plain.txt"},
       {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", L"caf\u00e9 \u20ac \U0001F600"},
-      {"caf\xe9", L"caf\xdce9"},                       // Latin-1 byte
-      {"\xff\xfe", L"\xdcff\xdcfe"},                   // never valid in UTF-8
-      {"\xc3", L"\xdcc3"},                             // truncated sequence
-      {"\xc0\xaf", L"\xdcc0\xdcaf"},                   // overlong '/'
-      {"\xed\xb2\x80", L"\xdced\xdcb2\xdc80"},         // an encoded surrogate
+      {"caf\xe9", L"caf\xdce9"},                          // Latin-1 byte
+      {"\xff\xfe", L"\xdcff\xdcfe"},                      // never valid in UTF-8
+      {"\xc3", L"\xdcc3"},                                // truncated sequence
+      {"\xc0\xaf", L"\xdcc0\xdcaf"},                      // overlong '/'
+      {"\xed\xb2\x80", L"\xdced\xdcb2\xdc80"},            // an encoded surrogate
       {"\xf4\x90\x80\x80", L"\xdcf4\xdc90\xdc80\xdc80"},  // above U+10FFFF
   };
   for (const auto& c : cases) {

@@ -113,9 +113,9 @@ TEST(ScanThread, BaseThatCannotBeWalkedGivesOneErrorRecord) {
     EXPECT_EQ(error->m_strBaseDir.str(), c.base);
     EXPECT_TRUE(error->m_strRelDir.empty());
     EXPECT_EQ(error->m_pszKey, nullptr);
-    EXPECT_EQ(error->m_nDriveType, c.drive_known ? platform::FileSystem::Default()->GetDriveType(
-                                                       tree.root())
-                                                 : DRIVE_UNKNOWN);
+    EXPECT_EQ(error->m_nDriveType, c.drive_known
+                                       ? platform::FileSystem::Default()->GetDriveType(tree.root())
+                                       : DRIVE_UNKNOWN);
   }
 }
 

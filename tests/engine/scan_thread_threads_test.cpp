@@ -84,7 +84,9 @@ TEST_F(ScanThreadThreads, ScanDirectoryCanBeReadWhileTheWalkRuns) {
     const std::wstring dir = scanner.GetScanDirectory();
     if (!dir.empty()) seen = dir;
   }
-  EXPECT_EQ(scanner.GetScanDirectory().rfind(WideFromNative(tree_.root()), 0), 0u);
+  // Every copy taken during the walk was a whole directory path below the base.
+  EXPECT_EQ(seen.rfind(WideFromNative(tree_.root()), 0), 0u);
+  EXPECT_EQ(seen.back(), L'/');
   auto results = scanner.TakeResults();
   ASSERT_NE(results, nullptr);
   EXPECT_EQ(results->GetCount(), 153u);
