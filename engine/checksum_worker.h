@@ -30,7 +30,7 @@ class CVemoEntry;
 class CChecksumWorker : public CNWorkerThread {
  public:
   // Bytes read per call, and the size of the thread's buffer.
-  static constexpr std::size_t kChunkSize = 256 * 1024;
+  static constexpr std::size_t kChunkSize = 1024 * 1024;
 
   // The file system is not owned and must outlive the worker; tests pass a fault-injecting one.
   explicit CChecksumWorker(platform::FileSystem* file_system = platform::FileSystem::Default());
