@@ -1,0 +1,43 @@
+// ParseEntryLine: turns one entry line of a checksum document back into a listed CVemoEntry.
+//
+// A line is an entry line when it begins with a blank or a digit and SplitFields gives exactly
+// seven valid fields (size, two checksums, time, attributes, relative directory, name; see
+// document_format.h). On top of the field rules, lines that cannot describe an item of the tree
+// are refused: a name that is empty, "." or "..", or holds '/' or NUL; a relative directory with an
+// empty, "." or ".." component (so no line reaches outside the base directory or imitates another
+// item). Relative directories may use '\' or '/' as separator; in memory they use '/' and end in
+// '/'.
+//
+// CVemoEntryLineReader keeps one SharedText per distinct relative directory, so the entries of a
+// document share their directory texts. One reader belongs to one thread.
+#pragma once
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "document/records/entry.h"
+
+class CVemoEntryLineReader {
+ public:
+  // baseDir: absolute, ends in '/'; every entry gets it and keyCase.
+  CVemoEntryLineReader(SharedText baseDir, KeyCase keyCase)
+      : base_dir_(std::move(baseDir)), key_case_(keyCase) {}
+
+  // A new entry with EF_LISTED only, error 0 and the stored state read from the line; null when the
+  // line is not a valid entry line (or memory ran out for its key). The caller owns the entry.
+  [[nodiscard]] std::unique_ptr<CVemoEntry> ParseEntryLine(std::wstring_view line);
+
+ private:
+  // The shared text of a relative directory field, or null when the field is not acceptable.
+  const SharedText* RelativeDirectory(const std::wstring& field);
+
+  SharedText base_dir_;
+  KeyCase key_case_;
+  std::unordered_map<std::wstring, SharedText> rel_dirs_;  // field text -> directory in memory
+};
+
+// One-off form of CVemoEntryLineReader::ParseEntryLine.
+[[nodiscard]] std::unique_ptr<CVemoEntry> ParseEntryLine(std::wstring_view line,
+                                                         const SharedText& baseDir,
+                                                         KeyCase keyCase = KeyCase::kExact);

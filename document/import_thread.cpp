@@ -1,0 +1,178 @@
+#include "document/import_thread.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string_view>
+
+#include "document/document_decoding.h"
+#include "document/document_format.h"
+#include "document/entry_line_reader.h"
+#include "foundation/format_text.h"
+#include "foundation/mutex_lock.h"
+#include "platform/error_codes.h"
+#include "platform/last_error.h"
+#include "platform/timeout.h"
+
+namespace {
+
+constexpr wchar_t kStatusSuffix[] = L"% Importing Vemo data ...";
+
+// Lines as SplitLines has them: CR LF, a lone CR and a lone LF each end a line; what follows the
+// last line end is one more line.
+class LineCursor {
+ public:
+  explicit LineCursor(std::string_view text) : text_(text) {}
+  // The next line; false after the last one.
+  bool Next(std::string_view& line) {
+    if (done_) return false;
+    const char* begin = text_.data() + pos_;
+    const char* end = text_.data() + text_.size();
+    const char* p = begin;
+    while (p != end && *p != '\r' && *p != '\n') ++p;
+    line = std::string_view(begin, static_cast<std::size_t>(p - begin));
+    if (p == end) {
+      done_ = true;
+    } else {
+      pos_ = static_cast<std::size_t>(p - text_.data()) + 1;
+      if (*p == '\r' && p + 1 != end && p[1] == '\n') ++pos_;
+    }
+    return true;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  bool done_ = false;
+};
+
+std::size_t CountLines(std::string_view text) {
+  std::size_t lines = 0;
+  LineCursor cursor(text);
+  std::string_view line;
+  while (cursor.Next(line)) ++lines;
+  return lines;
+}
+
+bool MayBeEntryLine(std::string_view line) {
+  return !line.empty() && (line[0] == ' ' || (line[0] >= '0' && line[0] <= '9'));
+}
+
+}  // namespace
+
+CVemoImportThread::CVemoImportThread() = default;
+
+CVemoImportThread::~CVemoImportThread() { StopAndClear(); }
+
+bool CVemoImportThread::Start(std::wstring baseDir, CNByteBuffer fileBytes, KeyCase keyCase) {
+  Stop(INFINITE);
+  {
+    CNMutexLock lock(lock_);
+    result_.reset();
+    base_dir_ = std::move(baseDir);
+    file_bytes_ = std::move(fileBytes);
+    key_case_ = keyCase;
+  }
+  directory_count_ = 0;
+  file_count_ = 0;
+  return CNWorkerThread::Start();
+}
+
+std::wstring CVemoImportThread::GetStatusText() {
+  CNMutexLock lock(lock_);
+  return status_text_;
+}
+
+void CVemoImportThread::SetStatusText(std::wstring text) {
+  CNMutexLock lock(lock_);
+  status_text_ = std::move(text);
+}
+
+CNByteBuffer CVemoImportThread::TakeFileBytes() {
+  CNMutexLock lock(lock_);
+  return file_bytes_;
+}
+
+std::unique_ptr<CVemoEntryList> CVemoImportThread::TakeResultList() {
+  CNMutexLock lock(lock_);
+  return std::move(result_);
+}
+
+void CVemoImportThread::StopAndClear() {
+  Stop(INFINITE);
+  CNMutexLock lock(lock_);
+  result_.reset();
+  file_bytes_.Clear();
+}
+
+DWORD CVemoImportThread::Run() {
+  std::wstring baseDir;
+  KeyCase keyCase;
+  std::string_view text;
+  {
+    CNMutexLock lock(lock_);
+    baseDir = base_dir_;
+    keyCase = key_case_;
+    if (!file_bytes_.IsEmpty()) {
+      const BYTE* flat = file_bytes_.Flatten();
+      if (flat == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
+      text = std::string_view(reinterpret_cast<const char*>(flat), file_bytes_.GetLength());
+    }
+  }
+
+  try {
+    std::string converted;
+    switch (DecodeDocumentBytes(text, converted)) {
+      case DocumentDecoding::kUnknown:
+        return ERROR_INVALID_DATA;
+      case DocumentDecoding::kAsIs:
+        break;
+      case DocumentDecoding::kConverted: {
+        const std::size_t length = converted.size();
+        void* block = std::malloc(length == 0 ? 1 : length);
+        if (block == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
+        std::memcpy(block, converted.data(), length);
+        CNMutexLock lock(lock_);
+        file_bytes_.Clear();
+        if (length == 0) {
+          std::free(block);
+        } else if (!file_bytes_.Adopt(block, length)) {
+          return ERROR_NOT_ENOUGH_MEMORY;
+        }
+        text = std::string_view(static_cast<const char*>(block), length);
+        break;
+      }
+    }
+
+    const std::size_t lineCount = CountLines(text);
+    auto list = std::make_unique<CVemoEntryList>();
+    CVemoEntryLineReader reader(SharedText(std::move(baseDir)), keyCase);
+    LineCursor cursor(text);
+    std::string_view bytes;
+    std::wstring line;
+    std::size_t shownPercent = 101;  // none shown yet
+    for (std::size_t k = 1; cursor.Next(bytes); ++k) {
+      if (!CheckContinue()) return 0;  // the partial list dies with `list`
+      // The text only changes with the percentage; a million lock round trips would show nothing
+      // more.
+      const std::size_t percent = k * 100 / lineCount;
+      if (percent != shownPercent) {
+        shownPercent = percent;
+        SetStatusText(FormatInt(static_cast<std::int32_t>(percent), 10, 2, L'0') + kStatusSuffix);
+      }
+      if (!MayBeEntryLine(bytes)) continue;
+      DecodeDocumentText(bytes, line);
+      std::unique_ptr<CVemoEntry> entry = reader.ParseEntryLine(line);
+      if (!entry) continue;
+      const bool directory = entry->m_stored.IsDirectory();
+      if (list->AddTail(entry.get()) == list->End()) return ERROR_NOT_ENOUGH_MEMORY;
+      entry.release();
+      ++(directory ? directory_count_ : file_count_);
+    }
+    CNMutexLock lock(lock_);
+    result_ = std::move(list);
+  } catch (const std::bad_alloc&) {
+    return ERROR_NOT_ENOUGH_MEMORY;
+  }
+  return 0;
+}
