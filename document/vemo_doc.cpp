@@ -1,0 +1,303 @@
+// CVemoDoc: construction, framework state, new, open, save and close.
+#include "document/vemo_doc.h"
+
+#include <cassert>
+#include <cstdlib>
+#include <vector>
+
+#include "document/document_signature.h"
+#include "document/records/letter_case.h"
+#include "foundation/environment_var.h"
+#include "foundation/paths.h"
+#include "foundation/process_values.h"
+#include "foundation/system_error.h"
+#include "platform/error_codes.h"
+#include "platform/file_attributes.h"
+#include "platform/file_name_text.h"
+#include "platform/last_error.h"
+
+namespace {
+
+constexpr UINT kErrorBox = MB_ICONERROR | MB_SETFOREGROUND;
+
+// The directory new documents start from: the current one, else TEMP (TMPDIR, /tmp on systems
+// that do not set TEMP), ending in '/'.
+std::wstring StartingDirectory() {
+  std::wstring fallback;
+  if (!GetEnvVar(L"TEMP", fallback) || fallback.empty()) {
+    if (!GetEnvVar(L"TMPDIR", fallback) || fallback.empty()) fallback = L"/tmp";
+  }
+  return SetTrailingChar(GetCurrentDirOr(fallback), true, kPathSeparator);
+}
+
+std::wstring Absolute(std::wstring_view path) {
+  std::wstring full(path);
+  return MakeAbsolute(full);
+}
+
+}  // namespace
+
+bool IsDefaultDocName(std::wstring_view name) {
+  return TextEquals(name, kDefaultDocName1, KeyCase::kFold) ||
+         TextEquals(name, kDefaultDocName2, KeyCase::kFold);
+}
+
+CVemoDoc::CVemoDoc(CVemoDocHost& host, platform::FileSystem* file_system,
+                   platform::FileStore* file_store)
+    : host_(host),
+      file_system_(file_system),
+      file_store_(file_store),
+      scanner_(file_system),
+      checksummer_(file_system) {
+  column_widths_.fill(-2);
+}
+
+CVemoDoc::~CVemoDoc() { StopWorkersAndClear(); }
+
+// --- Framework state ---
+
+void CVemoDoc::SetPathName(std::wstring_view path) {
+  path_name_ = Absolute(path);
+  SetTitle(PathNamePart(path_name_));
+}
+
+void CVemoDoc::SetTitle(std::wstring_view title) {
+  title_ = base_dir_ + std::wstring(title);
+  host_.OnTitleChanged(*this);
+}
+
+void CVemoDoc::SetBaseDir(std::wstring dir) {
+  base_dir_ = std::move(dir);
+  // The volume decides once whether names match regardless of letter case; a folder that does not
+  // exist (yet) is taken as case-sensitive.
+  std::string native;
+  key_case_ = platform::FileNameFromWide(base_dir_, native) && file_system_->FoldsLetterCase(native)
+                  ? KeyCase::kFold
+                  : KeyCase::kExact;
+}
+
+int CVemoDoc::GetColumnWidth(int index) const {
+  if (index < 0 || index >= kColumnCount) return -1;
+  return column_widths_[static_cast<std::size_t>(index)];
+}
+
+bool CVemoDoc::SetColumnWidth(int index, int width) {
+  if (index < 0 || index >= kColumnCount) return false;
+  column_widths_[static_cast<std::size_t>(index)] = width;
+  return true;
+}
+
+void CVemoDoc::ShowError(const std::wstring& text) { host_.ShowMessageBox(text, {}, kErrorBox); }
+
+// --- New and open ---
+
+bool CVemoDoc::FrameworkNewDocument() {
+  DeleteContents();
+  SetModifiedFlag(false);
+  return true;
+}
+
+bool CVemoDoc::OnNewDocument() {
+  const bool skip_prompt = SkipBaseDirPrompt.exchange(0) != 0;
+  const std::wstring start = StartingDirectory();
+  std::wstring a = Absolute(start + kDefaultDocName1);
+  const std::wstring b = Absolute(start + kDefaultDocName2);
+  if (!skip_prompt) {
+    std::wstring folder = PathDirPart(a);
+    if (!host_.BrowseForFolder(folder, L"Select base CRC dir")) return false;
+    ReplaceDirPart(a, folder);
+    if (a.empty()) return false;
+  }
+  if (PathExists(a)) {
+    host_.OpenDocumentFile(a);
+    return false;
+  }
+  if (PathExists(b)) {
+    host_.OpenDocumentFile(b);
+    return false;
+  }
+  if (!FrameworkNewDocument()) return false;
+  SetBaseDir(PathDirPart(a));
+  SetPathName(a);
+  StartRescan(RescanMode::kAll);
+  return true;
+}
+
+bool CVemoDoc::FrameworkOpenDocument(const std::wstring& path) {
+  // The file is read before anything is cleared: a document that cannot be read again keeps what
+  // it shows.
+  CNByteBuffer loaded;
+  if (!ReadDocumentFile(path, loaded)) return false;
+  DeleteContents();
+  std::swap(loaded, file_buffer_);
+  SetModifiedFlag(false);
+  return true;
+}
+
+bool CVemoDoc::ReadDocumentFile(const std::wstring& path, CNByteBuffer& out) {
+  const std::wstring full = Absolute(path);
+  std::string native;
+  std::string bytes;
+  if (!platform::FileNameFromWide(full, native) || !file_store_->ReadWholeFile(native, &bytes) ||
+      !out.Append(bytes.data(), bytes.size())) {
+    ShowError(FormatSystemError(kUseLastError, true, true) + full);
+    return false;
+  }
+  // An empty or tampered file is shown and read all the same.
+  (void)CheckDocumentSignature(out, full, [this](const std::wstring& text) { ShowError(text); });
+  return true;
+}
+
+bool CVemoDoc::OnOpenDocument(std::wstring_view path) {
+  SkipBaseDirPrompt.store(0);
+  const std::wstring full = Absolute(path);
+  if (full.empty()) {
+    ShowError(FormatSystemError(kUseLastError, true, true) + std::wstring(path));
+    return false;
+  }
+  if (PathExists(full)) {
+    SetBaseDir(PathDirPart(full));
+    SetPathName(full);
+    if (!FrameworkOpenDocument(full)) return false;
+    CNByteBuffer bytes(file_buffer_);
+    if (bytes.GetLength() != file_buffer_.GetLength() ||
+        !loader_.Start(base_dir_, std::move(bytes), key_case_)) {
+      // Without a loader the document shows nothing; its file buffer still holds the file as read,
+      // so saving cannot lose it.
+      ReportCycleError(platform::LastError(), full);
+      state_ = DocState::kIdle;
+      return false;
+    }
+    state_ = DocState::kLoading;
+    SendUpdate(RFSH);
+    return true;
+  }
+  if (platform::LastError() == ERROR_FILE_NOT_FOUND && !IsDefaultDocName(PathNamePart(full))) {
+    ShowError(FormatSystemError(ERROR_FILE_NOT_FOUND, true, true) + full);
+    return false;
+  }
+  if (!FrameworkNewDocument()) return false;
+  SetBaseDir(PathDirPart(full));
+  SetPathName(full);
+  StartRescan(rescan_mode_);
+  return true;
+}
+
+// --- Save ---
+
+bool CVemoDoc::WriteDocumentFile(const std::wstring& path) {
+  std::vector<std::span<const BYTE>> pieces;
+  pieces.reserve(file_buffer_.GetChunkCount());
+  for (std::size_t i = 0; i < file_buffer_.GetChunkCount(); ++i) {
+    pieces.push_back(file_buffer_.GetChunk(i));
+  }
+  std::string native;
+  if (!platform::FileNameFromWide(path, native) ||
+      !platform::ReplaceFileContents(*file_store_, native, pieces)) {
+    ShowError(L"Failed to save document.\r" + FormatSystemError(kUseLastError, true) + L"\r" +
+              path);
+    return false;
+  }
+  return true;
+}
+
+bool CVemoDoc::FrameworkSaveDocument(const std::wstring& path) {
+  if (!WriteDocumentFile(path)) return false;
+  SetModifiedFlag(false);
+  return true;
+}
+
+bool CVemoDoc::OnSaveDocument(std::wstring_view path) {
+  if (state_ != DocState::kIdle) {
+    host_.ShowMessageBox(L"Document is being updated, please wait with saving data till finished.",
+                         {}, MB_ICONERROR);
+    return false;
+  }
+  const std::wstring full = Absolute(path);
+  if (full.empty()) {
+    ShowError(L"Failed to save document.\r" + FormatSystemError(kUseLastError, true) + L"\r" +
+              std::wstring(path));
+    return false;
+  }
+  const bool was_modified = IsModified();
+  if (!FrameworkSaveDocument(full)) return false;
+  if (PathDirPart(full) != base_dir_) {
+    SetModifiedFlag(was_modified);  // a copy elsewhere leaves the document as it was
+    return true;
+  }
+  // After an incomplete cycle the entries describe a tree that could not be seen: committing
+  // would drop every listed entry. The file written is the last complete list.
+  if (!cycle_incomplete_) CommitAfterSave();
+  StartRescan(RescanMode::kNew);
+  return true;
+}
+
+bool CVemoDoc::DoSave(std::wstring_view path, bool replace) {
+  std::wstring name(path);
+  if (name.empty()) {
+    name = path_name_;
+    if (replace && name.empty()) name = base_dir_ + std::wstring(PathNamePart(title_));
+    if (!host_.PromptSaveFileName(name, replace)) return false;
+  }
+  if (!OnSaveDocument(name)) return false;
+  if (replace) SetPathName(name);
+  return true;
+}
+
+bool CVemoDoc::DoFileSave() {
+  DWORD attributes = 0;
+  if (PathExists(path_name_, &attributes)) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ShowError(L"A directory of the desired document name exists\r" + path_name_);
+      return false;
+    }
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+      const int answer =
+          host_.ShowMessageBox(L"File is read/only\r" + path_name_ + L"\rOverride anyway?", {},
+                               MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
+      if (answer != IDYES) return false;
+      std::string native;
+      if (!platform::FileNameFromWide(path_name_, native) || !file_store_->MakeWritable(native)) {
+        ShowError(L"Could not make the file read/write\r" + path_name_ + L"\r" +
+                  FormatSystemError(kUseLastError, true));
+        return false;
+      }
+    }
+  }
+  return DoSave(path_name_, true);
+}
+
+bool CVemoDoc::SaveModified() {
+  if (!IsModified() || state_ != DocState::kIdle || ShutdownPending.load() != 0) return true;
+  std::wstring name = path_name_;
+  if (name.empty()) name = title_;  // the title already begins with the base directory
+  if (name.empty() || name == base_dir_) name = base_dir_ + host_.UntitledName();
+  name = Absolute(name);
+  switch (host_.ShowMessageBox(L"Save new data to\n" + name, L"Please select",
+                               MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+      return DoSave(name, true);
+    case IDNO:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// --- Close ---
+
+void CVemoDoc::StopWorkersAndClear() {
+  // The formatter reads the entries: it stops before they go.
+  formatter_.Stop(INFINITE);
+  free(formatter_.TakeOutput());
+  loader_.StopAndClear();
+  scanner_.StopAndDiscard();
+  checksummer_.Clear(true);
+  entry_set_.RemoveAll(false);
+  entries_.RemoveAll(true);
+  file_buffer_.Clear();
+}
+
+void CVemoDoc::DeleteContents() { StopWorkersAndClear(); }
+
+void CVemoDoc::OnCloseDocument() { StopWorkersAndClear(); }

@@ -1,0 +1,228 @@
+// CVemoDoc: one checksum document — the checksum list of one directory tree (its base directory),
+// stored as a text file normally kept in that directory — with its lifecycle (new, open, save,
+// close) and its cycle of phases: Loading (the file's lines become entries), Scanning (the tree is
+// walked), Checksumming (files are read), Formatting (the entries become the new document text),
+// then Idle. Each phase runs on a worker thread of the document's own; the document polls the
+// current one from the host's idle processing (PollWork) and never blocks on a running worker.
+//
+// Framework state (path name, title, modified flag) is kept here; everything the framework shows
+// or asks goes through the host (doc_host.h).
+//
+// Ownership: the document owns its entries (entry map), its file buffer and its four workers. The
+// host owns the document; it calls OnCloseDocument before destroying it (the destructor also
+// stops every worker). File systems passed in are not owned and must outlive the document.
+//
+// Threads: every member is for the user-interface thread that created the document; workers never
+// touch entries, they publish their results under their own locks.
+//
+// Failures are shown to the user through the host's message boxes, naming the absolute path; no
+// failure leaves a worker running or the old document file damaged.
+#pragma once
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "document/doc_host.h"
+#include "document/doc_state.h"
+#include "document/format_thread.h"
+#include "document/import_thread.h"
+#include "document/records/entry.h"
+#include "document/records/letter_case.h"
+#include "engine/checksum_worker.h"
+#include "engine/scan_thread.h"
+#include "foundation/byte_buffer.h"
+#include "foundation/key_map.h"
+#include "foundation/time_stamp.h"
+#include "platform/file_store.h"
+#include "platform/file_system.h"
+
+// The default document file names, in the order a new document looks for them.
+inline constexpr wchar_t kDefaultDocName1[] = L"check.sum";
+inline constexpr wchar_t kDefaultDocName2[] = L"CRCDir.crx";
+// Whether name is one of the two, in any letter case.
+[[nodiscard]] bool IsDefaultDocName(std::wstring_view name);
+
+// Command identifiers the document and its views handle.
+inline constexpr UINT ID_FILE_SAVE = 57603;
+inline constexpr UINT ID_FILE_SAVE_COPY_AS = 57611;
+inline constexpr UINT ID_RESCAN_ALL = 32771;
+inline constexpr UINT ID_RESCAN_NEW = 32788;
+inline constexpr UINT ID_FILE_SAVE_CLOSE_WHEN_DONE = 32792;
+inline constexpr UINT ID_FILE_FREEZE = 32793;
+
+class CVemoDoc {
+ public:
+  static constexpr int kColumnCount = 7;
+
+  explicit CVemoDoc(CVemoDocHost& host,
+                    platform::FileSystem* file_system = platform::FileSystem::Default(),
+                    platform::FileStore* file_store = platform::FileStore::Default());
+  // Stops every worker, waiting for each to end, then destroys the entries.
+  virtual ~CVemoDoc();
+  CVemoDoc(const CVemoDoc&) = delete;
+  CVemoDoc& operator=(const CVemoDoc&) = delete;
+
+  [[nodiscard]] const char* GetRuntimeClassName() const { return "CVemoDoc"; }
+
+  // --- Framework state ---
+  [[nodiscard]] const std::wstring& GetPathName() const { return path_name_; }
+  // Sets the path name and the title (the name part, see SetTitle); never touches a recent-file
+  // list (the host's open adds to it).
+  void SetPathName(std::wstring_view path);
+  [[nodiscard]] const std::wstring& GetTitle() const { return title_; }
+  // The title becomes the base directory followed by title, so a frame shows the full path.
+  virtual void SetTitle(std::wstring_view title);
+  [[nodiscard]] virtual bool IsModified() const { return modified_; }
+  virtual void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+
+  // --- Lifecycle (the host's File New, File Open, Save, close) ---
+  // File New. The first new document of the process takes the current directory; later ones ask
+  // for a folder. An existing "check.sum" or "CRCDir.crx" there is opened instead (through the
+  // host), and this document then fails. True when a new document for the folder started.
+  virtual bool OnNewDocument();
+  // File Open (also the reload of a Rescan). Reads the file and starts Loading; a missing file
+  // with a default name starts a new document for its directory. False (after a message) when the
+  // file cannot be read or is missing under another name.
+  virtual bool OnOpenDocument(std::wstring_view path);
+  // Writes the file buffer to path (safely: the old file stays intact on any failure). Saved into
+  // the base directory, the current state of every entry becomes the listed one and a Rescan New
+  // cycle starts. Refused while a cycle runs.
+  virtual bool OnSaveDocument(std::wstring_view path);
+  // Stops every worker and destroys the contents. The host destroys the document afterwards.
+  virtual void OnCloseDocument();
+  // Asked before closing: offers to save a modified, idle document. False: do not close.
+  virtual bool SaveModified();
+  // File Save: checks the target (a directory blocks the save; a read-only file is made writable
+  // after asking), then saves under the path name.
+  virtual bool DoFileSave();
+  // Saves to path, or, with an empty path, to a file the host's save-as dialog asks for; replace
+  // makes that the document's path name.
+  bool DoSave(std::wstring_view path, bool replace);
+  // Stops every worker, destroys all entries and empties the file buffer.
+  virtual void DeleteContents();
+
+  // --- Commands ---
+  void OnFileSave() { (void)DoFileSave(); }
+  void OnFileSaveCopyAs() { (void)DoSave({}, false); }
+  // Save, Save Copy As, Rescan All and Rescan New are enabled only while Idle.
+  [[nodiscard]] bool IsCommandEnabled(UINT id) const;
+  // Whether the command shows a check mark (the freeze and save-and-close toggles).
+  [[nodiscard]] bool IsCommandChecked(UINT id) const;
+  // Carries out one of the command identifiers above; false for an identifier it does not know.
+  bool OnCommand(UINT id);
+  // Rescan All (kAll) or Rescan New (kNew); only while Idle. Reloads the document file when it
+  // exists, otherwise rescans the entries held.
+  void Rescan(RescanMode mode);
+  // Freezes or thaws every worker of every document.
+  static void ToggleFreeze();
+  void ToggleSaveAndCloseWhenDone() { save_and_close_ = !save_and_close_; }
+  [[nodiscard]] bool GetSaveAndCloseWhenDone() const { return save_and_close_; }
+
+  // --- The cycle ---
+  // Stops the phases' workers, marks every entry as awaiting the scan and starts the walk.
+  void StartRescan(RescanMode mode);
+  // The idle step: does nothing below count 100, polls the current phase's worker at counts 100
+  // and 101, and answers false above. True while more idle calls are wanted.
+  virtual bool PollWork(long count);
+
+  // --- Status ---
+  [[nodiscard]] std::wstring GetPaneText(UINT pane) const;
+  [[nodiscard]] std::wstring GetPhaseText() const { return GetPaneText(ID_PANE_PHASE); }
+  [[nodiscard]] std::wstring GetCountText() const { return GetPaneText(ID_PANE_COUNT); }
+  [[nodiscard]] std::wstring GetModifiedText() const { return GetPaneText(ID_PANE_MODIFIED); }
+  [[nodiscard]] std::wstring GetRateText() const { return GetPaneText(ID_PANE_RATE); }
+  [[nodiscard]] std::wstring GetElapsedText() const { return GetPaneText(ID_PANE_ELAPSED); }
+  [[nodiscard]] std::wstring GetRemainingText() const { return GetPaneText(ID_PANE_REMAINING); }
+  // 0..15 while checksumming, else -1.
+  [[nodiscard]] int GetProgressStep() const;
+
+  // --- Data for views and hosts ---
+  [[nodiscard]] DocState GetState() const { return state_; }
+  [[nodiscard]] RescanMode GetRescanMode() const { return rescan_mode_; }
+  [[nodiscard]] const std::wstring& GetBaseDir() const { return base_dir_; }
+  [[nodiscard]] KeyCase GetKeyCase() const { return key_case_; }
+  // True when the current cycle could not see the whole tree (the walk failed, or a worker could
+  // not start): its entries show as not found, but the document file keeps the last complete list
+  // and nothing is committed or saved automatically.
+  [[nodiscard]] bool IsCycleIncomplete() const { return cycle_incomplete_; }
+  // The entries in key order (values are CVemoEntry*).
+  [[nodiscard]] const CNKeyMap& GetEntries() const { return entries_; }
+  // Whether entry still belongs to this document (views ask before they use a stored pointer).
+  [[nodiscard]] bool ContainsEntry(const void* entry) const {
+    return entry != nullptr && entry_set_.Lookup(entry) != nullptr;
+  }
+  // The exact bytes the next save writes.
+  [[nodiscard]] const CNByteBuffer& GetFileBuffer() const { return file_buffer_; }
+  // Width of list column index (0..6); -1 for another index.
+  [[nodiscard]] int GetColumnWidth(int index) const;
+  // False for an index outside 0..6.
+  bool SetColumnWidth(int index, int width);
+  [[nodiscard]] CVemoDocHost& Host() const { return host_; }
+
+ protected:
+  // The framework's own parts of new, open and save.
+  bool FrameworkNewDocument();
+  bool FrameworkOpenDocument(const std::wstring& path);
+  bool FrameworkSaveDocument(const std::wstring& path);
+
+  // Reads the whole file into out (empty), with the empty-file and signature warnings.
+  bool ReadDocumentFile(const std::wstring& path, CNByteBuffer& out);
+  // Writes the file buffer to path without ever damaging what was there.
+  bool WriteDocumentFile(const std::wstring& path);
+
+  // The phases, called from PollWork.
+  bool PollLoading();
+  bool PollScanning();
+  bool PollChecksumming();
+  bool PollFormatting();
+  // A scan record, or null at the end of the scan.
+  void MergeScanRecord(const CVemoScanEntry* record);
+  // A checksum result, or null when checksumming has ended.
+  void ApplyChecksumResult(const ChecksumJob* result);
+  void FinishFormatting();
+  void CommitAfterSave();
+
+ private:
+  void SetBaseDir(std::wstring dir);
+  void StopWorkersAndClear();
+  void FinishScanPhase();
+  void FinishChecksumPhase();
+  // Puts a new entry into the map and the set; false (the entry destroyed) when it cannot be held.
+  bool AdoptEntry(CVemoEntry* entry);
+  void RemoveEntry(CVemoEntry* entry);
+  void SendUpdate(DWORD hint, const CVemoEntry* entry = nullptr, int column = -1);
+  void PhaseChanged() { column_fit_countdown_ = 0; }
+  // "Error (%u): <system text>\r<path>" with the error icon; marks the cycle incomplete.
+  void ReportCycleError(DWORD error, const std::wstring& path);
+  void ShowError(const std::wstring& text);
+
+  CVemoDocHost& host_;
+  platform::FileSystem* const file_system_;
+  platform::FileStore* const file_store_;
+
+  std::wstring base_dir_;
+  CNByteBuffer file_buffer_;
+  DocState state_ = DocState::kNone;
+  RescanMode rescan_mode_ = RescanMode::kAll;
+  bool save_and_close_ = false;
+  // Mutable: reading a worker's progress takes its lock.
+  mutable CVemoImportThread loader_;
+  mutable CVemoScanThread scanner_;
+  mutable CChecksumWorker checksummer_;
+  mutable CVemoFormatThread formatter_;
+  CNObjectKeyMap<CVemoEntry> entries_{true};
+  CNKeyMap entry_set_{false};
+  CNTimeStamp checksum_start_;
+  std::array<int, kColumnCount> column_widths_;
+  int column_fit_countdown_ = -1;
+
+  KeyCase key_case_ = KeyCase::kExact;
+  bool cycle_incomplete_ = false;
+  bool in_poll_ = false;
+  std::size_t format_total_ = 0;  // entries handed to the formatter
+
+  std::wstring path_name_;
+  std::wstring title_;
+  bool modified_ = false;
+};

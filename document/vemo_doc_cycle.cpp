@@ -1,0 +1,410 @@
+// CVemoDoc: the cycle of phases (Loading, Scanning, Checksumming, Formatting, Idle), the commands
+// that start it, and the status texts.
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+#include "document/records/entry_key.h"
+#include "document/status_texts.h"
+#include "document/vemo_doc.h"
+#include "foundation/format_text.h"
+#include "foundation/paths.h"
+#include "foundation/process_values.h"
+#include "foundation/ptr_array.h"
+#include "foundation/system_error.h"
+#include "platform/error_codes.h"
+#include "platform/file_attributes.h"
+#include "platform/last_error.h"
+#include "platform/tick.h"
+
+namespace {
+
+CVemoEntry* AsEntry(void* value) { return static_cast<CVemoEntry*>(value); }
+
+}  // namespace
+
+// --- Entry bookkeeping ---
+
+void CVemoDoc::SendUpdate(DWORD hint, const CVemoEntry* entry, int column) {
+  host_.UpdateAllViews(*this, hint, entry, column);
+}
+
+bool CVemoDoc::AdoptEntry(CVemoEntry* entry) {
+  // An entry without a key (memory ran out) or a second line for the same item is dropped: a key
+  // maps to exactly one entry, and the set must hold only entries the map owns.
+  if (entry->m_pszKey == nullptr || entries_.Lookup(entry->m_pszKey) != nullptr ||
+      !entries_.SetAt(entry->m_pszKey, entry)) {
+    delete entry;
+    return false;
+  }
+  if (!entry_set_.SetAt(static_cast<const void*>(entry), entry)) {
+    (void)entries_.SetAt(entry->m_pszKey, nullptr);
+    delete entry;
+    return false;
+  }
+  return true;
+}
+
+void CVemoDoc::RemoveEntry(CVemoEntry* entry) {
+  (void)entry_set_.SetAt(static_cast<const void*>(entry), nullptr);
+  (void)entries_.SetAt(entry->m_pszKey, nullptr);
+  delete entry;
+}
+
+void CVemoDoc::ReportCycleError(DWORD error, const std::wstring& path) {
+  cycle_incomplete_ = true;
+  if (error == 0) error = ERROR_INVALID_FUNCTION;
+  ShowError(FormatText(L"Error (%u): ", error) + FormatSystemError(error) + L"\r" + path);
+}
+
+// --- Starting a cycle ---
+
+void CVemoDoc::StartRescan(RescanMode mode) {
+  loader_.StopAndClear();
+  scanner_.StopAndDiscard();
+  formatter_.Stop(INFINITE);
+  std::free(formatter_.TakeOutput());
+  checksummer_.Clear(true);
+  state_ = DocState::kScanning;
+  rescan_mode_ = mode;
+  checksum_start_ = kNullTimeStamp;
+  cycle_incomplete_ = false;
+  entries_.ForEach(
+      [](void* value) { AsEntry(value)->SetFlags(EF_AWAITING_SCAN, EF_AWAITING_SCAN); });
+  if (!scanner_.Start(base_dir_, key_case_)) ReportCycleError(platform::LastError(), base_dir_);
+  SendUpdate(RFSH);
+}
+
+void CVemoDoc::Rescan(RescanMode mode) {
+  if (state_ != DocState::kIdle) return;
+  DWORD attributes = 0;
+  if (PathExists(path_name_, &attributes) && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    rescan_mode_ = mode;
+    (void)OnOpenDocument(path_name_);
+  } else {
+    StartRescan(mode);
+  }
+}
+
+void CVemoDoc::ToggleFreeze() {
+  std::uint32_t value = FreezeScans.load();
+  while (!FreezeScans.compare_exchange_weak(value, value == 0 ? 1 : 0)) {
+  }
+}
+
+bool CVemoDoc::IsCommandEnabled(UINT id) const {
+  switch (id) {
+    case ID_FILE_SAVE:
+    case ID_FILE_SAVE_COPY_AS:
+    case ID_RESCAN_ALL:
+    case ID_RESCAN_NEW:
+      return state_ == DocState::kIdle;
+    case ID_FILE_FREEZE:
+    case ID_FILE_SAVE_CLOSE_WHEN_DONE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CVemoDoc::IsCommandChecked(UINT id) const {
+  if (id == ID_FILE_FREEZE) return FreezeScans.load() != 0;
+  if (id == ID_FILE_SAVE_CLOSE_WHEN_DONE) return save_and_close_;
+  return false;
+}
+
+bool CVemoDoc::OnCommand(UINT id) {
+  switch (id) {
+    case ID_FILE_SAVE:
+      if (IsCommandEnabled(id)) OnFileSave();
+      return true;
+    case ID_FILE_SAVE_COPY_AS:
+      if (IsCommandEnabled(id)) OnFileSaveCopyAs();
+      return true;
+    case ID_RESCAN_ALL:
+      Rescan(RescanMode::kAll);
+      return true;
+    case ID_RESCAN_NEW:
+      Rescan(RescanMode::kNew);
+      return true;
+    case ID_FILE_FREEZE:
+      ToggleFreeze();
+      return true;
+    case ID_FILE_SAVE_CLOSE_WHEN_DONE:
+      ToggleSaveAndCloseWhenDone();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// --- Polling ---
+
+bool CVemoDoc::PollWork(long count) {
+  if (count < 100) return true;
+  if (count > 101) return false;
+  // A host whose message boxes run a nested event loop may come back here while a phase step
+  // waits for the user; the step in progress finishes first.
+  if (in_poll_) return false;
+  in_poll_ = true;
+  bool fitting = false;
+  if (column_fit_countdown_ >= 0) {
+    SendUpdate(ACOL, nullptr, column_fit_countdown_);
+    if (++column_fit_countdown_ > 10) column_fit_countdown_ = -1;
+    fitting = column_fit_countdown_ >= 0;
+  }
+  bool more = false;
+  switch (state_) {
+    case DocState::kLoading:
+      more = PollLoading();
+      break;
+    case DocState::kScanning:
+      more = PollScanning();
+      break;
+    case DocState::kChecksumming:
+      more = PollChecksumming();
+      break;
+    case DocState::kFormatting:
+      more = PollFormatting();
+      break;
+    case DocState::kIdle:
+    case DocState::kNone:
+      break;
+  }
+  in_poll_ = false;
+  return fitting || more;
+}
+
+bool CVemoDoc::PollLoading() {
+  if (loader_.IsRunning()) return true;
+  std::unique_ptr<CVemoEntryList> list = loader_.TakeResultList();
+  CNByteBuffer text = loader_.TakeFileBytes();
+  // The loader's copy replaces the buffer only when it holds the text (a copy that could not be
+  // made must not turn the document into an empty file).
+  if (!text.IsEmpty() || file_buffer_.IsEmpty()) file_buffer_ = std::move(text);
+  if (list) {
+    while (!list->IsEmpty()) {
+      CVemoEntry* entry = AsEntry(list->RemoveHead());
+      if (!AdoptEntry(entry) || entry->m_strRelDir.empty()) continue;
+      char* parent_key = BuildDirectoryKey(base_dir_, entry->m_strRelDir.view(), key_case_);
+      if (parent_key != nullptr) {
+        if (CVemoEntry* parent = AsEntry(entries_.Lookup(parent_key))) parent->AddChild();
+        std::free(parent_key);
+      }
+    }
+  }
+  list.reset();
+  SendUpdate(RFSH);
+  PhaseChanged();
+  StartRescan(RescanMode::kAll);
+  return false;
+}
+
+bool CVemoDoc::PollScanning() {
+  if (scanner_.IsRunning()) return true;
+  std::unique_ptr<CVemoScanList> list = scanner_.TakeResults();
+  if (!list) {
+    // Nothing published by a walk that was not cancelled: it did not see the tree.
+    cycle_incomplete_ = true;
+  } else {
+    while (!list->IsEmpty()) {
+      std::unique_ptr<CVemoScanEntry> record(static_cast<CVemoScanEntry*>(list->RemoveHead()));
+      if (record->m_dwError != 0) {
+        ReportCycleError(record->m_dwError, record->m_strBaseDir.str() + record->m_strRelDir.str());
+      } else {
+        MergeScanRecord(record.get());
+      }
+    }
+  }
+  list.reset();
+  MergeScanRecord(nullptr);
+  return false;
+}
+
+void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
+  if (record == nullptr) {
+    FinishScanPhase();
+    return;
+  }
+  if (record->m_strRelDir.empty() && IsDefaultDocName(record->m_state.name)) return;
+  if (record->m_strBaseDir.str() != base_dir_ || record->m_pszKey == nullptr) return;
+  bool needs_checksum = false;
+  CVemoEntry* entry = AsEntry(entries_.Lookup(record->m_pszKey));
+  if (entry != nullptr) {
+    if (!entry->ApplyScanRecord(*record, needs_checksum)) return;
+    if (needs_checksum) SetModifiedFlag(true);
+  } else {
+    entry = new CVemoEntry(*record);
+    if (!AdoptEntry(entry)) return;
+    SetModifiedFlag(true);
+    needs_checksum = true;
+  }
+  if (!(entry->m_current.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (!needs_checksum && rescan_mode_ == RescanMode::kNew) {
+      entry->AssumeCrcUnchanged();
+    } else {
+      entry->SetFlags(EF_CRC_PENDING, EF_CRC_PENDING);
+    }
+  }
+}
+
+void CVemoDoc::FinishScanPhase() {
+  CNPtrArray snapshot;
+  (void)entries_.Collect(snapshot);
+  for (std::size_t i = 0; i < snapshot.GetSize(); ++i) {
+    CVemoEntry* entry = AsEntry(snapshot[i]);
+    if (!entry->FinishScan()) {
+      RemoveEntry(entry);
+    } else if (IsNotFound(entry->m_dwFlags) && !cycle_incomplete_) {
+      // A walk that failed says nothing about the files: their absence is no change to save.
+      SetModifiedFlag(true);
+    }
+  }
+  state_ = DocState::kChecksumming;
+  checksum_start_ = CNTimeStamp::Now();
+  CNPtrArray queue;
+  if (entries_.Collect(queue) != entries_.GetCount() || !checksummer_.QueueJobs(queue)) {
+    ReportCycleError(platform::LastError(), base_dir_);
+  }
+  SendUpdate(RFSH);
+  PhaseChanged();
+}
+
+bool CVemoDoc::PollChecksumming() {
+  bool running = checksummer_.IsRunning();
+  while (std::unique_ptr<ChecksumJob> job = checksummer_.PopResult()) {
+    ApplyChecksumResult(job.get());
+    job.reset();
+    running = checksummer_.IsRunning();
+  }
+  if (running) return true;
+  ApplyChecksumResult(nullptr);
+  return false;
+}
+
+void CVemoDoc::ApplyChecksumResult(const ChecksumJob* result) {
+  if (result == nullptr) {
+    FinishChecksumPhase();
+    return;
+  }
+  if (result->key == nullptr) return;
+  CVemoEntry* entry = AsEntry(entries_.Lookup(result->key));
+  if (entry == nullptr) return;
+  if (entry->ApplyCrcResult(result->error, result->crc1, result->crc2)) SendUpdate(RDRW, entry);
+  if (entry->m_dwError != 0 || (entry->m_dwFlags & EF_CHANGE_MASK) != 0) SetModifiedFlag(true);
+}
+
+void CVemoDoc::FinishChecksumPhase() {
+  entries_.ForEach([](void* value) { AsEntry(value)->SetFlags(EF_AWAITING_SCAN, 0); });
+  state_ = DocState::kFormatting;
+  SendUpdate(RFSH);
+  PhaseChanged();
+  format_total_ = entries_.GetCount();
+  if (!formatter_.Start(base_dir_, entries_)) {
+    format_total_ = 0;
+    ReportCycleError(platform::LastError(), base_dir_);
+  }
+}
+
+bool CVemoDoc::PollFormatting() {
+  if (formatter_.IsRunning()) return true;
+  FinishFormatting();
+  return false;
+}
+
+void CVemoDoc::FinishFormatting() {
+  std::size_t length = 0;
+  char* output = formatter_.TakeOutput(&length);
+  format_total_ = 0;
+  if (output == nullptr) {
+    // The formatter ran out of memory (it reports nothing else): the buffer keeps the last list.
+    if (!cycle_incomplete_) ReportCycleError(formatter_.ExitCode(), base_dir_);
+  } else if (cycle_incomplete_) {
+    // The text of a tree the walk could not see would list none of its files; the buffer keeps
+    // the last complete list, so that no save can drop the listed entries.
+    std::free(output);
+  } else {
+    CNByteBuffer text;
+    if (text.Adopt(output, length)) {
+      file_buffer_ = std::move(text);
+    } else {
+      ReportCycleError(ERROR_NOT_ENOUGH_MEMORY, base_dir_);
+    }
+  }
+  state_ = DocState::kIdle;
+  SendUpdate(RFSH);
+  PhaseChanged();
+  if (!save_and_close_) {
+    if (!host_.IsActiveInForeground()) host_.PlayCompletionSound();
+    return;
+  }
+  if (!IsModified()) {
+    host_.CloseDocumentFrames(*this);
+    host_.PostCloseOnNoDocument();
+  } else if (!cycle_incomplete_) {
+    (void)OnSaveDocument(path_name_);
+  }
+  // Modified after an incomplete cycle: nothing is saved automatically and the document stays
+  // open, showing what could not be checked.
+}
+
+void CVemoDoc::CommitAfterSave() {
+  CNPtrArray snapshot;
+  (void)entries_.Collect(snapshot);
+  for (std::size_t i = 0; i < snapshot.GetSize(); ++i) {
+    CVemoEntry* entry = AsEntry(snapshot[i]);
+    if (!entry->AcceptCurrent()) RemoveEntry(entry);
+  }
+  SendUpdate(RFSH);
+}
+
+// --- Status ---
+
+std::wstring CVemoDoc::GetPaneText(UINT pane) const {
+  CVemoStatusFigures f;
+  f.state = state_;
+  f.modified = IsModified();
+  f.frozen = FreezeScans.load() != 0 && ActiveWorkerCount.load() >= 1;
+  f.tick_ms = platform::TickCount();
+  switch (state_) {
+    case DocState::kLoading:
+    case DocState::kScanning:
+      f.listed_files = loader_.GetFileCount();
+      f.listed_directories = loader_.GetDirectoryCount();
+      if (state_ == DocState::kLoading && pane == ID_PANE_PHASE)
+        f.load_text = loader_.GetStatusText();
+      if (state_ == DocState::kScanning && pane == ID_PANE_PHASE) {
+        f.scan_directory = scanner_.GetScanDirectory();
+      }
+      break;
+    case DocState::kChecksumming:
+      if (pane == ID_PANE_PHASE)
+        f.checksum_fraction = checksummer_.GetCurrentFile(&f.checksum_text);
+      checksummer_.GetProgress(&f.bytes_done, &f.bytes_queued, &f.smoothed_rate);
+      f.checksum_start = checksum_start_;
+      f.now = CNTimeStamp::Now();
+      break;
+    case DocState::kFormatting: {
+      f.records_total = format_total_;
+      const double fraction = formatter_.GetProgress();
+      if (fraction >= 0.0 && format_total_ != 0) {
+        f.records_done =
+            static_cast<std::size_t>(std::llround(fraction * static_cast<double>(format_total_)));
+      }
+      break;
+    }
+    case DocState::kIdle:
+    case DocState::kNone:
+      break;
+  }
+  return FormatStatusPane(pane, f);
+}
+
+int CVemoDoc::GetProgressStep() const {
+  if (state_ != DocState::kChecksumming) return -1;
+  CVemoStatusFigures f;
+  f.state = state_;
+  double rate = 0.0;
+  checksummer_.GetProgress(&f.bytes_done, &f.bytes_queued, &rate);
+  return ComputeProgressStep(f);
+}

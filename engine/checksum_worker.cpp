@@ -1,0 +1,247 @@
+#include "engine/checksum_worker.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "document/records/entry.h"
+#include "document/records/entry_flags.h"
+#include "engine/crc.h"
+#include "engine/native_text.h"
+#include "foundation/mutex_lock.h"
+#include "foundation/process_values.h"
+#include "platform/clock.h"
+#include "platform/error_codes.h"
+#include "platform/last_error.h"
+
+namespace {
+
+// A failure must never be recorded as success, even from a file system that set no code.
+DWORD FailureCode() {
+  const DWORD error = platform::LastError();
+  return error != ERROR_SUCCESS ? error : ERROR_INVALID_FUNCTION;
+}
+
+}  // namespace
+
+CChecksumWorker::CChecksumWorker(platform::FileSystem* file_system) : file_system_(file_system) {
+  SetPriority(THREAD_PRIORITY_LOWEST);
+}
+
+CChecksumWorker::~CChecksumWorker() { Clear(true); }
+
+bool CChecksumWorker::QueueJobs(const CNPtrArray& entries) { return QueueFrom(entries); }
+
+bool CChecksumWorker::QueueJobs(const CNPtrList& entries) { return QueueFrom(entries); }
+
+template <class Collection>
+bool CChecksumWorker::QueueFrom(const Collection& entries) {
+  Clear(false);
+  {
+    CNMutexLock lock(lock_);
+    for (void* element : entries) {
+      const auto* entry = static_cast<const CVemoEntry*>(element);
+      if (entry != nullptr && entry->TestFlags(EF_QUEUED_MASK, EF_QUEUED_VALUE)) AddJob(*entry);
+    }
+  }
+  return Start();
+}
+
+void CChecksumWorker::AddJob(const CVemoEntry& entry) {
+  auto job = std::make_unique<ChecksumJob>(entry.GetEntryPath(), entry.m_pszKey, entry.GetSize());
+  bytes_queued_ += job->size;
+  pending_.push_back(std::move(job));
+}
+
+void CChecksumWorker::Clear(bool stop_first) {
+  if (stop_first) (void)Stop(INFINITE);
+  JobQueue pending;
+  JobQueue finished;
+  {
+    CNMutexLock lock(lock_);
+    pending.swap(pending_);
+    finished.swap(finished_);
+    bytes_done_ = 0;
+    bytes_queued_ = 0;
+  }
+  // The jobs are deleted here, outside the lock.
+}
+
+std::unique_ptr<ChecksumJob> CChecksumWorker::PopResult() {
+  CNMutexLock lock(lock_);
+  if (finished_.empty()) return nullptr;
+  std::unique_ptr<ChecksumJob> job = std::move(finished_.front());
+  finished_.pop_front();
+  return job;
+}
+
+double CChecksumWorker::GetCurrentFile(std::wstring* text) {
+  CNMutexLock lock(lock_);
+  *text = current_text_;
+  return current_fraction_;
+}
+
+void CChecksumWorker::GetProgress(ULONGLONG* done, ULONGLONG* queued, CNTimeStamp* sample_time,
+                                  double* rate) {
+  CNMutexLock lock(lock_);
+  *done = bytes_done_;
+  *queued = bytes_queued_;
+  *sample_time = sample_time_;
+  *rate = rate_;
+}
+
+void CChecksumWorker::GetProgress(ULONGLONG* done, ULONGLONG* queued, double* smoothed_rate) {
+  CNMutexLock lock(lock_);
+  *done = bytes_done_;
+  *queued = bytes_queued_;
+  *smoothed_rate = smoothed_rate_;
+}
+
+void CChecksumWorker::OnThreadStart() { ActiveWorkerCount.fetch_add(1); }
+
+void CChecksumWorker::OnThreadEnd() { ActiveWorkerCount.fetch_sub(1); }
+
+void CChecksumWorker::SetCurrentFile(double fraction, std::wstring text) {
+  CNMutexLock lock(lock_);
+  current_fraction_ = fraction;
+  current_text_ = std::move(text);
+}
+
+void CChecksumWorker::AddProgress(ULONGLONG bytes) {
+  const CNTimeStamp now(platform::SystemTimeAsFileTime());
+  CNMutexLock lock(lock_);
+  bytes_done_ = std::min(bytes_done_ + bytes, bytes_queued_);
+  if (now < sample_time_) {  // the clock was set back: start a new sample from here
+    sample_time_ = now;
+    sample_bytes_ = bytes_done_;
+    return;
+  }
+  const double elapsed = static_cast<double>(now.Value() - sample_time_.Value()) * 1e-7;
+  if (elapsed < 1.0) return;
+  // bytes done can fall behind the sample after Clear; count that as no progress.
+  const ULONGLONG delta = bytes_done_ > sample_bytes_ ? bytes_done_ - sample_bytes_ : 0;
+  rate_ = static_cast<double>(delta) / elapsed;
+  smoothed_rate_ = smoothed_rate_ != 0.0 ? 0.8 * smoothed_rate_ + 0.2 * rate_ : rate_;
+  sample_bytes_ = bytes_done_;
+  sample_time_ = now;
+}
+
+void CChecksumWorker::ResetRate() {
+  const CNTimeStamp now(platform::SystemTimeAsFileTime());
+  CNMutexLock lock(lock_);
+  rate_ = 0.0;
+  smoothed_rate_ = 0.0;
+  sample_time_ = now;
+  sample_bytes_ = 0;
+}
+
+void CChecksumWorker::CorrectSize(ChecksumJob& job, ULONGLONG measured) {
+  if (measured == job.size) return;
+  CNMutexLock lock(lock_);
+  bytes_queued_ = bytes_queued_ - job.size + measured;  // modular: right for either direction
+  job.size = measured;
+}
+
+DWORD CChecksumWorker::Run() {
+  CCrc crc1;
+  CCrc crc2;
+  crc1.Init(kCrcStandardPolynomial, kCrcStandardInitial, kCrcStandardFinalXor);
+  crc2.Init(kCrcSecondPolynomial, kCrcSecondInitial, kCrcSecondFinalXor);
+  const auto buffer = std::make_unique<std::byte[]>(kChunkSize);
+  ResetRate();
+
+  JobQueue batch;
+  {
+    CNMutexLock lock(lock_);
+    batch.swap(pending_);
+  }
+  if (!CheckContinue()) return 0;
+  while (!batch.empty()) {
+    std::unique_ptr<ChecksumJob> job = std::move(batch.front());
+    batch.pop_front();
+    if (!ChecksumFile(*job, crc1, crc2, buffer.get())) return 0;  // stopped: job and batch go
+    {
+      CNMutexLock lock(lock_);
+      finished_.push_back(std::move(job));
+    }
+    if (!CheckContinue()) return 0;
+  }
+  return 0;
+}
+
+bool CChecksumWorker::ChecksumFile(ChecksumJob& job, CCrc& crc1, CCrc& crc2, std::byte* buffer) {
+  crc1.Reset();
+  crc2.Reset();
+  job.crc1 = kNoCrc;
+  job.crc2 = kNoCrc;
+  SetCurrentFile(-1.0, L"Opening " + job.path);
+  const std::string native_path = NativeFromWide(job.path);
+
+  DWORD error = ERROR_SUCCESS;
+  // What this file still owes to bytes done. A file that cannot be opened or sized owes its whole
+  // queued size; counting 0 for it would leave bytes done short of bytes queued for good.
+  ULONGLONG remaining = job.size;
+  std::unique_ptr<platform::ReadableFile> file =
+      file_system_->OpenForRead(native_path, platform::AccessPattern::kSequential);
+  if (file == nullptr) {
+    error = FailureCode();
+    // A symbolic link is never followed: its checksums cover the link's own text.
+    if (error == ERROR_CANT_RESOLVE_FILENAME && ChecksumLink(job, native_path, crc1, crc2)) {
+      error = ERROR_SUCCESS;
+      remaining = 0;
+    }
+  } else {
+    ULONGLONG size = 0;
+    if (!file->GetSize(&size)) {
+      error = FailureCode();
+    } else {
+      CorrectSize(job, size);
+      const std::wstring reading = L"Reading " + job.path;
+      SetCurrentFile(-1.0, reading);
+      remaining = size;
+      while (remaining > 0) {
+        if (!CheckContinue()) return false;
+        const std::size_t chunk =
+            static_cast<std::size_t>(std::min<ULONGLONG>(remaining, kChunkSize));
+        std::size_t got = 0;
+        if (!file->Read(buffer, chunk, &got)) {
+          error = FailureCode();
+          break;
+        }
+        if (got == 0 || got > chunk) {  // the file shrank, or the system misbehaved
+          error = ERROR_READ_FAULT;
+          break;
+        }
+        CCrc::UpdatePair(crc1, crc2, buffer, got);
+        AddProgress(got);
+        remaining -= got;
+        SetCurrentFile(static_cast<double>(size - remaining) / static_cast<double>(size), reading);
+      }
+      if (error == ERROR_SUCCESS) {
+        SetCurrentFile(1.0, reading);
+        if (!file->Close()) error = FailureCode();
+      }
+    }
+  }
+
+  if (error == ERROR_SUCCESS) {
+    job.crc1 = crc1.Value();
+    job.crc2 = crc2.Value();
+  }
+  job.error = error;
+  file.reset();
+  AddProgress(remaining);  // bytes done still reaches bytes queued
+  return true;
+}
+
+bool CChecksumWorker::ChecksumLink(ChecksumJob& job, const std::string& native_path, CCrc& crc1,
+                                   CCrc& crc2) {
+  std::string target;
+  if (!file_system_->ReadLink(native_path, &target)) return false;
+  CorrectSize(job, target.size());
+  const std::wstring reading = L"Reading " + job.path;
+  SetCurrentFile(-1.0, reading);
+  CCrc::UpdatePair(crc1, crc2, target.data(), target.size());
+  AddProgress(target.size());
+  SetCurrentFile(1.0, reading);
+  return true;
+}

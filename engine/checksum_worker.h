@@ -1,0 +1,93 @@
+// CChecksumWorker: reads each queued file once on a worker thread of its own and computes both
+// file checksums from the same buffer. The document queues the files whose entries are found,
+// pending and no longer awaiting the scan, then collects the finished jobs in queue order by
+// polling PopResult; it also reads the figures of the status bar (current file, bytes, rate).
+//
+// A symbolic link is checksummed over its target text; a file is read up to the size measured on
+// opening (one that shrinks meanwhile ends in ERROR_READ_FAULT); a failure is recorded in its job
+// and never stops the batch. A stop drops the job being read and every job not yet started.
+//
+// Threads: QueueJobs, Clear, PopResult and the progress getters are for the owner's
+// (user-interface) thread, the getters also for any other thread. The job lists, byte counts,
+// current-file and rate fields are guarded by the worker's lock, which the worker thread holds
+// only for short updates, never while reading or checksumming.
+#pragma once
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "engine/checksum_job.h"
+#include "foundation/ptr_array.h"
+#include "foundation/ptr_list.h"
+#include "foundation/time_stamp.h"
+#include "foundation/worker_thread.h"
+#include "platform/file_system.h"
+
+class CCrc;
+class CVemoEntry;
+
+class CChecksumWorker : public CNWorkerThread {
+ public:
+  // Bytes read per call, and the size of the thread's buffer.
+  static constexpr std::size_t kChunkSize = 1024 * 1024;
+
+  // The file system is not owned and must outlive the worker; tests pass a fault-injecting one.
+  explicit CChecksumWorker(platform::FileSystem* file_system = platform::FileSystem::Default());
+  // Stops the thread and deletes every job.
+  ~CChecksumWorker() override;
+
+  // Clears (without stopping), queues one job per entry (CVemoEntry*) that is queued for
+  // checksumming, in the collection's order, and starts the thread. False with ERROR_BUSY when
+  // the previous thread still runs (the jobs stay queued for the next start).
+  [[nodiscard]] bool QueueJobs(const CNPtrArray& entries);
+  [[nodiscard]] bool QueueJobs(const CNPtrList& entries);
+  // Optionally stops the thread, waiting without limit; then deletes all pending and finished jobs
+  // and zeroes both byte counts.
+  void Clear(bool stop_first);
+  // The oldest finished job, which the caller then owns; null when there is none.
+  [[nodiscard]] std::unique_ptr<ChecksumJob> PopResult();
+
+  // The current file's text ("Opening " or "Reading " + path) and its fraction: -1.0 while it is
+  // opened and sized, then the part read, 1.0 when read.
+  [[nodiscard]] double GetCurrentFile(std::wstring* text);
+  // Bytes done and queued of this batch, the time of the last rate sample and the rate then.
+  void GetProgress(ULONGLONG* done, ULONGLONG* queued, CNTimeStamp* sample_time, double* rate);
+  // Bytes done and queued, and the smoothed rate.
+  void GetProgress(ULONGLONG* done, ULONGLONG* queued, double* smoothed_rate);
+
+ protected:
+  DWORD Run() override;
+  void OnThreadStart() override;
+  void OnThreadEnd() override;
+
+ private:
+  using JobQueue = std::deque<std::unique_ptr<ChecksumJob>>;
+
+  template <class Collection>
+  bool QueueFrom(const Collection& entries);
+  void AddJob(const CVemoEntry& entry);  // under the lock
+  // Reads one job's file into both engines and records the result. False when a stop was
+  // requested during the read (the job is then dropped by the caller).
+  bool ChecksumFile(ChecksumJob& job, CCrc& crc1, CCrc& crc2, std::byte* buffer);
+  // Checksums a symbolic link's target text; false with the last error set when it is none.
+  bool ChecksumLink(ChecksumJob& job, const std::string& native_path, CCrc& crc1, CCrc& crc2);
+  void CorrectSize(ChecksumJob& job, ULONGLONG measured);
+
+  void SetCurrentFile(double fraction, std::wstring text);
+  void AddProgress(ULONGLONG bytes);
+  void ResetRate();
+
+  platform::FileSystem* const file_system_;
+  // Guarded by the worker's lock.
+  ULONGLONG bytes_done_ = 0;
+  ULONGLONG bytes_queued_ = 0;
+  JobQueue pending_;
+  JobQueue finished_;
+  double current_fraction_ = -1.0;
+  std::wstring current_text_;
+  CNTimeStamp sample_time_;
+  ULONGLONG sample_bytes_ = 0;
+  double rate_ = 0.0;
+  double smoothed_rate_ = 0.0;
+};

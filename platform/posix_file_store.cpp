@@ -1,0 +1,263 @@
+// FileStore on POSIX calls, and the safe replacement built on any FileStore. errno becomes a
+// Windows code only through ErrorFromErrno.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+#include "platform/error_codes.h"
+#include "platform/file_store.h"
+#include "platform/last_error.h"
+
+namespace platform {
+namespace {
+
+class PosixWritableFile final : public WritableFile {
+ public:
+  explicit PosixWritableFile(int fd) : fd_(fd) {}
+  ~PosixWritableFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  bool Write(const void* bytes, std::size_t length) override {
+    const char* next = static_cast<const char*>(bytes);
+    while (length > 0) {
+      const ssize_t written = ::write(fd_, next, length);
+      if (written < 0) {
+        if (errno == EINTR) continue;
+        SetLastErrorFromErrno(errno);
+        return false;
+      }
+      next += written;
+      length -= static_cast<std::size_t>(written);
+    }
+    return true;
+  }
+
+  bool SetAccess(const FileAccess& access) override {
+    // Only root may give a file away; anyone else keeps ownership, as an editor saving would.
+    if (::fchown(fd_, access.owner, access.group) != 0 && errno != EPERM) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    if (::fchmod(fd_, access.mode & 07777) != 0) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    return true;
+  }
+
+  bool Sync() override {
+    if (::fsync(fd_) != 0) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    return true;
+  }
+
+  bool Close() override {
+    const int fd = fd_;
+    fd_ = -1;
+    if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixFileStore final : public FileStore {
+ public:
+  bool ReadWholeFile(const std::string& path, std::string* bytes) override {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    std::string out;
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0;
+    if (!ok) {
+      SetLastErrorFromErrno(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+      // A directory, FIFO or device is no document: never block on it.
+      SetLastError(ERROR_ACCESS_DENIED);
+      ok = false;
+    } else {
+      out.reserve(static_cast<std::size_t>(st.st_size));
+      char chunk[65536];
+      for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0) {
+          if (errno == EINTR) continue;
+          SetLastErrorFromErrno(errno, ErrnoUse::kRead);
+          ok = false;
+          break;
+        }
+        if (got == 0) break;
+        out.append(chunk, static_cast<std::size_t>(got));
+      }
+    }
+    ::close(fd);
+    if (ok) *bytes = std::move(out);
+    return ok;
+  }
+
+  bool GetAccess(const std::string& path, FileAccess* access) override {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    access->mode = st.st_mode & 07777;
+    access->owner = st.st_uid;
+    access->group = st.st_gid;
+    return true;
+  }
+
+  std::string ResolveTarget(const std::string& path) override {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) return path;  // dangling: the link itself is replaced
+    std::string target(resolved);
+    std::free(resolved);
+    return target;
+  }
+
+  std::unique_ptr<WritableFile> CreateTemporary(const std::string& dir, const std::string& prefix,
+                                                std::string* path) override {
+    static std::atomic<unsigned> counter{0};
+    thread_local std::minstd_rand random(static_cast<unsigned>(::getpid()) ^
+                                         static_cast<unsigned>(reinterpret_cast<uintptr_t>(&dir)));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      char suffix[40];
+      std::snprintf(suffix, sizeof suffix, "%ld-%u-%06x.tmp", static_cast<long>(::getpid()),
+                    counter.fetch_add(1), static_cast<unsigned>(random() & 0xFFFFFF));
+      std::string candidate = dir + prefix + suffix;
+      const int fd =
+          ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+      if (fd >= 0) {
+        *path = std::move(candidate);
+        return std::make_unique<PosixWritableFile>(fd);
+      }
+      if (errno == ENOENT) {
+        // Creating a file fails so only when its directory is missing.
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return nullptr;
+      }
+      if (errno != EEXIST) {
+        SetLastErrorFromErrno(errno);
+        return nullptr;
+      }
+    }
+    SetLastError(ERROR_FILE_EXISTS);
+    return nullptr;
+  }
+
+  bool Rename(const std::string& from, const std::string& to) override {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    return true;
+  }
+
+  bool Remove(const std::string& path) override {
+    if (::unlink(path.c_str()) != 0) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    return true;
+  }
+
+  bool SyncDirectory(const std::string& dir) override {
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    const bool ok = ::fsync(fd) == 0;
+    if (!ok) SetLastErrorFromErrno(errno);
+    ::close(fd);
+    return ok;
+  }
+
+  bool MakeWritable(const std::string& path) override {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || ::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR)) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    return true;
+  }
+};
+
+std::string DirectoryOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+FileStore* FileStore::Default() {
+  static PosixFileStore store;
+  return &store;
+}
+
+bool ReplaceFileContents(FileStore& store, const std::string& path,
+                         std::span<const std::span<const BYTE>> pieces) {
+  const std::string target = store.ResolveTarget(path);
+  const std::string dir = DirectoryOf(target);
+  const std::string name = target.substr(dir.size());
+  if (name.empty()) {
+    SetLastError(ERROR_INVALID_NAME);
+    return false;
+  }
+  FileAccess access;
+  const bool keep_access = store.GetAccess(target, &access);
+
+  std::string temp_path;
+  std::unique_ptr<WritableFile> file = store.CreateTemporary(dir, "." + name + ".", &temp_path);
+  if (!file) return false;
+
+  bool ok = true;
+  for (const std::span<const BYTE> piece : pieces) {
+    if (!piece.empty() && !file->Write(piece.data(), piece.size())) {
+      ok = false;
+      break;
+    }
+  }
+  ok = ok && (!keep_access || file->SetAccess(access)) && file->Sync();
+  // Close even after a failure, keeping the first error.
+  if (ok) {
+    ok = file->Close();
+  } else {
+    const DWORD error = LastError();
+    (void)file->Close();
+    SetLastError(error);
+  }
+  file.reset();
+  ok = ok && store.Rename(temp_path, target);
+  if (!ok) {
+    const DWORD error = LastError();
+    (void)store.Remove(temp_path);
+    SetLastError(error != 0 ? error : ERROR_WRITE_FAULT);
+    return false;
+  }
+  // The new contents are in place; a directory that cannot be flushed does not undo that.
+  (void)store.SyncDirectory(dir);
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,368 @@
+#include "engine/checksum_worker.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <vector>
+
+#include "document/records/entry.h"
+#include "document/records/scan_entry.h"
+#include "engine/crc.h"
+#include "engine/native_text.h"
+#include "engine/scan_support.h"
+#include "platform/error_codes.h"
+#include "platform/last_error.h"
+#include "support/temp_tree.h"
+
+namespace {
+
+using vemo_test::TempTree;
+
+struct Crcs {
+  DWORD crc1;
+  DWORD crc2;
+};
+
+Crcs CrcsOf(const std::string& data) {
+  CCrc crc1;
+  CCrc crc2;
+  crc1.Init(kCrcStandardPolynomial, kCrcStandardInitial, kCrcStandardFinalXor);
+  crc2.Init(kCrcSecondPolynomial, kCrcSecondInitial, kCrcSecondFinalXor);
+  return {crc1.Update(data.data(), data.size()), crc2.Update(data.data(), data.size())};
+}
+
+// Document entries for files of a tree, as the document has them when it queues the checksums.
+class Entries {
+ public:
+  explicit Entries(const TempTree& tree) : base_(WideFromNative(tree.root())) {}
+
+  // A found entry for a native relative path; `flags` replaces the queued state when given.
+  CVemoEntry& Add(const std::string& name, ULONGLONG size,
+                  DWORD flags = EF_FOUND | EF_CRC_PENDING) {
+    FileState state;
+    state.name = WideFromNative(name);
+    state.size = size;
+    state.attributes = 0;
+    CVemoScanEntry scan(std::move(state), base_, SharedText(), DRIVE_FIXED, KeyCase::kExact);
+    entries_.push_back(std::make_unique<CVemoEntry>(scan));
+    CVemoEntry& entry = *entries_.back();
+    entry.m_dwFlags = flags;
+    (void)list_.AddTail(&entry);
+    return entry;
+  }
+  const CNPtrList& list() const { return list_; }
+
+ private:
+  SharedText base_;
+  std::vector<std::unique_ptr<CVemoEntry>> entries_;
+  CNPtrList list_;
+};
+
+std::vector<std::unique_ptr<ChecksumJob>> RunJobs(CChecksumWorker& worker, const Entries& entries) {
+  EXPECT_TRUE(worker.QueueJobs(entries.list()));
+  EXPECT_TRUE(vemo_test::WaitUntilEnded(worker));
+  std::vector<std::unique_ptr<ChecksumJob>> results;
+  while (auto job = worker.PopResult()) results.push_back(std::move(job));
+  return results;
+}
+
+void ExpectProgressComplete(CChecksumWorker& worker, ULONGLONG expected_queued) {
+  ULONGLONG done = 0;
+  ULONGLONG queued = 0;
+  double rate = 0;
+  worker.GetProgress(&done, &queued, &rate);
+  EXPECT_EQ(queued, expected_queued);
+  EXPECT_EQ(done, queued);
+}
+
+TEST(ChecksumWorker, ChecksumsEveryQueuedFileInOrderAndRecordsFailures) {
+  TempTree tree;
+  tree.File("first", "abc");
+  tree.File("third", std::string(100000, 'x'));
+  tree.File("empty", "");
+  tree.File("not_queued", "zzz");
+  Entries entries(tree);
+  const CVemoEntry& first = entries.Add("first", 3);
+  entries.Add("vanished", 7);  // deleted between the scan and the checksum
+  entries.Add("third", 100000);
+  entries.Add("empty", 0);
+  entries.Add("not_queued", 3, EF_FOUND);                                      // nothing pending
+  entries.Add("not_queued", 3, EF_FOUND | EF_CRC_PENDING | EF_AWAITING_SCAN);  // scan still on
+  entries.Add("not_queued", 3, EF_LISTED | EF_CRC_PENDING);                    // not found
+
+  CChecksumWorker worker;
+  const auto results = RunJobs(worker, entries);
+  ASSERT_EQ(results.size(), 4u);
+  EXPECT_EQ(results[0]->path, WideFromNative(tree.Path("first")));
+  EXPECT_STREQ(results[0]->key, first.m_pszKey);
+  EXPECT_EQ(results[0]->error, 0u);
+  EXPECT_EQ(results[0]->crc1, 0x352441C2u);  // "abc", standard CRC-32
+  EXPECT_EQ(results[0]->crc2, 0x5AEB2AAEu);  // "abc", second polynomial
+
+  EXPECT_EQ(results[1]->error, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(results[1]->crc1, 0xFFFFFFFFu);
+  EXPECT_EQ(results[1]->crc2, 0xFFFFFFFFu);
+
+  const Crcs third = CrcsOf(std::string(100000, 'x'));
+  EXPECT_EQ(results[2]->error, 0u);
+  EXPECT_EQ(results[2]->crc1, third.crc1);
+  EXPECT_EQ(results[2]->crc2, third.crc2);
+
+  EXPECT_EQ(results[3]->error, 0u);
+  EXPECT_EQ(results[3]->crc1, 0u);
+  EXPECT_EQ(results[3]->crc2, 0u);
+
+  ExpectProgressComplete(worker, 3 + 7 + 100000);
+  std::wstring text;
+  EXPECT_EQ(worker.GetCurrentFile(&text), 1.0);
+  EXPECT_EQ(text, L"Reading " + WideFromNative(tree.Path("empty")));
+}
+
+// Counts reads and runs a hook before each read of the files it opens.
+class ReadHookFileSystem : public platform::FileSystemWrapper {
+ public:
+  using Hook = std::function<DWORD(const std::string& path, int read_number)>;
+  explicit ReadHookFileSystem(Hook hook = nullptr)
+      : FileSystemWrapper(platform::FileSystem::Default()), hook_(std::move(hook)) {}
+
+  std::unique_ptr<platform::ReadableFile> OpenForRead(const std::string& path,
+                                                      platform::AccessPattern pattern) override {
+    auto file = FileSystemWrapper::OpenForRead(path, pattern);
+    if (file == nullptr) return nullptr;
+    return std::make_unique<File>(std::move(file), this, path);
+  }
+
+  std::atomic<int> reads{0};
+
+ private:
+  class File : public platform::ReadableFileWrapper {
+   public:
+    File(std::unique_ptr<platform::ReadableFile> target, ReadHookFileSystem* owner,
+         std::string path)
+        : ReadableFileWrapper(std::move(target)), owner_(owner), path_(std::move(path)) {}
+    bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) override {
+      const int number = ++owner_->reads;
+      if (owner_->hook_) {
+        if (const DWORD error = owner_->hook_(path_, number); error != 0) {
+          *bytes_read = 0;
+          platform::SetLastError(error);
+          return false;
+        }
+      }
+      return ReadableFileWrapper::Read(buffer, length, bytes_read);
+    }
+
+   private:
+    ReadHookFileSystem* owner_;
+    std::string path_;
+  };
+
+  Hook hook_;
+};
+
+TEST(ChecksumWorker, ReadsInChunksOfTheBufferSize) {
+  constexpr std::size_t kChunk = CChecksumWorker::kChunkSize;
+  const struct {
+    std::size_t size;
+    int reads;
+  } cases[] = {{kChunk, 1}, {kChunk + 1, 2}, {3 * kChunk - 1, 3}};
+  for (const auto& c : cases) {
+    TempTree tree;
+    std::string data(c.size, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + (i >> 9));
+    tree.File("f", data);
+    Entries entries(tree);
+    entries.Add("f", c.size);
+    ReadHookFileSystem file_system;
+    CChecksumWorker worker(&file_system);
+    const auto results = RunJobs(worker, entries);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(file_system.reads.load(), c.reads) << c.size;
+    const Crcs expected = CrcsOf(data);
+    EXPECT_EQ(results[0]->crc1, expected.crc1) << c.size;
+    EXPECT_EQ(results[0]->crc2, expected.crc2) << c.size;
+  }
+}
+
+TEST(ChecksumWorker, SizeChangedSinceTheScanCorrectsBytesQueued) {
+  TempTree tree;
+  tree.File("grew", std::string(25, 'g'));
+  tree.File("shrank", std::string(4, 's'));
+  Entries entries(tree);
+  entries.Add("grew", 10);
+  entries.Add("shrank", 40);
+  CChecksumWorker worker;
+  const auto results = RunJobs(worker, entries);
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(results[0]->size, 25u);
+  EXPECT_EQ(results[1]->size, 4u);
+  EXPECT_EQ(results[0]->error, 0u);
+  EXPECT_EQ(results[1]->error, 0u);
+  ExpectProgressComplete(worker, 29);
+}
+
+TEST(ChecksumWorker, FileChangingWhileReadIsReadUpToItsSizeAtOpening) {
+  constexpr std::size_t kSize = 2 * CChecksumWorker::kChunkSize + 100;
+  const std::string original(kSize, 'o');
+  const struct {
+    const char* name;
+    off_t new_size;  // what the file becomes after the first chunk was read
+    DWORD error;
+  } cases[] = {
+      {"shrinks", static_cast<off_t>(CChecksumWorker::kChunkSize + 10), ERROR_READ_FAULT},
+      {"grows", static_cast<off_t>(kSize + 5000), 0},
+  };
+  for (const auto& c : cases) {
+    TempTree tree;
+    tree.File("f", original);
+    Entries entries(tree);
+    entries.Add("f", kSize);
+    const std::string path = tree.Path("f");
+    ReadHookFileSystem file_system([&](const std::string&, int number) {
+      if (number == 2) {
+        EXPECT_EQ(truncate(path.c_str(), c.new_size), 0);
+      }
+      return DWORD{0};
+    });
+    CChecksumWorker worker(&file_system);
+    const auto results = RunJobs(worker, entries);
+    ASSERT_EQ(results.size(), 1u) << c.name;
+    EXPECT_EQ(results[0]->error, c.error) << c.name;
+    EXPECT_EQ(results[0]->size, kSize) << c.name;
+    if (c.error == 0) {
+      const Crcs expected = CrcsOf(original);
+      EXPECT_EQ(results[0]->crc1, expected.crc1) << c.name;
+      EXPECT_EQ(results[0]->crc2, expected.crc2) << c.name;
+    } else {
+      EXPECT_EQ(results[0]->crc1, 0xFFFFFFFFu) << c.name;
+    }
+    ExpectProgressComplete(worker, kSize);
+  }
+}
+
+// Fails opening, reading or closing chosen files.
+class FaultyFileSystem : public platform::FileSystemWrapper {
+ public:
+  FaultyFileSystem() : FileSystemWrapper(platform::FileSystem::Default()) {}
+  std::unique_ptr<platform::ReadableFile> OpenForRead(const std::string& path,
+                                                      platform::AccessPattern pattern) override {
+    if (path.ends_with("/denied")) {
+      platform::SetLastError(ERROR_ACCESS_DENIED);
+      return nullptr;
+    }
+    auto file = FileSystemWrapper::OpenForRead(path, pattern);
+    if (file == nullptr) return nullptr;
+    class Faulty : public platform::ReadableFileWrapper {
+     public:
+      Faulty(std::unique_ptr<platform::ReadableFile> target, std::string path)
+          : ReadableFileWrapper(std::move(target)), path_(std::move(path)) {}
+      bool GetSize(ULONGLONG* size) override {
+        if (path_.ends_with("/unsizable")) {
+          platform::SetLastError(ERROR_INVALID_HANDLE);
+          return false;
+        }
+        return ReadableFileWrapper::GetSize(size);
+      }
+      bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) override {
+        if (path_.ends_with("/bad_sector")) {
+          platform::SetLastErrorFromErrno(EIO, platform::ErrnoUse::kRead);
+          return false;
+        }
+        if (path_.ends_with("/overlong")) {  // a read that claims more than was asked
+          const bool ok = ReadableFileWrapper::Read(buffer, length, bytes_read);
+          *bytes_read = length + 1;
+          return ok;
+        }
+        return ReadableFileWrapper::Read(buffer, length, bytes_read);
+      }
+      bool Close() override {
+        const bool closed = ReadableFileWrapper::Close();
+        if (path_.ends_with("/unclosable")) {
+          platform::SetLastErrorFromErrno(EIO);
+          return false;
+        }
+        return closed;
+      }
+
+     private:
+      std::string path_;
+    };
+    return std::make_unique<Faulty>(std::move(file), path);
+  }
+};
+
+TEST(ChecksumWorker, EachKindOfFailureIsRecordedInItsJobAndTheBatchGoesOn) {
+  TempTree tree;
+  const struct {
+    const char* name;
+    DWORD error;
+  } cases[] = {
+      {"denied", ERROR_ACCESS_DENIED},  {"unsizable", ERROR_INVALID_HANDLE},
+      {"bad_sector", ERROR_READ_FAULT}, {"overlong", ERROR_READ_FAULT},
+      {"unclosable", ERROR_IO_DEVICE},  {"fine", 0},
+  };
+  Entries entries(tree);
+  for (const auto& c : cases) {
+    tree.File(c.name, "contents");
+    entries.Add(c.name, 8);
+  }
+  FaultyFileSystem file_system;
+  CChecksumWorker worker(&file_system);
+  const auto results = RunJobs(worker, entries);
+  ASSERT_EQ(results.size(), std::size(cases));
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    EXPECT_EQ(results[i]->error, cases[i].error) << cases[i].name;
+    EXPECT_EQ(results[i]->crc1 == 0xFFFFFFFF, cases[i].error != 0) << cases[i].name;
+  }
+  ExpectProgressComplete(worker, 8 * std::size(cases));
+}
+
+TEST(ChecksumWorker, LinksAreChecksummedOverTheirTargetTextAndSpecialFilesRefused) {
+  TempTree tree;
+  tree.File("target", "the target's contents");
+  tree.Dir("dir");
+  tree.Link("to_file", "target");
+  tree.Link("to_dir", "dir");
+  tree.Link("dangling", "../nowhere");
+  ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0644), 0);  // took a file's place since the scan
+  tree.File("caf\xe9", "latin-1 name");
+  Entries entries(tree);
+  entries.Add("to_file", 6);
+  entries.Add("to_dir", 3);
+  entries.Add("dangling", 10);
+  entries.Add("fifo", 5);
+  entries.Add("caf\xe9", 12);
+  CChecksumWorker worker;
+  const auto results = RunJobs(worker, entries);
+  ASSERT_EQ(results.size(), 5u);
+  const char* const texts[] = {"target", "dir", "../nowhere"};
+  for (int i = 0; i < 3; ++i) {
+    const Crcs expected = CrcsOf(texts[i]);
+    EXPECT_EQ(results[i]->error, 0u) << texts[i];
+    EXPECT_EQ(results[i]->crc1, expected.crc1) << texts[i];
+    EXPECT_EQ(results[i]->crc2, expected.crc2) << texts[i];
+  }
+  EXPECT_EQ(results[3]->error, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(results[4]->error, 0u);
+  EXPECT_EQ(results[4]->crc1, CrcsOf("latin-1 name").crc1);
+}
+
+TEST(ChecksumWorker, ClearDropsQueuedAndFinishedJobs) {
+  TempTree tree;
+  tree.File("a", "a");
+  Entries entries(tree);
+  entries.Add("a", 1);
+  CChecksumWorker worker;
+  ASSERT_TRUE(worker.QueueJobs(entries.list()));
+  ASSERT_TRUE(vemo_test::WaitUntilEnded(worker));
+  worker.Clear(false);
+  EXPECT_EQ(worker.PopResult(), nullptr);
+  ExpectProgressComplete(worker, 0);
+  // A new batch after the old one starts afresh.
+  const auto results = RunJobs(worker, entries);
+  EXPECT_EQ(results.size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,283 @@
+#include "engine/scan_thread.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <map>
+#include <vector>
+
+#include "engine/native_text.h"
+#include "engine/scan_support.h"
+#include "foundation/process_values.h"
+#include "platform/error_codes.h"
+#include "platform/last_error.h"
+#include "support/temp_tree.h"
+
+namespace {
+
+using vemo_test::TempTree;
+
+std::wstring Wide(const std::string& native) { return WideFromNative(native); }
+
+// Runs one scan to its end and returns the published records (empty when none was published).
+std::vector<const CVemoScanEntry*> Scan(CVemoScanThread& scanner, const std::wstring& base,
+                                        std::unique_ptr<CVemoScanList>& holder) {
+  EXPECT_TRUE(scanner.Start(base, KeyCase::kExact));
+  EXPECT_TRUE(vemo_test::WaitUntilEnded(scanner));
+  holder = scanner.TakeResults();
+  std::vector<const CVemoScanEntry*> records;
+  if (holder != nullptr) {
+    for (void* element : *holder) records.push_back(static_cast<const CVemoScanEntry*>(element));
+  }
+  return records;
+}
+
+std::wstring RelPathOf(const CVemoScanEntry* record) {
+  return record->m_strRelDir.str() + record->m_state.name;
+}
+
+std::map<std::wstring, const CVemoScanEntry*> ByPath(
+    const std::vector<const CVemoScanEntry*>& records) {
+  std::map<std::wstring, const CVemoScanEntry*> map;
+  for (const CVemoScanEntry* record : records) map[RelPathOf(record)] = record;
+  return map;
+}
+
+TEST(ScanThread, ListsFilesBeforeSubdirectoriesAndEachDirectoryAfterItsContents) {
+  TempTree tree;
+  tree.File("f1", "1");
+  tree.File("f4", "4444");
+  tree.Dir("S/T");
+  tree.File("S/f2", "22");
+  tree.File("S/T/f3", "333");
+  CVemoScanThread scanner;
+  std::unique_ptr<CVemoScanList> holder;
+  const auto records = Scan(scanner, Wide(tree.root()), holder);
+  ASSERT_EQ(records.size(), 6u);
+
+  std::vector<std::wstring> order;
+  for (const CVemoScanEntry* record : records) order.push_back(RelPathOf(record));
+  // The two files of the base come in listing order, whichever that is.
+  EXPECT_TRUE((order[0] == L"f1" && order[1] == L"f4") || (order[0] == L"f4" && order[1] == L"f1"));
+  EXPECT_EQ(std::vector<std::wstring>(order.begin() + 2, order.end()),
+            (std::vector<std::wstring>{L"S/f2", L"S/T/f3", L"S/T", L"S"}));
+
+  const auto by_path = ByPath(records);
+  EXPECT_EQ(by_path.at(L"S")->m_state.nChildCount, 1u);
+  EXPECT_EQ(by_path.at(L"S/T")->m_state.nChildCount, 1u);
+  EXPECT_EQ(by_path.at(L"S/T")->m_strRelDir.str(), L"S/");
+  EXPECT_EQ(by_path.at(L"f4")->m_state.size, 4u);
+  const UINT drive_type = platform::FileSystem::Default()->GetDriveType(tree.root());
+  for (const CVemoScanEntry* record : records) {
+    EXPECT_EQ(record->m_strBaseDir.str(), Wide(tree.root()));
+    EXPECT_EQ(record->m_nDriveType, drive_type);
+    EXPECT_EQ(record->m_dwError, 0u);
+    EXPECT_NE(record->m_pszKey, nullptr);
+  }
+}
+
+TEST(ScanThread, EmptyBaseDirectoryPublishesAnEmptyList) {
+  TempTree tree;
+  CVemoScanThread scanner;
+  std::unique_ptr<CVemoScanList> holder;
+  EXPECT_TRUE(Scan(scanner, Wide(tree.root()), holder).empty());
+  EXPECT_NE(holder, nullptr);
+  EXPECT_EQ(scanner.TakeResults(), nullptr);  // taken once
+}
+
+TEST(ScanThread, BaseThatCannotBeWalkedGivesOneErrorRecord) {
+  TempTree tree;
+  tree.File("file", "x");
+  const struct {
+    std::wstring base;
+    DWORD error;
+    bool drive_known;
+  } cases[] = {
+      {Wide(tree.Path("missing/")), ERROR_PATH_NOT_FOUND, true},
+      {Wide(tree.Path("missing/deeper/")), ERROR_PATH_NOT_FOUND, true},
+      {Wide(tree.Path("file/")), ERROR_PATH_NOT_FOUND, true},
+      {L"relative/dir/", ERROR_NOT_READY, false},
+      {L"", ERROR_NOT_READY, false},
+  };
+  for (const auto& c : cases) {
+    CVemoScanThread scanner;
+    std::unique_ptr<CVemoScanList> holder;
+    const auto records = Scan(scanner, c.base, holder);
+    ASSERT_EQ(records.size(), 1u);
+    const CVemoScanEntry* error = records[0];
+    EXPECT_EQ(error->m_dwError, c.error);
+    EXPECT_EQ(error->m_strBaseDir.str(), c.base);
+    EXPECT_TRUE(error->m_strRelDir.empty());
+    EXPECT_EQ(error->m_pszKey, nullptr);
+    EXPECT_EQ(error->m_nDriveType, c.drive_known
+                                       ? platform::FileSystem::Default()->GetDriveType(tree.root())
+                                       : DRIVE_UNKNOWN);
+  }
+}
+
+TEST(ScanThread, LinksAreEntriesOfTheirOwnAndSpecialFilesAreLeftOut) {
+  TempTree tree;
+  tree.Dir("dir");
+  tree.File("dir/inner", "x");
+  tree.Link("to_dir", "dir");
+  tree.Link("to_self", ".");  // would loop if followed
+  tree.Link("dangling", "nowhere");
+  tree.File(".hidden", "h");
+  tree.Dir(".hidden_dir");
+  ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0644), 0);
+  const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string sock_path = tree.Path("sock");
+  sock_path.copy(address.sun_path, sizeof(address.sun_path) - 1);
+  (void)bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+  close(sock);
+  (void)mknod(tree.Path("null_dev").c_str(), S_IFCHR | 0666, makedev(1, 3));  // may be refused
+
+  CVemoScanThread scanner;
+  std::unique_ptr<CVemoScanList> holder;
+  const auto by_path = ByPath(Scan(scanner, Wide(tree.root()), holder));
+  std::vector<std::wstring> paths;
+  for (const auto& [path, record] : by_path) paths.push_back(path);
+  EXPECT_EQ(paths, (std::vector<std::wstring>{L".hidden", L".hidden_dir", L"dangling", L"dir",
+                                              L"dir/inner", L"to_dir", L"to_self"}));
+  for (const wchar_t* link : {L"to_dir", L"to_self", L"dangling"}) {
+    const CVemoScanEntry* record = by_path.at(link);
+    EXPECT_EQ(record->m_state.attributes, FILE_ATTRIBUTE_REPARSE_POINT) << link;
+    EXPECT_FALSE(record->m_state.IsDirectory()) << link;
+  }
+  EXPECT_EQ(by_path.at(L"to_dir")->m_state.size, 3u);  // the length of its target text
+  EXPECT_EQ(by_path.at(L".hidden_dir")->m_state.attributes,
+            FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST(ScanThread, NamesThatAreNotUtf8AreKeptLosslessly) {
+  TempTree tree;
+  const std::string dir = "caf\xe9";         // Latin-1, not UTF-8
+  const std::string file = "x\xff\xfe.txt";  // stray bytes
+  tree.Dir(dir);
+  tree.File(dir + "/" + file, "data");
+  tree.File("caf\xc3\xa9", "utf8");  // the same name in UTF-8: a different file
+
+  CVemoScanThread scanner;
+  std::unique_ptr<CVemoScanList> holder;
+  const auto records = Scan(scanner, Wide(tree.root()), holder);
+  ASSERT_EQ(records.size(), 3u);
+  const auto by_path = ByPath(records);
+  const CVemoScanEntry* inner = by_path.at(Wide(dir + "/" + file));
+  EXPECT_EQ(NativeFromWide(inner->m_strRelDir.str()), dir + "/");
+  EXPECT_EQ(NativeFromWide(inner->m_state.name), file);
+  EXPECT_EQ(by_path.at(L"caf\u00e9")->m_state.size, 4u);
+  EXPECT_STRNE(by_path.at(Wide(dir))->m_pszKey, by_path.at(L"caf\u00e9")->m_pszKey);
+}
+
+// Fails the listing of one directory, or one of its steps, with a chosen code.
+class FailingFileSystem : public platform::FileSystemWrapper {
+ public:
+  enum class Where { kOpen, kNext, kClose };
+  FailingFileSystem(std::string dir_suffix, Where where, DWORD error)
+      : FileSystemWrapper(platform::FileSystem::Default()),
+        suffix_(std::move(dir_suffix)),
+        where_(where),
+        error_(error) {}
+
+  std::unique_ptr<platform::DirectoryListing> OpenListing(const std::string& dir) override {
+    const bool hit = dir.size() >= suffix_.size() &&
+                     dir.compare(dir.size() - suffix_.size(), suffix_.size(), suffix_) == 0;
+    if (hit && where_ == Where::kOpen) {
+      platform::SetLastError(error_);
+      return nullptr;
+    }
+    auto listing = FileSystemWrapper::OpenListing(dir);
+    if (!hit || listing == nullptr) return listing;
+    const DWORD error = error_;
+    return std::make_unique<vemo_test::HookedListing>(
+        std::move(listing),
+        [error, where = where_](platform::DirectoryItem*) {
+          return where == Where::kNext ? error : DWORD{0};
+        },
+        where_ == Where::kClose ? error_ : 0);
+  }
+
+ private:
+  std::string suffix_;
+  Where where_;
+  DWORD error_;
+};
+
+TEST(ScanThread, AnyDirectoryThatCannotBeListedFailsTheWholeWalk) {
+  TempTree tree;
+  tree.File("a", "1");
+  tree.Dir("ok/locked");
+  tree.File("ok/b", "2");
+  tree.File("ok/locked/c", "3");
+  const struct {
+    FailingFileSystem::Where where;
+    DWORD error;
+  } cases[] = {
+      {FailingFileSystem::Where::kOpen, ERROR_ACCESS_DENIED},  // permission denied
+      {FailingFileSystem::Where::kNext, ERROR_IO_DEVICE},
+      {FailingFileSystem::Where::kClose, ERROR_INVALID_HANDLE},
+  };
+  for (const auto& c : cases) {
+    FailingFileSystem file_system("/locked/", c.where, c.error);
+    CVemoScanThread scanner(&file_system);
+    std::unique_ptr<CVemoScanList> holder;
+    const auto records = Scan(scanner, Wide(tree.root()), holder);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0]->m_dwError, c.error);
+    EXPECT_EQ(records[0]->m_strBaseDir.str(), Wide(tree.root()));
+    EXPECT_TRUE(records[0]->m_strRelDir.empty());
+  }
+}
+
+TEST(ScanThread, HiddenSystemDirectoriesAreSkippedWithEverythingBelow) {
+  TempTree tree;
+  tree.Dir("sysdir/deep");
+  tree.File("sysdir/deep/x", "x");
+  tree.Dir("sysfile_dir_only_system");
+  // Linux has no system attribute; a file system that reports one (as a Windows volume would)
+  // is simulated by marking items on the way out of the listing.
+  class SystemMarking : public platform::FileSystemWrapper {
+   public:
+    SystemMarking() : FileSystemWrapper(platform::FileSystem::Default()) {}
+    std::unique_ptr<platform::DirectoryListing> OpenListing(const std::string& dir) override {
+      auto listing = FileSystemWrapper::OpenListing(dir);
+      if (listing == nullptr) return nullptr;
+      return std::make_unique<vemo_test::HookedListing>(
+          std::move(listing),
+          [](platform::DirectoryItem* item) {
+            if (item->name == "sysdir") item->attributes |= 0x6;  // hidden and system
+            if (item->name == "sysfile_dir_only_system") item->attributes |= 0x4;
+            return DWORD{0};
+          },
+          0);
+    }
+  } file_system;
+  CVemoScanThread scanner(&file_system);
+  std::unique_ptr<CVemoScanList> holder;
+  const auto records = Scan(scanner, Wide(tree.root()), holder);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0]->m_state.name, L"sysfile_dir_only_system");
+}
+
+TEST(ScanThread, StopAndDiscardDropsAnUntakenResult) {
+  TempTree tree;
+  tree.File("a", "1");
+  CVemoScanThread scanner;
+  ASSERT_TRUE(scanner.Start(Wide(tree.root()), KeyCase::kExact));
+  ASSERT_TRUE(vemo_test::WaitUntilEnded(scanner));
+  EXPECT_EQ(scanner.GetScanDirectory(), Wide(tree.root()));
+  scanner.StopAndDiscard();
+  EXPECT_EQ(scanner.TakeResults(), nullptr);
+  // The scanner can run again after a discard.
+  ASSERT_TRUE(scanner.Start(Wide(tree.root()), KeyCase::kExact));
+  ASSERT_TRUE(vemo_test::WaitUntilEnded(scanner));
+  EXPECT_NE(scanner.TakeResults(), nullptr);
+}
+
+}  // namespace
