@@ -3,6 +3,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 // List views draw grid lines.
 inline std::atomic<std::uint32_t> Gridlines{1};
@@ -16,6 +17,9 @@ inline std::atomic<std::uint32_t> TolTZShift{1};
 inline std::atomic<std::uint32_t> Tol2Seconds{1};
 // Tolerate read-only and archive differences on CD-ROM drives.
 inline std::atomic<std::uint32_t> TolARAttrOnCD{1};
+// The program's web page address; the settings store loads and saves it. A string, so not atomic:
+// only the user-interface thread reads or changes it.
+inline std::wstring WebPage;
 // Every worker pauses while this is non-zero.
 inline std::atomic<std::uint32_t> FreezeScans{0};
 // Running worker threads of all documents.
