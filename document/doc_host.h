@@ -6,7 +6,9 @@
 // Every call comes from the user-interface thread that owns the document, and may show modal UI.
 // The host outlives every document it is given to. Calls that "post" (CloseDocumentFrames,
 // PostCloseOnNoDocument) must not close anything before they return: the document is still
-// inside its own idle step then; the host acts on them from its own loop.
+// inside its own idle step then; the host acts on them from its own loop. For the same reason a
+// host must not close or destroy a document while one of the document's calls into it runs (a
+// message box with a nested event loop); PollWork refuses to be re-entered from such a loop.
 #pragma once
 #include <string>
 #include <string_view>

@@ -151,6 +151,11 @@ class PosixFileStore final : public FileStore {
         *path = std::move(candidate);
         return std::make_unique<PosixWritableFile>(fd);
       }
+      if (errno == ENOENT) {
+        // Creating a file fails so only when its directory is missing.
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return nullptr;
+      }
       if (errno != EEXIST) {
         SetLastErrorFromErrno(errno);
         return nullptr;

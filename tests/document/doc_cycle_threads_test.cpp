@@ -1,0 +1,295 @@
+// Whole cycles of a document over real temporary trees: create, verify, update, the statuses of the
+// comparison rules, freezing, save-and-close, failed walks.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "document/doc_fixture.h"
+#include "foundation/process_values.h"
+#include "foundation/system_error.h"
+#include "platform/tick.h"
+
+namespace vemo_test {
+namespace {
+
+class DocCycleTest : public DocFixture {};
+
+TEST_F(DocCycleTest, CreatesVerifiesAndUpdatesAList) {
+  File("a.txt", "alpha");
+  tree_.Dir("sub");
+  File("sub/b.txt", "beta beta");
+
+  // A new list: every item is new, the document is modified and its text lists them.
+  CVemoDoc& created = OpenAndRun();
+  EXPECT_EQ(created.GetEntries().GetCount(), 3u);
+  EXPECT_EQ(Note(L"a.txt"), L"New file");
+  EXPECT_EQ(Note(L"sub/b.txt"), L"New file");
+  EXPECT_EQ(Note(L"sub"), L"New directory");
+  EXPECT_TRUE(created.IsModified());
+  EXPECT_EQ(created.GetModifiedText(), L"MOD!");
+  EXPECT_EQ(created.GetPhaseText(), L"Idle");
+  EXPECT_EQ(created.GetCountText(), L"Idle");
+
+  // Saved into the base directory: committed, and a Rescan New cycle reads no file again.
+  fs_.opened_files = 0;
+  ASSERT_TRUE(created.DoFileSave());
+  EXPECT_EQ(created.GetState(), DocState::kScanning);
+  EXPECT_EQ(created.GetRescanMode(), RescanMode::kNew);
+  ASSERT_TRUE(RunUntilIdle(created));
+  EXPECT_EQ(fs_.opened_files.load(), 0);
+  EXPECT_FALSE(created.IsModified());
+  EXPECT_EQ(Note(L"a.txt"), L"Contents unchanged");
+  const std::string saved = ReadBytes(DocPath());
+  EXPECT_NE(saved.find("a.txt"), std::string::npos);
+  EXPECT_NE(saved.find("sub\\\\\",b.txt"), std::string::npos);
+  EXPECT_EQ(BufferBytes(created.GetFileBuffer()).find("check.sum"), std::string::npos);
+
+  // Opening it again verifies every file (Rescan All after loading); nothing changed.
+  host_.hints.clear();
+  host_.beeps = 0;
+  std::vector<DocState> phases;
+  CVemoDoc& verified = NewDoc();
+  ASSERT_TRUE(verified.OnOpenDocument(Wide(DocPath())));
+  fs_.opened_files = 0;
+  while (verified.GetState() != DocState::kIdle) {
+    if (phases.empty() || phases.back() != verified.GetState())
+      phases.push_back(verified.GetState());
+    RunIdleOnce(verified);
+  }
+  EXPECT_EQ(phases.front(), DocState::kLoading);
+  EXPECT_EQ(fs_.opened_files.load(), 2);
+  EXPECT_EQ(verified.GetEntries().GetCount(), 3u);
+  EXPECT_EQ(Note(L"sub/b.txt"), L"Contents unchanged");
+  EXPECT_FALSE(verified.IsModified());
+  EXPECT_EQ(verified.GetModifiedText(), L"SAME");
+  EXPECT_EQ(host_.beeps, 1);  // the user looks elsewhere
+  EXPECT_GE(host_.CountHints(RFSH), 4u);
+  // The listed directory counts the entries inside it.
+  EXPECT_EQ(Find(L"sub")->m_stored.nChildCount, 1u);
+}
+
+TEST_F(DocCycleTest, ShowsEveryStatusOfTheComparisonRules) {
+  fs_.fold_case = true;  // a volume that folds letter case, like vfat
+  File("same.txt", "same");
+  File("changed.txt", "1234");
+  File("newer.txt", "newer");
+  File("older.txt", "older");
+  File("attr.txt", "attr");
+  File("Case.txt", "case");
+  File("gone.txt", "gone");
+  File("error.txt", "error");
+  CreateAndSaveList();
+  EXPECT_EQ(doc_->GetKeyCase(), KeyCase::kFold);
+
+  File("changed.txt", "5678");  // same size and time, other contents
+  tree_.SetTime("newer.txt", kTreeTime + 100);
+  tree_.SetTime("older.txt", kTreeTime - 100);
+  ASSERT_EQ(chmod(tree_.Path("attr.txt").c_str(), 0444), 0);
+  std::filesystem::rename(tree_.Path("Case.txt"), tree_.Path("CASE.txt"));
+  std::filesystem::remove(tree_.Path("gone.txt"));
+  File("fresh.txt", "fresh");
+  fs_.unreadable_suffix = "/error.txt";
+
+  doc_->Rescan(RescanMode::kAll);
+  ASSERT_TRUE(RunUntilIdle(*doc_));
+  EXPECT_EQ(Note(L"same.txt"), L"Contents unchanged");
+  EXPECT_EQ(Note(L"changed.txt"), L"Contents changed");
+  EXPECT_EQ(Note(L"newer.txt"), L"Contents unchanged, Newer time stamp (+00:01:40)");
+  EXPECT_EQ(Note(L"older.txt"), L"Contents unchanged, Older(!) time stamp (-00:01:40)");
+  EXPECT_EQ(Note(L"attr.txt"), L"Contents unchanged, Attr changed (r-----------)");
+  EXPECT_EQ(Note(L"CASE.txt"), L"Contents unchanged, Name (case) changed");
+  EXPECT_EQ(Note(L"gone.txt"), L"File not found");
+  EXPECT_EQ(Note(L"fresh.txt"), L"New file");
+  EXPECT_EQ(Note(L"error.txt"), FormatSystemError(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(doc_->IsModified());
+
+  // Saved: the missing file leaves the list, the others are listed as found.
+  fs_.unreadable_suffix.clear();
+  ASSERT_TRUE(doc_->DoFileSave());
+  ASSERT_TRUE(RunUntilIdle(*doc_));
+  EXPECT_EQ(Find(L"gone.txt"), nullptr);
+  EXPECT_EQ(Note(L"CASE.txt"), L"Contents unchanged");
+  EXPECT_EQ(Note(L"fresh.txt"), L"Contents unchanged");
+}
+
+TEST_F(DocCycleTest, CaseSensitiveVolumeKeepsNamesOfOtherCaseApart) {
+  File("Readme.txt", "one");
+  CreateAndSaveList();
+  EXPECT_EQ(doc_->GetKeyCase(), KeyCase::kExact);
+  std::filesystem::rename(tree_.Path("Readme.txt"), tree_.Path("README.txt"));
+  doc_->Rescan(RescanMode::kNew);
+  ASSERT_TRUE(RunUntilIdle(*doc_));
+  EXPECT_EQ(Note(L"Readme.txt"), L"File not found");
+  EXPECT_EQ(Note(L"README.txt"), L"New file");
+}
+
+TEST_F(DocCycleTest, FileThatCameAndWentLeavesWithoutChangingTheDocument) {
+  File("kept.txt", "kept");
+  CreateAndSaveList();
+  File("brief.txt", "brief");
+  // Rescan without reloading (the list file gone), so the new entry lives on in memory.
+  std::filesystem::remove(DocPath());
+  doc_->Rescan(RescanMode::kNew);
+  ASSERT_TRUE(RunUntilIdle(*doc_));
+  ASSERT_NE(Find(L"brief.txt"), nullptr);
+  doc_->SetModifiedFlag(false);
+  std::filesystem::remove(tree_.Path("brief.txt"));
+  doc_->Rescan(RescanMode::kNew);
+  ASSERT_TRUE(RunUntilIdle(*doc_));
+  EXPECT_EQ(Find(L"brief.txt"), nullptr);
+  EXPECT_FALSE(doc_->IsModified());
+}
+
+TEST_F(DocCycleTest, FailedWalkNeverDropsListedEntries) {
+  File("one.txt", "1");
+  File("two.txt", "22");
+  CreateAndSaveList();
+  const std::string list = ReadBytes(DocPath());
+
+  // The walk fails: one message naming the base directory, every entry not found — but the
+  // document is not modified, and Save+Close closes without saving.
+  fs_.listing_error = ERROR_ACCESS_DENIED;
+  host_.messages.clear();
+  CVemoDoc& doc = NewDoc();
+  doc.ToggleSaveAndCloseWhenDone();
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
+  ASSERT_TRUE(RunUntilIdle(doc));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text, L"Error (5): Access is denied.\r" + Wide(tree_.root()));
+  EXPECT_EQ(host_.messages[0].style & MB_ICONMASK, MB_ICONERROR);
+  EXPECT_EQ(Note(L"one.txt"), L"File not found");
+  EXPECT_TRUE(doc.IsCycleIncomplete());
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(host_.frame_closes, 1);
+  EXPECT_EQ(ReadBytes(DocPath()), list);
+
+  // An explicit save writes the last complete list and keeps the entries.
+  ASSERT_TRUE(doc.DoFileSave());
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_EQ(ReadBytes(DocPath()), list);
+  EXPECT_EQ(doc.GetEntries().GetCount(), 2u);
+
+  // The walk works again: the entries are found unchanged.
+  fs_.listing_error = 0;
+  doc.Rescan(RescanMode::kNew);
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_EQ(Note(L"two.txt"), L"Contents unchanged");
+  EXPECT_FALSE(doc.IsCycleIncomplete());
+}
+
+TEST_F(DocCycleTest, FailedWalkOfAModifiedDocumentIsNotSavedAutomatically) {
+  File("one.txt", "1");
+  CVemoDoc& doc = CreateAndSaveList();
+  File("new.txt", "new");
+  std::filesystem::remove(DocPath());  // no reload: the rescan keeps the entries in memory
+  doc.Rescan(RescanMode::kNew);
+  ASSERT_TRUE(RunUntilIdle(doc));
+  ASSERT_TRUE(doc.IsModified());
+  const std::string complete = BufferBytes(doc.GetFileBuffer());
+
+  fs_.listing_error = ERROR_PATH_NOT_FOUND;
+  doc.ToggleSaveAndCloseWhenDone();
+  doc.Rescan(RescanMode::kNew);
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_FALSE(std::filesystem::exists(DocPath()));  // not saved
+  EXPECT_EQ(host_.frame_closes, 0);                  // and left open
+  EXPECT_EQ(BufferBytes(doc.GetFileBuffer()), complete);
+
+  // The close prompt offers to save; Yes writes the last complete list, with both files.
+  host_.answers = {IDYES};
+  EXPECT_TRUE(doc.SaveModified());
+  const std::string saved = ReadBytes(DocPath());
+  EXPECT_NE(saved.find("one.txt"), std::string::npos);
+  EXPECT_NE(saved.find("new.txt"), std::string::npos);
+  EXPECT_NE(Find(L"one.txt"), nullptr);
+}
+
+TEST_F(DocCycleTest, SaveAndCloseWhenDone) {
+  File("a.txt", "a");
+  // Modified at the end of the first cycle: saved, then the Rescan New cycle finds nothing new
+  // and the document closes, and with it the main window when no document is left.
+  CVemoDoc& doc = NewDoc();
+  doc.ToggleSaveAndCloseWhenDone();
+  EXPECT_TRUE(doc.IsCommandChecked(ID_FILE_SAVE_CLOSE_WHEN_DONE));
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_TRUE(std::filesystem::exists(DocPath()));
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(host_.frame_closes, 1);
+  EXPECT_EQ(host_.close_on_no_document, 1);
+  EXPECT_EQ(host_.beeps, 0);
+}
+
+TEST_F(DocCycleTest, FreezeHoldsTheCycleAndBlinks) {
+  File("a.txt", "a");
+  FreezeScans = 1;
+  CVemoDoc& doc = NewDoc();
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
+  for (int i = 0; i < 50; ++i) {
+    RunIdleOnce(doc);
+    platform::Sleep(2);
+  }
+  EXPECT_EQ(doc.GetState(), DocState::kScanning);
+  ASSERT_GE(ActiveWorkerCount.load(), 1u);
+  // Blinks once a second: shown in odd half-seconds of the tick count.
+  for (int tries = 0; tries < 10; ++tries) {
+    const DWORD before = platform::TickCount() / 500;
+    const std::wstring text = doc.GetRateText();
+    if (platform::TickCount() / 500 != before) continue;
+    EXPECT_EQ(text, before % 2 == 1 ? L"** FREEZE **" : L"");
+    break;
+  }
+  EXPECT_TRUE(doc.IsCommandChecked(ID_FILE_FREEZE));
+  doc.OnCommand(ID_FILE_FREEZE);
+  EXPECT_EQ(FreezeScans.load(), 0u);
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_EQ(Note(L"a.txt"), L"New file");
+}
+
+TEST_F(DocCycleTest, PollingFollowsTheIdleCounts) {
+  File("a.txt", "a");
+  CVemoDoc& doc = OpenAndRun();
+  EXPECT_TRUE(doc.PollWork(0));
+  EXPECT_TRUE(doc.PollWork(99));
+  EXPECT_FALSE(doc.PollWork(102));
+  // The last phase change (to Idle) fits the columns 0..10 on the eleven polls that follow.
+  for (int i = 0; i < 12; ++i) RunIdleOnce(doc);
+  const std::vector<int>& fitted = host_.fitted_columns;
+  ASSERT_GE(fitted.size(), 11u);
+  EXPECT_EQ(std::vector<int>(fitted.end() - 11, fitted.end()),
+            (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+  host_.fitted_columns.clear();
+  EXPECT_EQ(RunIdleOnce(doc), 100);  // nothing more wanted: the loop stops at count 100
+  EXPECT_TRUE(host_.fitted_columns.empty());
+}
+
+TEST_F(DocCycleTest, StatusTextsDuringTheCycle) {
+  File("big.bin", std::string(1 << 20, 'x'));
+  CVemoDoc& doc = NewDoc();
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
+  EXPECT_EQ(doc.GetState(), DocState::kScanning);
+  EXPECT_EQ(doc.GetCountText(), L"0 files in 0 directories");
+  const std::wstring phase = doc.GetPhaseText();
+  EXPECT_TRUE(phase == L"Initializing directory scan..." || phase.starts_with(L"Scannning /"))
+      << phase;
+  bool saw_checksumming = false;
+  while (doc.GetState() != DocState::kIdle) {
+    if (doc.GetState() == DocState::kChecksumming) {
+      saw_checksumming = true;
+      const std::wstring count = doc.GetCountText();
+      EXPECT_TRUE(count == L"CRCs done" || count.ends_with(L" of 1,024 KB")) << count;
+      EXPECT_LE(doc.GetProgressStep(), 15);
+    } else {
+      EXPECT_EQ(doc.GetProgressStep(), -1);
+    }
+    RunIdleOnce(doc);
+  }
+  EXPECT_TRUE(saw_checksumming);
+  EXPECT_EQ(doc.GetElapsedText(), L"");
+  EXPECT_EQ(doc.GetRateText(), L"");
+}
+
+}  // namespace
+}  // namespace vemo_test

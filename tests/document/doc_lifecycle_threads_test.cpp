@@ -1,0 +1,278 @@
+// The document's lifecycle: new documents and their base directory, opening, the warnings while
+// reading, saving (refusals, read-only files, copies, failures) and the close prompt.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "document/doc_fixture.h"
+#include "document/document_signature.h"
+#include "foundation/paths.h"
+#include "foundation/process_values.h"
+#include "foundation/system_error.h"
+
+namespace vemo_test {
+namespace {
+
+// Changes the process's current directory for one test.
+class CurrentDirScope {
+ public:
+  explicit CurrentDirScope(const std::string& dir) : old_(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+  }
+  ~CurrentDirScope() { std::filesystem::current_path(old_); }
+
+ private:
+  std::filesystem::path old_;
+};
+
+class DocLifecycleTest : public DocFixture {
+ protected:
+  // No file appears in the temporary tree but the test's own.
+  std::size_t FilesInRoot() const {
+    std::size_t n = 0;
+    for (const auto& item : std::filesystem::directory_iterator(tree_.root())) {
+      (void)item;
+      ++n;
+    }
+    return n;
+  }
+};
+
+TEST_F(DocLifecycleTest, FirstNewDocumentTakesTheCurrentDirectory) {
+  struct Case {
+    const char* existing;  // file present in the current directory, or null
+    const char* opened;    // what is opened instead, or null for a new document
+  };
+  const Case cases[] = {
+      {"check.sum", "check.sum"}, {"CRCDir.crx", "CRCDir.crx"}, {nullptr, nullptr}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.existing != nullptr ? c.existing : "none");
+    TempTree dir;
+    if (c.existing != nullptr) dir.File(c.existing, "");
+    CurrentDirScope cwd(dir.root());
+    SkipBaseDirPrompt = 1;
+    host_.opened.clear();
+    CVemoDoc& doc = NewDoc();
+    const bool created = doc.OnNewDocument();
+    EXPECT_TRUE(host_.folder_prompts.empty());
+    EXPECT_EQ(SkipBaseDirPrompt.load(), 0u);
+    if (c.opened != nullptr) {
+      EXPECT_FALSE(created);
+      EXPECT_EQ(host_.opened, std::vector<std::wstring>{Wide(dir.Path(c.opened))});
+    } else {
+      ASSERT_TRUE(created);
+      EXPECT_EQ(doc.GetPathName(), Wide(dir.Path("check.sum")));
+      EXPECT_EQ(doc.GetBaseDir(), Wide(dir.root()));
+      EXPECT_EQ(doc.GetTitle(), Wide(dir.Path("check.sum")));
+      EXPECT_EQ(doc.GetState(), DocState::kScanning);
+      EXPECT_TRUE(RunUntilIdle(doc));
+    }
+    doc.OnCloseDocument();
+  }
+}
+
+TEST_F(DocLifecycleTest, LaterNewDocumentsAskForTheFolder) {
+  SkipBaseDirPrompt = 0;
+  CVemoDoc& doc = NewDoc();
+  EXPECT_FALSE(doc.OnNewDocument());  // cancelled
+  ASSERT_EQ(host_.folder_prompts.size(), 1u);
+  EXPECT_EQ(host_.folder_prompts[0].second, L"Select base CRC dir");
+
+  tree_.File("check.sum", "");
+  host_.folder_answer = SetTrailingChar(Wide(tree_.root()), false, L'/');
+  EXPECT_FALSE(doc.OnNewDocument());
+  EXPECT_EQ(host_.opened, std::vector<std::wstring>{Wide(DocPath())});
+
+  std::filesystem::remove(DocPath());
+  ASSERT_TRUE(doc.OnNewDocument());
+  EXPECT_EQ(doc.GetPathName(), Wide(DocPath()));
+  EXPECT_TRUE(RunUntilIdle(doc));
+}
+
+TEST_F(DocLifecycleTest, OpeningMissingFiles) {
+  // A default name in any letter case starts a new document for its directory.
+  CVemoDoc& doc = NewDoc();
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(tree_.Path("CHECK.SUM"))));
+  EXPECT_EQ(doc.GetState(), DocState::kScanning);
+  EXPECT_EQ(doc.GetBaseDir(), Wide(tree_.root()));
+  EXPECT_TRUE(RunUntilIdle(doc));
+  EXPECT_TRUE(host_.messages.empty());
+
+  // Any other name is an error naming the path.
+  CVemoDoc& other = NewDoc();
+  EXPECT_FALSE(other.OnOpenDocument(Wide(tree_.Path("list.sum"))));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text, L"Error 2: The system cannot find the file specified.\r\n" +
+                                        Wide(tree_.Path("list.sum")));
+  EXPECT_EQ(host_.messages[0].style, MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+TEST_F(DocLifecycleTest, EmptyAndTamperedFilesWarnAndStillOpen) {
+  File("a.txt", "a");
+  CreateAndSaveList();
+  std::string tampered = ReadBytes(DocPath());
+  tampered[tampered.find("a.txt")] = 'b';
+  struct Case {
+    std::string bytes;
+    std::wstring warning;
+    std::size_t entries;
+  };
+  const Case cases[] = {
+      {"", L"Warning: Vemo document file is empty\r", 1},
+      {tampered, L"Warning: Vemo document file has been tampered with\r", 2},
+  };
+  for (const Case& c : cases) {
+    tree_.File("check.sum", c.bytes);
+    host_.messages.clear();
+    CVemoDoc& doc = OpenAndRun();
+    ASSERT_EQ(host_.messages.size(), 1u);
+    EXPECT_EQ(host_.messages[0].text, c.warning + Wide(DocPath()));
+    EXPECT_EQ(doc.GetEntries().GetCount(), c.entries);  // b.txt listed but not found
+  }
+}
+
+TEST_F(DocLifecycleTest, SavingIsRefusedWhileACycleRuns) {
+  File("a.txt", "a");
+  CVemoDoc& doc = NewDoc();
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
+  EXPECT_FALSE(doc.IsCommandEnabled(ID_FILE_SAVE));
+  EXPECT_FALSE(doc.IsCommandEnabled(ID_FILE_SAVE_COPY_AS));
+  EXPECT_FALSE(doc.IsCommandEnabled(ID_RESCAN_ALL));
+  EXPECT_TRUE(doc.IsCommandEnabled(ID_FILE_FREEZE));
+  EXPECT_FALSE(doc.OnSaveDocument(doc.GetPathName()));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text,
+            L"Document is being updated, please wait with saving data till finished.");
+  EXPECT_FALSE(std::filesystem::exists(DocPath()));
+  // A busy document closes without a prompt.
+  EXPECT_TRUE(doc.SaveModified());
+  EXPECT_EQ(host_.messages.size(), 1u);
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_TRUE(doc.IsCommandEnabled(ID_FILE_SAVE));
+}
+
+TEST_F(DocLifecycleTest, SavingKeepsPermissionBitsAndAsksForReadOnlyFiles) {
+  File("a.txt", "a");
+  CVemoDoc& doc = CreateAndSaveList();
+  ASSERT_EQ(chmod(DocPath().c_str(), 0440), 0);
+  const std::string before = ReadBytes(DocPath());
+  File("b.txt", "b");
+  doc.SetModifiedFlag(true);
+
+  host_.answers = {IDNO};
+  EXPECT_FALSE(doc.DoFileSave());
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text,
+            L"File is read/only\r" + Wide(DocPath()) + L"\rOverride anyway?");
+  EXPECT_EQ(host_.messages[0].style, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
+  EXPECT_EQ(ReadBytes(DocPath()), before);
+
+  host_.answers = {IDYES};
+  ASSERT_TRUE(doc.DoFileSave());
+  struct stat st;
+  ASSERT_EQ(stat(DocPath().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);  // only the owner's write permission was added
+  EXPECT_TRUE(RunUntilIdle(doc));
+  EXPECT_EQ(FilesInRoot(), 3u);  // a.txt, b.txt, check.sum: no temporary file left behind
+}
+
+TEST_F(DocLifecycleTest, ADirectoryOfTheDocumentsNameBlocksTheSave) {
+  File("a.txt", "a");
+  CVemoDoc& doc = OpenAndRun();
+  tree_.Dir("check.sum");
+  EXPECT_FALSE(doc.DoFileSave());
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text,
+            L"A directory of the desired document name exists\r" + Wide(DocPath()));
+  // Saving to it by any other way fails too and names the path.
+  EXPECT_FALSE(doc.OnSaveDocument(Wide(DocPath())));
+  EXPECT_EQ(host_.messages.back().text,
+            L"Failed to save document.\rError 5: Access is denied.\r" + Wide(DocPath()));
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_TRUE(std::filesystem::is_directory(DocPath()));
+}
+
+TEST_F(DocLifecycleTest, FailedSaveLeavesTheOldListIntact) {
+  struct Case {
+    FailingFileStore::Step step;
+    DWORD error;
+  };
+  const Case cases[] = {
+      {FailingFileStore::Step::kCreateTemporary, ERROR_ACCESS_DENIED},
+      {FailingFileStore::Step::kWrite, ERROR_DISK_FULL},
+      {FailingFileStore::Step::kSync, ERROR_IO_DEVICE},
+      {FailingFileStore::Step::kRename, ERROR_ACCESS_DENIED},
+  };
+  File("a.txt", "a");
+  CVemoDoc& doc = CreateAndSaveList();
+  const std::string before = ReadBytes(DocPath());
+  File("b.txt", "b");
+  std::filesystem::remove(tree_.Path("a.txt"));
+  doc.Rescan(RescanMode::kNew);
+  ASSERT_TRUE(RunUntilIdle(doc));
+  ASSERT_TRUE(doc.IsModified());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.step));
+    store_.step = c.step;
+    store_.error = c.error;
+    host_.messages.clear();
+    EXPECT_FALSE(doc.DoFileSave());
+    ASSERT_EQ(host_.messages.size(), 1u);
+    EXPECT_EQ(
+        host_.messages[0].text,
+        L"Failed to save document.\r" + FormatSystemError(c.error, true) + L"\r" + Wide(DocPath()));
+    EXPECT_EQ(ReadBytes(DocPath()), before);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.GetState(), DocState::kIdle);  // nothing committed, no new cycle
+    EXPECT_NE(Find(L"a.txt"), nullptr);
+    EXPECT_EQ(FilesInRoot(), 2u);  // b.txt and check.sum
+  }
+  // Once the disk takes it, the save goes through and commits.
+  store_.step = FailingFileStore::Step::kNone;
+  EXPECT_TRUE(doc.DoFileSave());
+  EXPECT_EQ(Find(L"a.txt"), nullptr);
+}
+
+TEST_F(DocLifecycleTest, SaveCopyElsewhereKeepsTheDocumentAsItWas) {
+  File("a.txt", "a");
+  CVemoDoc& doc = OpenAndRun();
+  TempTree other;
+  host_.save_as_answer = Wide(other.Path("copy.sum"));
+  doc.OnCommand(ID_FILE_SAVE_COPY_AS);
+  ASSERT_EQ(host_.save_prompts.size(), 1u);
+  EXPECT_FALSE(host_.save_prompts[0].second);
+  EXPECT_EQ(ReadBytes(other.Path("copy.sum")), BufferBytes(doc.GetFileBuffer()));
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(doc.GetPathName(), Wide(DocPath()));
+  EXPECT_EQ(doc.GetState(), DocState::kIdle);
+  EXPECT_EQ(Note(L"a.txt"), L"New file");  // not committed
+}
+
+TEST_F(DocLifecycleTest, ClosePromptOffersToSave) {
+  File("a.txt", "a");
+  CVemoDoc& doc = OpenAndRun();
+  ASSERT_TRUE(doc.IsModified());
+
+  host_.answers = {IDCANCEL, IDNO};
+  EXPECT_FALSE(doc.SaveModified());
+  EXPECT_TRUE(doc.SaveModified());
+  ASSERT_EQ(host_.messages.size(), 2u);
+  EXPECT_EQ(host_.messages[0].text, L"Save new data to\n" + Wide(DocPath()));
+  EXPECT_EQ(host_.messages[0].caption, L"Please select");
+  EXPECT_EQ(host_.messages[0].style, MB_YESNOCANCEL | MB_ICONQUESTION);
+  EXPECT_FALSE(std::filesystem::exists(DocPath()));
+
+  ShutdownPending = 1;
+  EXPECT_TRUE(doc.SaveModified());
+  EXPECT_EQ(host_.messages.size(), 2u);
+  ShutdownPending = 0;
+
+  host_.answers = {IDYES};
+  EXPECT_TRUE(doc.SaveModified());
+  EXPECT_TRUE(std::filesystem::exists(DocPath()));
+  EXPECT_FALSE(doc.IsModified());
+}
+
+}  // namespace
+}  // namespace vemo_test

@@ -1,0 +1,118 @@
+// A document host for tests: records everything the document asks of the framework, answers
+// message boxes and dialogs as the test says, and drives the idle processing the way the
+// application's message loop does.
+#pragma once
+#include <chrono>
+#include <deque>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "document/doc_host.h"
+#include "document/vemo_doc.h"
+#include "foundation/process_values.h"
+
+namespace vemo_test {
+
+struct ShownMessage {
+  std::wstring text;
+  std::wstring caption;
+  UINT style = 0;
+};
+
+class TestDocHost : public CVemoDocHost {
+ public:
+  int ShowMessageBox(std::wstring_view text, std::wstring_view caption, UINT style) override {
+    messages.push_back({std::wstring(text), std::wstring(caption), style});
+    if (!answers.empty()) {
+      const int answer = answers.front();
+      answers.pop_front();
+      return answer;
+    }
+    const UINT type = style & MB_TYPEMASK;
+    return type == MB_OK ? IDOK : IDCANCEL;
+  }
+
+  void UpdateAllViews(CVemoDoc& /*doc*/, DWORD hint, const CVemoEntry* entry, int column) override {
+    hints.push_back(hint);
+    if (hint == RDRW && entry != nullptr) ++redraws;
+    if (hint == ACOL) fitted_columns.push_back(column);
+  }
+
+  bool PromptSaveFileName(std::wstring& path, bool replace) override {
+    save_prompts.push_back({path, replace});
+    if (save_as_answer.empty()) return false;
+    path = save_as_answer;
+    return true;
+  }
+
+  bool BrowseForFolder(std::wstring& folder, std::wstring_view title) override {
+    folder_prompts.push_back({folder, std::wstring(title)});
+    if (folder_answer.empty()) return false;
+    folder = folder_answer;
+    return true;
+  }
+
+  void OpenDocumentFile(const std::wstring& path) override { opened.push_back(path); }
+  bool IsActiveInForeground() override { return in_foreground; }
+  void PlayCompletionSound() override { ++beeps; }
+  void CloseDocumentFrames(CVemoDoc& /*doc*/) override { ++frame_closes; }
+  void PostCloseOnNoDocument() override { ++close_on_no_document; }
+
+  [[nodiscard]] std::size_t CountHints(DWORD hint) const {
+    std::size_t n = 0;
+    for (DWORD h : hints) n += h == hint ? 1 : 0;
+    return n;
+  }
+
+  // Scripted answers, taken in order; without one a message box answers IDOK (plain) or
+  // IDCANCEL (a question).
+  std::deque<int> answers;
+  std::wstring save_as_answer;  // empty: the save-as dialog is cancelled
+  std::wstring folder_answer;   // empty: the folder dialog is cancelled
+  bool in_foreground = false;
+
+  std::vector<ShownMessage> messages;
+  std::vector<DWORD> hints;
+  std::vector<int> fitted_columns;
+  int redraws = 0;
+  std::vector<std::pair<std::wstring, bool>> save_prompts;
+  std::vector<std::pair<std::wstring, std::wstring>> folder_prompts;
+  std::vector<std::wstring> opened;
+  int beeps = 0;
+  int frame_closes = 0;
+  int close_on_no_document = 0;
+};
+
+// One run of the application's idle processing: counts from 0 upwards while PollWork asks for
+// more. Returns the highest count called.
+inline long RunIdleOnce(CVemoDoc& doc) {
+  long count = 0;
+  while (doc.PollWork(count)) ++count;
+  return count;
+}
+
+// Runs idle processing, with the main frame's timer restarting it (a short pause in place of
+// 100 ms), until the document is Idle. False when it is not Idle within the time limit.
+inline bool RunUntilIdle(CVemoDoc& doc, std::chrono::seconds limit = std::chrono::seconds(30)) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (doc.GetState() != DocState::kIdle) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    RunIdleOnce(doc);
+    if (doc.GetState() != DocState::kIdle)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+// Puts the process-wide values the document reads back to their start-up values.
+inline void ResetProcessValues() {
+  SkipBaseDirPrompt.store(1);
+  ShutdownPending.store(0);
+  FreezeScans.store(0);
+  TolTZShift.store(1);
+  Tol2Seconds.store(1);
+  TolARAttrOnCD.store(1);
+}
+
+}  // namespace vemo_test

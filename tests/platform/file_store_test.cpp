@@ -1,0 +1,93 @@
+// Reading whole files and replacing them safely.
+#include "platform/file_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/error_codes.h"
+#include "platform/last_error.h"
+#include "support/temp_tree.h"
+
+namespace {
+
+using platform::FileStore;
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Replace(const std::string& path, std::string_view first, std::string_view second = {}) {
+  const std::span<const BYTE> pieces[] = {
+      {reinterpret_cast<const BYTE*>(first.data()), first.size()},
+      {reinterpret_cast<const BYTE*>(second.data()), second.size()}};
+  return platform::ReplaceFileContents(*FileStore::Default(), path, pieces);
+}
+
+unsigned ModeOf(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
+}
+
+TEST(FileStore, ReadsWholeFilesAndRefusesOthers) {
+  vemo_test::TempTree tree;
+  tree.File("a", std::string(200000, 'z'));
+  std::string bytes;
+  ASSERT_TRUE(FileStore::Default()->ReadWholeFile(tree.Path("a"), &bytes));
+  EXPECT_EQ(bytes.size(), 200000u);
+
+  tree.Dir("d");
+  EXPECT_FALSE(FileStore::Default()->ReadWholeFile(tree.Path("d"), &bytes));
+  EXPECT_EQ(platform::LastError(), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(FileStore::Default()->ReadWholeFile(tree.Path("missing"), &bytes));
+  EXPECT_EQ(platform::LastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(bytes.size(), 200000u);  // left as it was
+}
+
+TEST(FileStore, ReplaceKeepsModeAndLeavesNoTemporaryFile) {
+  vemo_test::TempTree tree;
+  tree.File("list.sum", "old");
+  ASSERT_EQ(chmod(tree.Path("list.sum").c_str(), 0604), 0);
+  ASSERT_TRUE(Replace(tree.Path("list.sum"), "new ", "text"));
+  EXPECT_EQ(Read(tree.Path("list.sum")), "new text");
+  EXPECT_EQ(ModeOf(tree.Path("list.sum")), 0604u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree.root()),
+                          std::filesystem::directory_iterator()),
+            1);
+
+  // A new file gets what the umask leaves of 0666.
+  const mode_t mask = umask(022);
+  ASSERT_TRUE(Replace(tree.Path("fresh.sum"), "x"));
+  umask(mask);
+  EXPECT_EQ(ModeOf(tree.Path("fresh.sum")), 0644u);
+}
+
+TEST(FileStore, ReplaceThroughASymbolicLinkKeepsTheLink) {
+  vemo_test::TempTree tree;
+  tree.Dir("real");
+  tree.File("real/check.sum", "old");
+  tree.Link("check.sum", "real/check.sum");
+  ASSERT_TRUE(Replace(tree.Path("check.sum"), "new"));
+  EXPECT_TRUE(std::filesystem::is_symlink(tree.Path("check.sum")));
+  EXPECT_EQ(Read(tree.Path("real/check.sum")), "new");
+}
+
+TEST(FileStore, ReplaceFailuresLeaveTheOldFile) {
+  vemo_test::TempTree tree;
+  tree.Dir("taken");
+  EXPECT_FALSE(Replace(tree.Path("taken"), "new"));
+  EXPECT_EQ(platform::LastError(), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(std::filesystem::is_directory(tree.Path("taken")));
+  EXPECT_FALSE(Replace(tree.Path("no/such/dir/file"), "new"));
+  EXPECT_EQ(platform::LastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree.root()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+}  // namespace
