@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/text_splitting.h"
+
 #include "platform/error_codes.h"
 #include "platform/last_error.h"
 
@@ -13,19 +15,6 @@ namespace {
 constexpr DWORD kMaxValueBuffer = 0x8000000;
 
 std::wstring_view NameOrDefault(const wchar_t* name) { return name ? name : L""; }
-
-// The path's pieces between backslashes; empty pieces are kept (a trailing backslash gives an
-// empty last piece, which opens the same key again).
-std::vector<std::wstring_view> SplitPath(std::wstring_view path) {
-  std::vector<std::wstring_view> parts;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = path.find(L'\\', start);
-    parts.push_back(path.substr(start, end == std::wstring_view::npos ? end : end - start));
-    if (end == std::wstring_view::npos) return parts;
-    start = end + 1;
-  }
-}
 
 }  // namespace
 
@@ -50,13 +39,14 @@ bool CNRegKey::Record(DWORD code) {
 bool CNRegKey::Open(const wchar_t* path, DWORD access) {
   if (!Close()) return false;
   if (!path) return Record(ERROR_INVALID_PARAMETER);
-  const std::wstring_view text(path);
-  const std::size_t first_end = text.find(L'\\');
-  const auto root = platform::RegistryRootFromName(text.substr(0, first_end));
+  const CNStringList parts = SplitText(path, L"\\");
+  if (parts.IsEmpty()) return Record(ERROR_INVALID_PARAMETER);
+  const auto root = platform::RegistryRootFromName(parts.GetHead());
   if (!root) return Record(ERROR_INVALID_PARAMETER);
   const platform::RegistryKey root_key = platform::RegistryKey::Predefined(*root);
-  if (first_end != std::wstring_view::npos) {
-    const std::wstring rest(text.substr(first_end + 1));
+  if (parts.GetCount() > 1) {
+    const std::wstring rest =
+        JoinStrings(parts, L"\\", 1, static_cast<std::ptrdiff_t>(parts.GetCount() - 1));
     return OpenSubkeys(root_key, rest.c_str(), access);
   }
   platform::RegistryKey key;
@@ -75,7 +65,7 @@ bool CNRegKey::OpenSubkeys(const platform::RegistryKey& root, const wchar_t* sub
   const std::wstring_view path = NameOrDefault(sub_path);
   if (!path.empty()) {
     const bool create = (access & KEY_CREATE_SUB_KEY) != 0;
-    for (std::wstring_view part : SplitPath(path)) {
+    for (const std::wstring& part : SplitText(path, L"\\")) {
       platform::RegistryKey next;
       bool made = false;
       const bool ok = create ? platform::CreateRegistryKey(working, part, access, &next, &made)

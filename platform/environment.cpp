@@ -5,7 +5,6 @@
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
 #include "platform/last_error.h"
-#include "platform/utf8.h"
 
 namespace platform {
 
@@ -24,7 +23,12 @@ bool GetEnvironmentVariable(std::wstring_view name, std::wstring& out) {
   return true;
 }
 
+}  // namespace platform
+
+namespace platform {
+
 std::wstring ExpandEnvironmentText(std::wstring_view text) {
+  const DWORD kept = LastError();  // an unset variable is no failure of the expansion
   std::wstring out;
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -32,21 +36,16 @@ std::wstring ExpandEnvironmentText(std::wstring_view text) {
     const std::size_t close = open == std::wstring_view::npos ? open : text.find(L'%', open + 1);
     if (close == std::wstring_view::npos) break;
     out.append(text.substr(pos, open - pos));
-    const std::wstring_view name = text.substr(open + 1, close - open - 1);
-    std::string narrow;
-    const char* value = nullptr;
-    if (!name.empty() && EncodeUtf8(name, Utf8Encoding::kStrict, narrow) &&
-        narrow.find('=') == std::string::npos) {
-      value = std::getenv(narrow.c_str());
-    }
-    if (value) {
-      (void)DecodeUtf8(value, Utf8Decoding::kEscapeBytes, out);
+    std::wstring value;
+    if (GetEnvironmentVariable(text.substr(open + 1, close - open - 1), value)) {
+      out += value;
     } else {
       out.append(text.substr(open, close - open + 1));
     }
     pos = close + 1;
   }
   out.append(text.substr(pos));
+  SetLastError(kept);
   return out;
 }
 

@@ -1,6 +1,5 @@
 // Environment variables in wide text. Names and values are converted losslessly
-// (file_name_text.h). Any thread; the process environment must not be changed by another thread
-// meanwhile (setenv is not thread-safe).
+// (file_name_text.h). Callable from any thread while no thread changes the environment.
 #pragma once
 #include <string>
 #include <string_view>
@@ -11,10 +10,13 @@ namespace platform {
 // not set or the name cannot name a variable (empty, or holding '='); `out` is then unchanged.
 [[nodiscard]] bool GetEnvironmentVariable(std::wstring_view name, std::wstring& out);
 
+}  // namespace platform
+
+namespace platform {
+
 // Replaces every %NAME% whose variable is set by the variable's value, as
 // ExpandEnvironmentStrings does; a reference to an unset variable, an empty %% and a lone % stay
-// as written. Values that are not valid UTF-8 keep their stray bytes as U+DC80..U+DCFF, the way
-// file names do, so a path from the environment still names its file.
+// as written.
 [[nodiscard]] std::wstring ExpandEnvironmentText(std::wstring_view text);
 
 }  // namespace platform

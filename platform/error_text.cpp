@@ -45,6 +45,7 @@ constexpr ErrorText kTexts[] = {
     {ERROR_INSUFFICIENT_BUFFER, L"The data area passed to a system call is too small."},
     {ERROR_INVALID_NAME, L"The filename, directory name, or volume label syntax is incorrect."},
     {ERROR_DIR_NOT_EMPTY, L"The directory is not empty."},
+    {ERROR_BAD_PATHNAME, L"The specified path is invalid."},
     {ERROR_BUSY, L"The requested resource is in use."},
     {ERROR_ALREADY_EXISTS, L"Cannot create a file when that file already exists."},
     {ERROR_ENVVAR_NOT_FOUND, L"The system could not find the environment option that was entered."},
