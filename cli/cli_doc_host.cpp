@@ -30,6 +30,8 @@ std::string MessageLines(std::wstring_view text) {
 
 int CliDocHost::ShowMessageBox(std::wstring_view text, std::wstring_view /*caption*/, UINT style) {
   if (progress_ != nullptr) progress_->Clear();
+  // Report lines written so far come first when both streams go to the same place.
+  std::fflush(stdout);
   if (text.starts_with(kTamperedWarning)) tampered_ = true;
   if (text.starts_with(kEmptyWarning)) empty_ = true;
   if ((style & MB_ICONMASK) == MB_ICONERROR) ++errors_;
@@ -54,6 +56,7 @@ int CliDocHost::ShowMessageBox(std::wstring_view text, std::wstring_view /*capti
 
 void PrintCliMessage(CliProgressLine* progress, std::wstring_view text) {
   if (progress != nullptr) progress->Clear();
+  std::fflush(stdout);
   std::fputs(("vemo-cli: " + EscapeText(text) + "\n").c_str(), stderr);
   std::fflush(stderr);
 }
