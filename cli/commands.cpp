@@ -1,0 +1,253 @@
+#include "cli/commands.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "cli/cli_doc_host.h"
+#include "cli/cycle_driver.h"
+#include "cli/entry_category.h"
+#include "cli/interrupt.h"
+#include "cli/progress_line.h"
+#include "cli/report_writer.h"
+#include "cli/tracking_file_store.h"
+#include "document/document_format.h"
+#include "document/vemo_doc.h"
+#include "foundation/paths.h"
+#include "foundation/system_error.h"
+#include "platform/error_codes.h"
+#include "platform/file_name_text.h"
+#include "platform/last_error.h"
+
+namespace {
+
+// Everything one command needs: the host, the progress line, the store that tracks a save's
+// temporary file, the report, and the document (destroyed first).
+class Session {
+ public:
+  explicit Session(const CliOptions& options)
+      : options_(options),
+        progress_(!options.no_progress && isatty(STDERR_FILENO) == 1),
+        host_(&progress_),
+        store_(platform::FileStore::Default()),
+        report_(stdout,
+                options.json ? CliReportWriter::Format::kJson : CliReportWriter::Format::kText,
+                options.all, options.quiet) {}
+  ~Session() {
+    if (doc_) doc_->OnCloseDocument();
+  }
+
+  CVemoDoc& NewDocument() {
+    doc_ = std::make_unique<CVemoDoc>(host_, platform::FileSystem::Default(), &store_);
+    return *doc_;
+  }
+  CVemoDoc& Doc() { return *doc_; }
+  const CliOptions& Options() const { return options_; }
+  CliDocHost& Host() { return host_; }
+  CliReportWriter& Report() { return report_; }
+
+  void Message(std::wstring_view text) { PrintCliMessage(&progress_, text); }
+  void Info(std::wstring_view text) {
+    if (!options_.quiet) Message(text);
+  }
+
+  // Runs the document's cycle to its end. Returns -1 when it ended with the whole tree seen,
+  // otherwise the exit status to end with (interrupted, or the walk failed).
+  int RunCycle(bool rescan_new_after_loading) {
+    const CycleOutcome outcome = RunCycleToIdle(*doc_, {rescan_new_after_loading, &progress_});
+    progress_.Clear();
+    switch (outcome) {
+      case CycleOutcome::kInterrupted:
+        return Interrupted();
+      case CycleOutcome::kNotStarted:
+        return kExitFailure;
+      case CycleOutcome::kIdle:
+        break;
+    }
+    if (doc_->IsCycleIncomplete()) {
+      Message(L"the tree could not be checked completely; nothing is reported or saved");
+      return kExitFailure;
+    }
+    return -1;
+  }
+
+  // Stops every worker (waiting for each) and gives the interrupted status.
+  int Interrupted() {
+    progress_.Clear();
+    if (doc_) doc_->OnCloseDocument();
+    Message(L"interrupted");
+    return kInterruptedExitStatus;
+  }
+
+  // Reports every entry in key order (create: errors only, every entry with --all).
+  void ReportEntries(bool creating) {
+    doc_->GetEntries().ForEach([this, creating](void* value) {
+      const auto& entry = *static_cast<const CVemoEntry*>(value);
+      const ReportCategory category = CategorizeEntry(entry);
+      report_.Entry(entry, category,
+                    !creating || options_.all || category == ReportCategory::kError);
+    });
+  }
+
+  // Names the found entries the list format cannot hold (they are left out of a saved list).
+  // True when there was one.
+  bool WarnLeftOut() {
+    bool any = false;
+    doc_->GetEntries().ForEach([this, &any](void* value) {
+      const auto& entry = *static_cast<const CVemoEntry*>(value);
+      if ((entry.m_dwFlags & EF_FOUND) && !CanCarryEntry(entry)) {
+        Message(L"left out of the list (the list cannot hold this name): " +
+                RelativeEntryPath(entry));
+        any = true;
+      }
+    });
+    return any;
+  }
+
+  // The summary and the status the output allows: 2 when writing it failed (a reader that closed
+  // the pipe early is not a failure), else status.
+  int Finish(int status) {
+    report_.Summary();
+    if (report_.Failed() && report_.Error() != EPIPE) {
+      Message(L"cannot write the report: " +
+              platform::FileNameToWide(std::strerror(report_.Error())));
+      return kExitFailure;
+    }
+    return status;
+  }
+
+  // Saves the document as the GUI's Save does and runs the follow-up Rescan New cycle. Returns -1
+  // on success, else the exit status to end with.
+  int SaveAndFollowUp() {
+    if (!doc_->DoFileSave()) return kExitFailure;
+    Info(L"saved " + doc_->GetPathName());
+    if (InterruptRequested()) return Interrupted();
+    const int failed = RunCycle(false);
+    if (failed >= 0) return failed;
+    if (doc_->IsModified()) {
+      Message(L"the tree changed while the list was saved; run 'vemo-cli update' again");
+    }
+    return -1;
+  }
+
+ private:
+  const CliOptions& options_;
+  CliProgressLine progress_;
+  CliDocHost host_;
+  CliTrackingFileStore store_;
+  CliReportWriter report_;
+  std::unique_ptr<CVemoDoc> doc_;
+};
+
+// Whether path names a directory, following symbolic links (a base directory given through a
+// link is the directory it points to). False with the Windows error code as last error.
+bool IsDirectory(const std::wstring& path) {
+  std::string native;
+  struct stat info {};
+  if (!platform::FileNameFromWide(path, native)) return false;
+  if (stat(native.c_str(), &info) != 0) {
+    platform::SetLastErrorFromErrno(errno);
+    return false;
+  }
+  if (!S_ISDIR(info.st_mode)) {
+    platform::SetLastError(ERROR_DIRECTORY);
+    return false;
+  }
+  return true;
+}
+
+std::wstring AbsoluteOrEmpty(const std::wstring& path) {
+  std::wstring full = path.empty() ? std::wstring(L".") : path;
+  return MakeAbsolute(full);
+}
+
+std::wstring SystemText() { return FormatSystemError(kUseLastError); }
+
+// The document file a verify or update works on: PATH itself, or check.sum / CRCDir.crx in the
+// directory PATH. Empty (after a message) when there is none.
+std::wstring FindDocument(Session& session) {
+  const std::wstring& given = session.Options().path;
+  const std::wstring full = AbsoluteOrEmpty(given);
+  if (full.empty()) {
+    session.Message(SystemText() + L": " + given);
+    return {};
+  }
+  DWORD attributes = 0;
+  if (!PathExists(full, &attributes)) {
+    session.Message(SystemText() + L": " + full);
+    return {};
+  }
+  if (!IsDirectory(full)) return full;
+  const std::wstring dir = SetTrailingChar(full, true, kPathSeparator);
+  for (const wchar_t* name : {kDefaultDocName1, kDefaultDocName2}) {
+    if (PathExists(dir + name)) return dir + name;
+  }
+  session.Message(L"no checksum list (check.sum or CRCDir.crx) in " + dir +
+                  L"; use 'vemo-cli create'");
+  return {};
+}
+
+int VerifyOrUpdate(const CliOptions& options, bool update) {
+  Session session(options);
+  const std::wstring path = FindDocument(session);
+  if (path.empty()) return kExitFailure;
+  CVemoDoc& doc = session.NewDocument();
+  if (!doc.OnOpenDocument(path)) return kExitFailure;
+  if (const int failed = session.RunCycle(options.only_new); failed >= 0) return failed;
+  session.ReportEntries(false);
+  const bool tampered = session.Host().SawTamperedWarning();
+  int status =
+      session.Report().Counts().AnyDifference() || tampered ? kExitDifferences : kExitUnchanged;
+  if (update) {
+    if (session.WarnLeftOut()) status = kExitDifferences;
+    // An intact list that matches the tree is left as it is: only its header's date would change.
+    if (doc.IsModified() || tampered || session.Host().SawEmptyWarning()) {
+      if (const int failed = session.SaveAndFollowUp(); failed >= 0) {
+        (void)session.Finish(status);
+        return failed;
+      }
+    } else {
+      session.Info(L"nothing changed; the list is left as it is");
+    }
+  }
+  return session.Finish(status);
+}
+
+}  // namespace
+
+int RunCreateCommand(const CliOptions& options) {
+  Session session(options);
+  const std::wstring dir = AbsoluteOrEmpty(options.path);
+  if (dir.empty() || !IsDirectory(dir)) {
+    session.Message(SystemText() + L": " + (dir.empty() ? options.path : dir));
+    return kExitFailure;
+  }
+  const std::wstring base = SetTrailingChar(dir, true, kPathSeparator);
+  for (const wchar_t* name : {kDefaultDocName1, kDefaultDocName2}) {
+    if (PathExists(base + name)) {
+      session.Message(base + name + L" already exists; use 'vemo-cli update' to change it");
+      return kExitFailure;
+    }
+  }
+  CVemoDoc& doc = session.NewDocument();
+  // A missing default-named file is a new document for its directory, as in the GUI.
+  if (!doc.OnOpenDocument(base + kDefaultDocName1)) return kExitFailure;
+  if (const int failed = session.RunCycle(false); failed >= 0) return failed;
+  session.ReportEntries(true);
+  int status =
+      session.Report().Counts().Of(ReportCategory::kError) != 0 ? kExitDifferences : kExitUnchanged;
+  if (session.WarnLeftOut()) status = kExitDifferences;
+  if (const int failed = session.SaveAndFollowUp(); failed >= 0) {
+    (void)session.Finish(status);
+    return failed;
+  }
+  return session.Finish(status);
+}
+
+int RunVerifyCommand(const CliOptions& options) { return VerifyOrUpdate(options, false); }
+
+int RunUpdateCommand(const CliOptions& options) { return VerifyOrUpdate(options, true); }

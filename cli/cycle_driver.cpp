@@ -1,0 +1,39 @@
+#include "cli/cycle_driver.h"
+
+#include <chrono>
+#include <thread>
+
+#include "cli/interrupt.h"
+#include "cli/progress_line.h"
+#include "document/vemo_doc.h"
+
+namespace {
+
+// Short enough that a cycle of a small tree ends at once, long enough to leave the cores to the
+// workers. Checksum results are drained completely on every poll, so no worker waits on it.
+constexpr auto kIdleRoundPause = std::chrono::milliseconds(5);
+
+}  // namespace
+
+CycleOutcome RunCycleToIdle(CVemoDoc& doc, const CycleDriveOptions& options) {
+  while (true) {
+    if (InterruptRequested()) return CycleOutcome::kInterrupted;
+    const DocState state = doc.GetState();
+    if (state == DocState::kNone) return CycleOutcome::kNotStarted;
+    if (state == DocState::kIdle) return CycleOutcome::kIdle;
+    for (const long count : {100L, 101L}) {
+      const DocState before = doc.GetState();
+      (void)doc.PollWork(count);
+      // The loading poll has just started the every-file scan; a Rescan New replaces it before
+      // the walk can end.
+      if (options.rescan_new_after_loading && before == DocState::kLoading &&
+          doc.GetState() == DocState::kScanning) {
+        doc.StartRescan(RescanMode::kNew);
+      }
+    }
+    if (doc.GetState() != DocState::kIdle) {
+      if (options.progress != nullptr) options.progress->Show(doc);
+      std::this_thread::sleep_for(kIdleRoundPause);
+    }
+  }
+}

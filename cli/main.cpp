@@ -1,0 +1,72 @@
+// vemo-cli: the command-line host of the checksum document. Creates, verifies and updates the
+// checksum lists of directory trees for scripts, cron jobs and machines without a display, with
+// the same files, comparison, notes and settings as the GUI.
+#include <cstdio>
+#include <string>
+
+#include "cli/cli_options.h"
+#include "cli/commands.h"
+#include "cli/interrupt.h"
+#include "cli/output_escaping.h"
+#include "document/app_settings.h"
+#include "document/document_format.h"
+#include "foundation/process_values.h"
+#include "foundation/program_identity.h"
+#include "platform/file_name_text.h"
+
+namespace {
+
+void ApplyTolerance(const std::optional<bool>& choice, std::atomic<std::uint32_t>& value) {
+  if (choice) value.store(*choice ? 1 : 0);
+}
+
+// The identity line of a document header, without its comment marker ("Vemo Release 0.1.0").
+std::wstring IdentityLine() {
+  std::wstring line = ProgramIdentity().Format(kIdentityFormat);
+  if (line.starts_with(L"; ")) line.erase(0, 2);
+  return line;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CliOptions options;
+  std::string error;
+  if (!ParseCliOptions(argc, argv, &options, &error)) {
+    std::fprintf(stderr, "vemo-cli: %s\nTry 'vemo-cli --help'.\n",
+                 EscapeText(platform::FileNameToWide(error)).c_str());
+    return kExitFailure;
+  }
+  if (options.help) {
+    std::fputs(CliUsageText(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : kExitFailure;
+  }
+  if (options.version) {
+    std::fputs((ToUtf8(IdentityLine()) + "\n").c_str(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : kExitFailure;
+  }
+
+  InstallInterruptHandlers();
+  // Captured once before any worker thread exists; every document header uses them.
+  (void)ProgramIdentity();
+  (void)ComputerName();
+  // The kept settings; the command line's own choices hold for this run only and are never saved.
+  if (!LoadAppSettings()) {
+    std::fputs("vemo-cli: the settings could not be read; the defaults are used\n", stderr);
+  }
+  ApplyTolerance(options.tz_shift, TolTZShift);
+  ApplyTolerance(options.one_second, Tol2Seconds);
+  ApplyTolerance(options.cd_attributes, TolARAttrOnCD);
+
+  switch (options.command) {
+    case CliCommand::kCreate:
+      return RunCreateCommand(options);
+    case CliCommand::kVerify:
+      return RunVerifyCommand(options);
+    case CliCommand::kUpdate:
+      return RunUpdateCommand(options);
+    case CliCommand::kNone:
+      break;
+  }
+  return kExitFailure;
+}

@@ -1,0 +1,240 @@
+// The commands as a user runs them: create, verify and update in sequence, a list written on
+// Windows, and every way a command can fail to do its work (exit status 2).
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string_view>
+
+#include "cli/cli_fixture.h"
+#include "document/document_signature.h"
+#include "engine/crc.h"
+
+namespace vemo_test {
+namespace {
+
+using CliCommandsTest = CliFixture;
+
+TEST_F(CliCommandsTest, CreateVerifyUpdateCycle) {
+  File("a.txt", "alpha");
+  File("sub/b.txt", "beta");
+  tree_.Dir("empty");
+  const CliResult created = Run({"create"});
+  EXPECT_EQ(created.status, 0) << created.err;
+  EXPECT_EQ(Lines(created.out),
+            std::vector<std::string>{
+                "Summary: 0 unchanged, 0 changed, 0 damaged?, 4 new, 0 missing, 0 errors"});
+  EXPECT_EQ(CheckSignature(ReadFile(ListPath())), SignatureStatus::kIntact);
+
+  // Unchanged: only the summary, status 0; the list file as well as its directory will do.
+  const CliResult same = Run({"verify"});
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_EQ(Lines(same.out), std::vector<std::string>{"Summary: 4 unchanged, 0 changed, 0 "
+                                                      "damaged?, 0 new, 0 missing, 0 errors"});
+  EXPECT_EQ(RunCli({"verify", ListPath()}).status, 0);
+  const auto all = Report(Run({"verify", "--all"}).out);
+  EXPECT_EQ(all.at("sub/").category, "unchanged");
+  EXPECT_EQ(all.at("empty/").category, "unchanged");
+  EXPECT_EQ(all.at("sub/b.txt").note, "Contents unchanged");
+
+  // Verify writes nothing.
+  const std::string list = ReadFile(ListPath());
+  File("a.txt", "alpha, changed", kTreeTime + 60);
+  std::filesystem::remove(tree_.Path("sub/b.txt"));
+  File("sub/c.txt", "gamma");
+  EXPECT_EQ(Run({"verify"}).status, 1);
+  EXPECT_EQ(ReadFile(ListPath()), list);
+
+  // Update reports what it records, saves, and the tree then verifies clean.
+  const CliResult updated = Run({"update"});
+  EXPECT_EQ(updated.status, 1) << updated.err;
+  const auto changes = Report(updated.out);
+  EXPECT_EQ(changes.at("a.txt").category, "changed");
+  EXPECT_EQ(changes.at("sub/b.txt").category, "missing");
+  EXPECT_EQ(changes.at("sub/c.txt").category, "new");
+  EXPECT_NE(updated.err.find("saved " + ListPath()), std::string::npos) << updated.err;
+  EXPECT_EQ(CheckSignature(ReadFile(ListPath())), SignatureStatus::kIntact);
+  const CliResult clean = Run({"verify", "--all"});
+  EXPECT_EQ(clean.status, 0) << clean.out;
+  EXPECT_EQ(Report(clean.out).count("sub/b.txt"), 0u);
+
+  // An update with nothing to record leaves the intact list alone.
+  const std::string recorded = ReadFile(ListPath());
+  const CliResult again = Run({"update"});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(ReadFile(ListPath()), recorded);
+}
+
+// A list as the Windows program writes it: byte order mark, CR LF, backslashes in the relative
+// directories, archive bits, a drive-letter path in the header.
+std::string WindowsList(const std::string& entries) {
+  return "\xEF\xBB\xBF"
+         "; Vemo Release 2.01.05\r\n"
+         "% Date \"2007-03-14 09:26:53 (GMT+0100)\"\r\n"
+         "@ System WORKSTATION7\r\n"
+         "$ Path \"C:\\\\Data\\\\\"\r\n" +
+         entries;
+}
+
+// Appends the trailer with a signature that brings the CRC-32 of the whole file to 0.
+std::string Signed(const std::string& body) {
+  CCrc crc;
+  crc.Init(kCrcStandardPolynomial, kCrcStandardInitial, kCrcStandardFinalXor);
+  crc.SetRegister(crc.GetFinalXor());
+  crc.UnwindString("\r\n", false);
+  const DWORD target = crc.GetRegister();
+  const std::string marker = "~ AutoSigned ";
+  crc.Reset();
+  crc.Update(body.data(), body.size());
+  crc.Update(marker.data(), marker.size());
+  return body + marker + crc.MakeSignature(crc.GetRegister(), target) + "\r\n";
+}
+
+enum class Signature { kValid, kNone, kTampered };
+
+class WindowsListTest : public CliFixture, public ::testing::WithParamInterface<Signature> {};
+
+TEST_P(WindowsListTest, VerifiesHere) {
+  // "abc": CRC-32 352441C2, second checksum 5AEB2AAE. 2007-03-14 09:26:53 UTC = 1173864413.
+  const time_t listed = 1173864413;
+  File("docs/abc.txt", "abc", listed);
+  File("docs/deep/abc.bin", "abc", listed);
+  const std::string body = WindowsList(
+      "            0,FFFFFFFF,FFFFFFFF,\"2007-03-14 09:20:00\",---d--------,,docs\r\n"
+      "            3,352441C2,5AEB2AAE,\"2007-03-14 "
+      "09:26:53\",----a-------,\"docs\\\\\",abc.txt\r\n"
+      "            0,FFFFFFFF,FFFFFFFF,\"2007-03-14 09:20:00\",---d--------,\"docs\\\\\",deep\r\n"
+      "            3,352441C2,5AEB2AAE,\"2007-03-14 09:26:53\",----a-------,"
+      "\"docs\\\\deep\\\\\",abc.bin\r\n");
+  std::string list = body;
+  if (GetParam() != Signature::kNone) list = Signed(body);
+  ASSERT_EQ(CheckSignature(list),
+            GetParam() == Signature::kNone ? SignatureStatus::kUnsigned : SignatureStatus::kIntact);
+  if (GetParam() == Signature::kTampered) list[list.find("abc.bin")] = 'A';
+  std::ofstream(tree_.Path("CRCDir.crx"), std::ios::binary) << list;
+
+  const CliResult result = Run({"verify", "--all"});
+  const auto report = Report(result.out);
+  for (const char* path : {"docs/", "docs/deep/"}) {
+    EXPECT_EQ(report.at(path).category, "unchanged") << path << result.out;
+  }
+  EXPECT_EQ(report.at("docs/abc.txt").note, "Contents unchanged") << result.out;
+  const std::string tamper_warning =
+      "Warning: Vemo document file has been tampered with\n" + tree_.Path("CRCDir.crx") + "\n";
+  if (GetParam() == Signature::kTampered) {
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find(tamper_warning), std::string::npos) << result.err;
+    EXPECT_EQ(report.at("docs/deep/Abc.bin").category, "missing");
+  } else {
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(report.at("docs/deep/abc.bin").note, "Contents unchanged");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Signatures, WindowsListTest,
+                         ::testing::Values(Signature::kValid, Signature::kNone,
+                                           Signature::kTampered));
+
+TEST_F(CliCommandsTest, EmptyListIsWarnedAndItsTreeReportedNew) {
+  File("a.txt", "a");
+  std::ofstream(ListPath()).close();
+  const CliResult result = Run({"verify"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("Warning: Vemo document file is empty\n" + ListPath()),
+            std::string::npos)
+      << result.err;
+  EXPECT_EQ(Report(result.out).at("a.txt").category, "new");
+}
+
+// Everything that keeps a command from its work ends with status 2 and says why.
+struct FailureCase {
+  const char* name;
+  std::vector<std::string> args;  // the tree's root is appended when append_root is set
+  bool append_root;
+  const char* message;  // part of standard error
+};
+
+class CliFailureTest : public CliFixture, public ::testing::WithParamInterface<FailureCase> {
+ protected:
+  void SetUp() override {
+    CliFixture::SetUp();
+    File("a.txt", "a");
+  }
+};
+
+TEST_P(CliFailureTest, ExitsWithStatusTwo) {
+  const FailureCase& c = GetParam();
+  const std::string name = c.name;
+  if (name == "ListIsADirectory") tree_.Dir("check.sum");
+  if (name == "CreateOverList") File("check.sum", "");
+  if (name == "CreateOverCrx") File("CRCDir.crx", "");
+  std::vector<std::string> args = c.args;
+  for (std::string& arg : args) {
+    if (arg.rfind("@", 0) == 0) arg = tree_.Path(arg.substr(1));
+  }
+  const CliResult result = c.append_root ? Run(args) : RunCli(args);
+  EXPECT_EQ(result.status, 2) << result.out << result.err;
+  EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, CliFailureTest,
+    ::testing::Values(
+        FailureCase{"NoCommand", {}, false, "no command given"},
+        FailureCase{"UnknownCommand", {"check"}, false, "unknown command 'check'"},
+        FailureCase{"UnknownOption", {"verify", "--fast"}, true, "unknown option '--fast'"},
+        FailureCase{"BadSwitch", {"verify", "--tz-shift", "maybe"}, true, "takes on or off"},
+        FailureCase{"MissingSwitch", {"verify", "--one-second"}, false, "needs on or off"},
+        FailureCase{"TwoPaths", {"verify", "/tmp"}, true, "more than one path"},
+        FailureCase{"NoList", {"verify"}, true, "no checksum list (check.sum or CRCDir.crx)"},
+        FailureCase{
+            "MissingPath", {"verify", "@nothing/here.sum"}, false, "The system cannot find the"},
+        FailureCase{"ListIsADirectory", {"verify"}, true, "Access is denied."},
+        FailureCase{"CreateOverList", {"create"}, true, "check.sum already exists"},
+        FailureCase{"CreateOverCrx", {"create"}, true, "CRCDir.crx already exists"},
+        FailureCase{"CreateOfAFile", {"create", "@a.txt"}, false, "The directory name is invalid"},
+        FailureCase{"CreateOfNothing", {"create", "@missing"}, false, "cannot find"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliCommandsTest, FailedWalkReportsNothingAndSavesNothing) {
+  File("a.txt", "a");
+  tree_.Dir("locked.unreadable");
+  File("locked.unreadable/inside.txt", "i");
+  const CliResult create = RunUnreadable({"create"});
+  EXPECT_EQ(create.status, 2);
+  EXPECT_NE(create.err.find("Error (5): Access is denied."), std::string::npos) << create.err;
+  EXPECT_FALSE(std::filesystem::exists(ListPath()));
+
+  CreateList();
+  const std::string list = ReadFile(ListPath());
+  const CliResult update = RunUnreadable({"update"});
+  EXPECT_EQ(update.status, 2);
+  EXPECT_EQ(update.out, "");  // no entry is claimed missing for a tree that was not seen
+  EXPECT_EQ(ReadFile(ListPath()), list);
+}
+
+TEST_F(CliCommandsTest, ReadOnlyListIsNotOverwrittenWithoutAsking) {
+  File("a.txt", "a");
+  CreateList();
+  File("b.txt", "b");
+  ASSERT_EQ(chmod(ListPath().c_str(), 0444), 0);
+  const std::string list = ReadFile(ListPath());
+  const CliResult update = Run({"update"});
+  EXPECT_EQ(update.status, 2);
+  EXPECT_NE(update.err.find("File is read/only\n" + ListPath() + "\nOverride anyway?"),
+            std::string::npos)
+      << update.err;
+  EXPECT_EQ(ReadFile(ListPath()), list);
+}
+
+TEST_F(CliCommandsTest, HelpAndVersion) {
+  const CliResult help = RunCli({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Usage: vemo-cli COMMAND"), std::string::npos);
+  const CliResult version = RunCli({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("Vemo ", 0), 0u) << version.out;
+}
+
+}  // namespace
+}  // namespace vemo_test
