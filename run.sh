@@ -7,10 +7,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 target=${1:-.}
 [ $# -gt 0 ] && shift
-"$root/scripts/setup.sh" "$root/build" -DCMAKE_BUILD_TYPE=Release -DVEMO_BUILD_TESTS=OFF >&2
+"$root/scripts/setup.sh" "$root/build-release" -DCMAKE_BUILD_TYPE=Release -DVEMO_BUILD_TESTS=OFF \
+  -DVEMO_BUILD_BENCH=OFF >&2
 if [ -f "$target" ] || [ -e "$target/check.sum" ] || [ -e "$target/CRCDir.crx" ]; then
   command=verify
 else
   command=create
 fi
-exec "$root/build/cli/vemo-cli" "$command" "$@" -- "$target"
+exec "$root/build-release/cli/vemo-cli" "$command" "$@" -- "$target"
