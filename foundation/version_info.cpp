@@ -140,7 +140,7 @@ std::wstring CNVersionInfo::Expand(std::wstring_view format, bool in_version) co
       spec.push_back(format[i++]);
       precision = read_number(spec);
     }
-    if (i == format.size()) break;  // an open specification at the end is dropped
+    if (i == format.size()) break;  // an open conversion at the end is dropped
     const wchar_t letter = format[i++];
     if (!AppendSpec(out, letter, left, width, precision, in_version)) {
       out.append(spec).push_back(letter);

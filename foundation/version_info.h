@@ -77,7 +77,7 @@ class CNVersionInfo {
   // a-d the product version's four parts as numbers, p l m o f v i r the strings ProductName,
   // LegalCopyright, Comments, CompanyName, FileDescription, FileVersion, InternalName (i and r),
   // g "Debug" or "Release", V the version format. Other letters are copied with their
-  // specification; a specification open at the end is dropped. "<n/a>" without fixed information.
+  // conversion; a conversion open at the end is dropped. "<n/a>" without fixed information.
   [[nodiscard]] std::wstring Format(const wchar_t* format = nullptr) const;
 
   [[nodiscard]] const std::string& ModulePath() const { return module_path_; }
@@ -88,7 +88,7 @@ class CNVersionInfo {
 
  private:
   void Clear();
-  // Appends the value of one specification; false for a letter that is not a specifier.
+  // Appends the value of one conversion; false for a letter that is not a specifier.
   bool AppendSpec(std::wstring& out, wchar_t letter, bool left, unsigned width, unsigned precision,
                   bool in_version) const;
   std::wstring Expand(std::wstring_view format, bool in_version) const;

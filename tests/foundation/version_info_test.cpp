@@ -124,7 +124,7 @@ TEST(VersionInfo, FormatsTheIdentity) {
       {&info, L"%10g|", L"   Release|"},
       {&info, L"%5.3a|%-4b|%.0c", L"  002|1   |5"},
       {&info, L"%2p", L"Vemo"},  // precision and width never cut text
-      {&info, L"100%", L"100"},  // an open specification at the end is dropped
+      {&info, L"100%", L"100"},  // an open conversion at the end is dropped
       {&info, L"100%-3.", L"100"},
       {&info, L"%%|%x|%-5.2y", L"%%|%x|%-5.2y"},
       {&info, L"%l|%v|%m|", L"(C) Tovak|2.1.5||"},
