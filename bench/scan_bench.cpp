@@ -23,7 +23,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 void WaitForEnd(CNWorkerThread& worker) {
-  while (worker.IsRunning()) std::this_thread::sleep_for(std::chrono::microseconds(200));
+  while (worker.IsRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 std::unique_ptr<CVemoScanList> ScanTree(const std::string& dir, double* seconds) {
