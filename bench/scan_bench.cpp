@@ -15,21 +15,21 @@
 
 #include "document/records/entry.h"
 #include "engine/checksum_worker.h"
-#include "engine/native_text.h"
 #include "engine/scan_thread.h"
+#include "platform/file_name_text.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 void WaitForEnd(CNWorkerThread& worker) {
-  while (worker.IsRunning()) std::this_thread::sleep_for(std::chrono::microseconds(200));
+  while (worker.IsRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 std::unique_ptr<CVemoScanList> ScanTree(const std::string& dir, double* seconds) {
   CVemoScanThread scanner;
   const auto start = Clock::now();
-  if (!scanner.Start(WideFromNative(dir), KeyCase::kExact)) return nullptr;
+  if (!scanner.Start(platform::FileNameToWide(dir), KeyCase::kExact)) return nullptr;
   WaitForEnd(scanner);
   *seconds = std::chrono::duration<double>(Clock::now() - start).count();
   return scanner.TakeResults();
@@ -71,11 +71,11 @@ int BenchChecksum(const std::string& path, bool is_dir) {
   } else {
     const std::size_t slash = path.find_last_of('/');
     FileState state;
-    state.name = WideFromNative(path.substr(slash + 1));
+    state.name = platform::FileNameToWide(path.substr(slash + 1));
     state.attributes = 0;
     state.size = 0;  // corrected when the file is opened
-    CVemoScanEntry record(std::move(state), WideFromNative(path.substr(0, slash + 1)), SharedText(),
-                          DRIVE_FIXED, KeyCase::kExact);
+    CVemoScanEntry record(std::move(state), platform::FileNameToWide(path.substr(0, slash + 1)),
+                          SharedText(), DRIVE_FIXED, KeyCase::kExact);
     entries.push_back(std::make_unique<CVemoEntry>(record));
   }
   for (auto& entry : entries) {

@@ -6,11 +6,11 @@
 #include "document/records/entry.h"
 #include "document/records/entry_flags.h"
 #include "engine/crc.h"
-#include "engine/native_text.h"
 #include "foundation/mutex_lock.h"
 #include "foundation/process_values.h"
 #include "platform/clock.h"
 #include "platform/error_codes.h"
+#include "platform/file_name_text.h"
 #include "platform/last_error.h"
 
 namespace {
@@ -174,15 +174,20 @@ bool CChecksumWorker::ChecksumFile(ChecksumJob& job, CCrc& crc1, CCrc& crc2, std
   job.crc1 = kNoCrc;
   job.crc2 = kNoCrc;
   SetCurrentFile(-1.0, L"Opening " + job.path);
-  const std::string native_path = NativeFromWide(job.path);
-
   DWORD error = ERROR_SUCCESS;
   // What this file still owes to bytes done. A file that cannot be opened or sized owes its whole
   // queued size; counting 0 for it would leave bytes done short of bytes queued for good.
   ULONGLONG remaining = job.size;
-  std::unique_ptr<platform::ReadableFile> file =
-      file_system_->OpenForRead(native_path, platform::AccessPattern::kSequential);
-  if (file == nullptr) {
+  std::string native_path;
+  std::unique_ptr<platform::ReadableFile> file;
+  if (!platform::FileNameFromWide(job.path, native_path)) {
+    error = FailureCode();  // no file on disk can carry this name
+  } else {
+    file = file_system_->OpenForRead(native_path, platform::AccessPattern::kSequential);
+  }
+  if (error != ERROR_SUCCESS) {
+    // nothing was opened
+  } else if (file == nullptr) {
     error = FailureCode();
     // A symbolic link is never followed: its checksums cover the link's own text.
     if (error == ERROR_CANT_RESOLVE_FILENAME && ChecksumLink(job, native_path, crc1, crc2)) {

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "document/records/shared_text.h"
-#include "engine/native_text.h"
 #include "foundation/mutex_lock.h"
 #include "foundation/process_values.h"
 #include "foundation/time_stamp.h"
 #include "platform/error_codes.h"
+#include "platform/file_name_text.h"
 #include "platform/last_error.h"
 
 namespace {
@@ -27,6 +27,13 @@ UINT DriveTypeOfVolume(platform::FileSystem& file_system, std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     path.erase(path.find_last_of('/') + 1);
   }
+}
+
+// The single record of a walk that failed; a list that cannot take it is published empty.
+void AppendErrorRecord(CVemoScanList& list, DWORD error, const std::wstring& base_dir,
+                       UINT drive_type) {
+  auto record = std::make_unique<CVemoScanEntry>(error, base_dir, SharedText(), drive_type);
+  if (list.AddTail(record.get()) != list.End()) record.release();
 }
 
 }  // namespace
@@ -78,7 +85,7 @@ class CVemoScanThread::Walk {
       if ((item.attributes & kSkipMask) == kSkipMask) continue;
 
       FileState state;
-      state.name = WideFromNative(item.name);
+      state.name = platform::FileNameToWide(item.name);
       state.size = item.size;
       state.attributes = item.attributes;
       state.time = CNTimeStamp(item.write_time);
@@ -181,15 +188,21 @@ DWORD CVemoScanThread::Run() {
 
   // Any absolute path lies on a ready volume; a relative one names none.
   if (base_dir.empty() || base_dir.front() != L'/') {
-    (void)list->AddTail(new CVemoScanEntry(ERROR_NOT_READY, base_dir, SharedText(), DRIVE_UNKNOWN));
+    AppendErrorRecord(*list, ERROR_NOT_READY, base_dir, DRIVE_UNKNOWN);
     Publish(std::move(list));
     return 0;
   }
-  std::string native_base = NativeFromWide(base_dir);
+  std::string native_base;
+  if (!platform::FileNameFromWide(base_dir, native_base)) {
+    // No directory on disk can carry this name.
+    AppendErrorRecord(*list, platform::LastError(), base_dir, DRIVE_UNKNOWN);
+    Publish(std::move(list));
+    return 0;
+  }
   if (native_base.back() != '/') native_base += '/';
   const UINT drive_type = DriveTypeOfVolume(*file_system_, native_base);
   if (drive_type == DRIVE_NO_ROOT_DIR) {
-    (void)list->AddTail(new CVemoScanEntry(ERROR_NOT_READY, base_dir, SharedText(), drive_type));
+    AppendErrorRecord(*list, ERROR_NOT_READY, base_dir, drive_type);
     Publish(std::move(list));
     return 0;
   }
@@ -200,7 +213,7 @@ DWORD CVemoScanThread::Run() {
   if (error == ERROR_CANCELLED) return 0;  // the list and its records go; nothing is published
   if (error != 0) {
     list->RemoveAll(true);
-    (void)list->AddTail(new CVemoScanEntry(error, base_dir, SharedText(), drive_type));
+    AppendErrorRecord(*list, error, base_dir, drive_type);
   }
   Publish(std::move(list));
   return 0;

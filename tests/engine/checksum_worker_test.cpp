@@ -10,9 +10,9 @@
 #include "document/records/entry.h"
 #include "document/records/scan_entry.h"
 #include "engine/crc.h"
-#include "engine/native_text.h"
 #include "engine/scan_support.h"
 #include "platform/error_codes.h"
+#include "platform/file_name_text.h"
 #include "platform/last_error.h"
 #include "support/temp_tree.h"
 
@@ -36,13 +36,13 @@ Crcs CrcsOf(const std::string& data) {
 // Document entries for files of a tree, as the document has them when it queues the checksums.
 class Entries {
  public:
-  explicit Entries(const TempTree& tree) : base_(WideFromNative(tree.root())) {}
+  explicit Entries(const TempTree& tree) : base_(platform::FileNameToWide(tree.root())) {}
 
   // A found entry for a native relative path; `flags` replaces the queued state when given.
   CVemoEntry& Add(const std::string& name, ULONGLONG size,
                   DWORD flags = EF_FOUND | EF_CRC_PENDING) {
     FileState state;
-    state.name = WideFromNative(name);
+    state.name = platform::FileNameToWide(name);
     state.size = size;
     state.attributes = 0;
     CVemoScanEntry scan(std::move(state), base_, SharedText(), DRIVE_FIXED, KeyCase::kExact);
@@ -95,7 +95,7 @@ TEST(ChecksumWorker, ChecksumsEveryQueuedFileInOrderAndRecordsFailures) {
   CChecksumWorker worker;
   const auto results = RunJobs(worker, entries);
   ASSERT_EQ(results.size(), 4u);
-  EXPECT_EQ(results[0]->path, WideFromNative(tree.Path("first")));
+  EXPECT_EQ(results[0]->path, platform::FileNameToWide(tree.Path("first")));
   EXPECT_STREQ(results[0]->key, first.m_pszKey);
   EXPECT_EQ(results[0]->error, 0u);
   EXPECT_EQ(results[0]->crc1, 0x352441C2u);  // "abc", standard CRC-32
@@ -117,7 +117,7 @@ TEST(ChecksumWorker, ChecksumsEveryQueuedFileInOrderAndRecordsFailures) {
   ExpectProgressComplete(worker, 3 + 7 + 100000);
   std::wstring text;
   EXPECT_EQ(worker.GetCurrentFile(&text), 1.0);
-  EXPECT_EQ(text, L"Reading " + WideFromNative(tree.Path("empty")));
+  EXPECT_EQ(text, L"Reading " + platform::FileNameToWide(tree.Path("empty")));
 }
 
 // Counts reads and runs a hook before each read of the files it opens.

@@ -8,9 +8,9 @@
 #include "document/records/entry.h"
 #include "document/records/scan_entry.h"
 #include "engine/checksum_worker.h"
-#include "engine/native_text.h"
 #include "engine/scan_support.h"
 #include "foundation/process_values.h"
+#include "platform/file_name_text.h"
 #include "support/temp_tree.h"
 
 namespace {
@@ -55,11 +55,11 @@ class ChecksumWorkerThreads : public ::testing::Test {
   void AddFile(const std::string& name, std::size_t size) {
     tree_.File(name, std::string(size, 'c'));
     FileState state;
-    state.name = WideFromNative(name);
+    state.name = platform::FileNameToWide(name);
     state.size = size;
     state.attributes = 0;
-    CVemoScanEntry scan(std::move(state), WideFromNative(tree_.root()), SharedText(), DRIVE_FIXED,
-                        KeyCase::kExact);
+    CVemoScanEntry scan(std::move(state), platform::FileNameToWide(tree_.root()), SharedText(),
+                        DRIVE_FIXED, KeyCase::kExact);
     entries_.push_back(std::make_unique<CVemoEntry>(scan));
     entries_.back()->m_dwFlags = EF_FOUND | EF_CRC_PENDING;
     (void)list_.AddTail(entries_.back().get());
@@ -104,7 +104,7 @@ TEST_F(ChecksumWorkerThreads, StopDuringAFileDropsItAndEveryLaterJob) {
   EXPECT_LT(std::chrono::steady_clock::now() - before, kPromptly);
   auto first = worker.PopResult();
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(first->path, WideFromNative(tree_.Path("small")));
+  EXPECT_EQ(first->path, platform::FileNameToWide(tree_.Path("small")));
   EXPECT_EQ(worker.PopResult(), nullptr);
 }
 
@@ -130,7 +130,7 @@ TEST_F(ChecksumWorkerThreads, ResultsAndFiguresCanBePolledWhileTheWorkerRuns) {
   }
   ASSERT_EQ(results.size(), 200u);
   for (int i = 0; i < 200; ++i) {
-    EXPECT_EQ(results[i]->path, WideFromNative(tree_.Path("f" + std::to_string(i))));
+    EXPECT_EQ(results[i]->path, platform::FileNameToWide(tree_.Path("f" + std::to_string(i))));
     EXPECT_EQ(results[i]->error, 0u);
   }
 }

@@ -10,10 +10,10 @@
 #include <map>
 #include <vector>
 
-#include "engine/native_text.h"
 #include "engine/scan_support.h"
 #include "foundation/process_values.h"
 #include "platform/error_codes.h"
+#include "platform/file_name_text.h"
 #include "platform/last_error.h"
 #include "support/temp_tree.h"
 
@@ -21,7 +21,13 @@ namespace {
 
 using vemo_test::TempTree;
 
-std::wstring Wide(const std::string& native) { return WideFromNative(native); }
+std::wstring Wide(const std::string& native) { return platform::FileNameToWide(native); }
+
+std::string Native(const std::wstring& wide) {
+  std::string native;
+  EXPECT_TRUE(platform::FileNameFromWide(wide, native));
+  return native;
+}
 
 // Runs one scan to its end and returns the published records (empty when none was published).
 std::vector<const CVemoScanEntry*> Scan(CVemoScanThread& scanner, const std::wstring& base,
@@ -169,8 +175,8 @@ TEST(ScanThread, NamesThatAreNotUtf8AreKeptLosslessly) {
   ASSERT_EQ(records.size(), 3u);
   const auto by_path = ByPath(records);
   const CVemoScanEntry* inner = by_path.at(Wide(dir + "/" + file));
-  EXPECT_EQ(NativeFromWide(inner->m_strRelDir.str()), dir + "/");
-  EXPECT_EQ(NativeFromWide(inner->m_state.name), file);
+  EXPECT_EQ(Native(inner->m_strRelDir.str()), dir + "/");
+  EXPECT_EQ(Native(inner->m_state.name), file);
   EXPECT_EQ(by_path.at(L"caf\u00e9")->m_state.size, 4u);
   EXPECT_STRNE(by_path.at(Wide(dir))->m_pszKey, by_path.at(L"caf\u00e9")->m_pszKey);
 }

@@ -3,11 +3,11 @@
 #include <chrono>
 #include <thread>
 
-#include "engine/native_text.h"
 #include "engine/scan_support.h"
 #include "engine/scan_thread.h"
 #include "foundation/process_values.h"
 #include "platform/error_codes.h"
+#include "platform/file_name_text.h"
 #include "platform/last_error.h"
 #include "support/temp_tree.h"
 
@@ -35,7 +35,7 @@ class ScanThreadThreads : public ::testing::Test {
 
   // Starts the walk and waits until it is frozen at the 20th item.
   void StartAndFreeze(CVemoScanThread& scanner) {
-    ASSERT_TRUE(scanner.Start(WideFromNative(tree_.root()), KeyCase::kExact));
+    ASSERT_TRUE(scanner.Start(platform::FileNameToWide(tree_.root()), KeyCase::kExact));
     ASSERT_TRUE(vemo_test::Eventually([&] { return file_system_.items.load() >= 20; }));
   }
 
@@ -54,7 +54,7 @@ TEST_F(ScanThreadThreads, FreezeHoldsTheWalkAndLiftingItCompletesIt) {
   EXPECT_EQ(scanner.TakeResults(), nullptr);
 
   // A second start while the walk runs is refused.
-  EXPECT_FALSE(scanner.Start(WideFromNative(tree_.root()), KeyCase::kExact));
+  EXPECT_FALSE(scanner.Start(platform::FileNameToWide(tree_.root()), KeyCase::kExact));
   EXPECT_EQ(platform::LastError(), ERROR_BUSY);
 
   FreezeScans.store(0);
@@ -78,7 +78,7 @@ TEST_F(ScanThreadThreads, StopWhileFrozenEndsPromptlyAndPublishesNothing) {
 TEST_F(ScanThreadThreads, ScanDirectoryCanBeReadWhileTheWalkRuns) {
   file_system_.freeze_at = 0;
   CVemoScanThread scanner(&file_system_);
-  ASSERT_TRUE(scanner.Start(WideFromNative(tree_.root()), KeyCase::kExact));
+  ASSERT_TRUE(scanner.Start(platform::FileNameToWide(tree_.root()), KeyCase::kExact));
   std::wstring seen;
   while (scanner.IsRunning()) {
     const std::wstring dir = scanner.GetScanDirectory();
@@ -87,7 +87,7 @@ TEST_F(ScanThreadThreads, ScanDirectoryCanBeReadWhileTheWalkRuns) {
   if (seen.empty()) seen = scanner.GetScanDirectory();  // the walk beat the first look
   ASSERT_FALSE(seen.empty());
   // Every copy taken during the walk was a whole directory path below the base.
-  EXPECT_EQ(seen.rfind(WideFromNative(tree_.root()), 0), 0u);
+  EXPECT_EQ(seen.rfind(platform::FileNameToWide(tree_.root()), 0), 0u);
   EXPECT_EQ(seen.back(), L'/');
   auto results = scanner.TakeResults();
   ASSERT_NE(results, nullptr);
