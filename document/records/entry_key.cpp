@@ -49,14 +49,31 @@ char* Encode(char* out, wchar_t c) {
   return out;
 }
 
+// Characters that stand for themselves as one byte: the usual case, taken before Encode.
+bool IsPlainByte(wchar_t c) { return c >= 0x03 && c < 0x80 && c != L'/'; }
+
 std::size_t PartSize(std::wstring_view part, KeyCase mode) {
   std::size_t n = 0;
-  for (wchar_t c : part) n += EncodedSize(mode == KeyCase::kFold ? FoldLetterCase(c) : c);
+  if (mode == KeyCase::kFold) {
+    for (wchar_t c : part) n += EncodedSize(FoldLetterCase(c));
+  } else {
+    for (wchar_t c : part) n += IsPlainByte(c) ? 1 : EncodedSize(c);
+  }
   return n;
 }
 
 char* EncodePart(char* out, std::wstring_view part, KeyCase mode) {
-  for (wchar_t c : part) out = Encode(out, mode == KeyCase::kFold ? FoldLetterCase(c) : c);
+  if (mode == KeyCase::kFold) {
+    for (wchar_t c : part) out = Encode(out, FoldLetterCase(c));
+  } else {
+    for (wchar_t c : part) {
+      if (IsPlainByte(c)) {
+        *out++ = static_cast<char>(c);
+      } else {
+        out = Encode(out, c);
+      }
+    }
+  }
   return out;
 }
 
