@@ -37,9 +37,48 @@ bool ParseCrc(std::wstring_view field, DWORD& crc) {
     crc = kNoCrc;
     return true;
   }
+  // Eight hex digits, as written, directly; anything else through ParseUInt.
+  if (field.size() == 8) {
+    DWORD value = 0;
+    bool digits = true;
+    for (const wchar_t c : field) {
+      DWORD digit = 16;
+      if (c >= L'0' && c <= L'9') {
+        digit = static_cast<DWORD>(c - L'0');
+      } else if (c >= L'A' && c <= L'F') {
+        digit = static_cast<DWORD>(c - L'A' + 10);
+      } else if (c >= L'a' && c <= L'f') {
+        digit = static_cast<DWORD>(c - L'a' + 10);
+      }
+      digits &= digit < 16;
+      value = (value << 4) | (digit & 0xF);
+    }
+    if (digits) {
+      crc = value;
+      return true;
+    }
+  }
   // At most eight digits, as written; ParseUInt also lets through surrounding blanks, which
   // SplitFields has already dropped outside quotes.
   return field.size() <= 8 && ParseUInt(field, crc, 16);
+}
+
+// The size field as ParseUInt64(field, size, 1) reads it. Up to 19 decimal digits without a leading
+// 0 (which would mean octal) cannot overflow and are read directly.
+bool ParseSize(std::wstring_view field, ULONGLONG& size) {
+  if (!field.empty() && field.size() <= 19 && field[0] >= L'1' && field[0] <= L'9') {
+    ULONGLONG value = 0;
+    bool digits = true;
+    for (const wchar_t c : field) {
+      digits &= c >= L'0' && c <= L'9';
+      value = value * 10 + static_cast<ULONGLONG>(c - L'0');
+    }
+    if (digits) {
+      size = value;
+      return true;
+    }
+  }
+  return ParseUInt64(field, size, 1);
 }
 
 unsigned Digits(const wchar_t* p, int count) {
@@ -104,7 +143,7 @@ std::unique_ptr<CVemoEntry> CVemoEntryLineReader::ParseEntryLine(std::wstring_vi
   const std::wstring_view name = splitter_.GetField(6);
 
   ULONGLONG size = kNoSize;
-  if (!sizeField.empty() && !ParseUInt64(sizeField, size, 1)) return nullptr;
+  if (!sizeField.empty() && !ParseSize(sizeField, size)) return nullptr;
   DWORD crc1 = kNoCrc;
   DWORD crc2 = kNoCrc;
   if (!ParseCrc(crc1Field, crc1) || !ParseCrc(crc2Field, crc2)) return nullptr;

@@ -6,6 +6,8 @@
 #include "document/document_fixture.h"
 #include "document/document_format.h"
 #include "document/entry_line_reader.h"
+#include "foundation/comma_fields.h"
+#include "foundation/number_parsing.h"
 
 namespace {
 
@@ -62,6 +64,47 @@ TEST(EntryLineFastPathsTest, TimeFieldReadsAsTheGeneralParserReadsIt) {
     ASSERT_EQ(entry != nullptr, valid) << text;
     if (entry) {
       EXPECT_EQ(entry->m_stored.time, expected) << text;
+    }
+  }
+}
+
+TEST(EntryLineFastPathsTest, NumberFieldsReadAsTheGeneralParsersReadThem) {
+  const wchar_t* const sizes[] = {L"1",
+                                  L"0",
+                                  L"007",
+                                  L"08",
+                                  L"0x1F",
+                                  L"0b101",
+                                  L"12a",
+                                  L"1 2",
+                                  L"-1",
+                                  L"+1",
+                                  L"9999999999999999999",
+                                  L"18446744073709551615",
+                                  L"18446744073709551616"};
+  const wchar_t* const crcs[] = {L"0a1b2c3d", L"0A1B2C3D",  L"0A1B2C3G", L"1",        L"FFFFFFFF",
+                                 L"-1234567", L"123456789", L"0x12345",  L"\"1 2 3\""};
+  CVemoEntryLineReader reader(SharedText(L"/data/"), KeyCase::kExact);
+  const std::wstring tail = L",\"2001-02-03 04:05:06\",-a--,,f";
+  for (const wchar_t* size : sizes) {
+    // The field as the line gives it: blanks outside quotes are dropped.
+    const CNStringList field = SplitFields(size);
+    ULONGLONG expected = 0;
+    const bool valid = ParseUInt64(field.GetHead(), expected, 1);
+    auto entry = reader.ParseEntryLine(std::wstring(L" ") + size + L",00000001,00000002" + tail);
+    ASSERT_EQ(entry != nullptr, valid) << size;
+    if (entry) {
+      EXPECT_EQ(entry->m_stored.size, expected) << size;
+    }
+  }
+  for (const wchar_t* crc : crcs) {
+    const CNStringList field = SplitFields(crc);
+    DWORD expected = 0;
+    const bool valid = field.GetHead().size() <= 8 && ParseUInt(field.GetHead(), expected, 16);
+    auto entry = reader.ParseEntryLine(std::wstring(L" 1,00000001,") + crc + tail);
+    ASSERT_EQ(entry != nullptr, valid) << crc;
+    if (entry) {
+      EXPECT_EQ(entry->m_stored.dwCrc2, expected) << crc;
     }
   }
 }
