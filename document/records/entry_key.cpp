@@ -1,5 +1,6 @@
 #include "document/records/entry_key.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdint>
 #include <cstdlib>
@@ -53,9 +54,13 @@ char* Encode(char* out, wchar_t c) {
 // as the separator byte. Written as one pass without early exit, which the compiler vectorises:
 // the base and relative directories of most keys are long and plain.
 bool IsAllSingleBytes(std::wstring_view part) {
-  bool single = true;
-  for (const wchar_t c : part) single &= static_cast<std::uint32_t>(c) - 0x03 < 0x80 - 0x03;
-  return single;
+  std::uint32_t low = 0x7F;
+  std::uint32_t high = 0x03;
+  for (const wchar_t c : part) {
+    low = std::min(low, static_cast<std::uint32_t>(c));
+    high = std::max(high, static_cast<std::uint32_t>(c));
+  }
+  return low >= 0x03 && high < 0x80;
 }
 
 std::size_t PartSize(std::wstring_view part, KeyCase mode) {
