@@ -1,7 +1,5 @@
 #include "foundation/comma_field_splitter.h"
 
-#include <cstring>
-
 #include "foundation/blank_chars.h"
 
 #if defined(__SSE2__)
@@ -10,9 +8,11 @@
 
 namespace {
 
-// The length of the run of plain characters (above ',' and not '\') at the start of [p, end).
-// Runs are most of a line, so they are measured four characters at a time where SSE2 exists.
-std::size_t PlainRun(const wchar_t* p, const wchar_t* end) {
+// Copies the run of plain characters (above ',' and not '\') at the start of [p, end) to out and
+// returns its length. Runs are most of a line, so they are taken four characters at a time where
+// SSE2 exists. out may receive up to three characters more than the run: it never stands after p
+// in a buffer at least as long as the line, so they stay inside.
+std::size_t CopyPlainRun(const wchar_t* p, const wchar_t* end, wchar_t* out) {
   const wchar_t* q = p;
 #if defined(__SSE2__)
   static_assert(sizeof(wchar_t) == 4, "four wide characters per 16 bytes");
@@ -20,6 +20,7 @@ std::size_t PlainRun(const wchar_t* p, const wchar_t* end) {
   const __m128i backslash = _mm_set1_epi32(L'\\');
   while (end - q >= 4) {
     const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (q - p)), chars);
     // Characters are at most 0x10FFFF, so the signed comparison is the right one.
     const __m128i special =
         _mm_or_si128(_mm_or_si128(_mm_cmpgt_epi32(comma, chars), _mm_cmpeq_epi32(chars, comma)),
@@ -31,7 +32,7 @@ std::size_t PlainRun(const wchar_t* p, const wchar_t* end) {
     q += 4;
   }
 #endif
-  while (q != end && *q > L',' && *q != L'\\') ++q;
+  for (; q != end && *q > L',' && *q != L'\\'; ++q) out[q - p] = *q;
   return static_cast<std::size_t>(q - p);
 }
 
@@ -49,8 +50,7 @@ std::size_t CNCommaFieldSplitter::Split(std::wstring_view line) {
   const wchar_t* const end = p + line.size();
   while (p != end) {
     // Everything above ',' except '\' is plain text: the usual case, copied by runs.
-    const std::size_t run = PlainRun(p, end);
-    std::memcpy(out, p, run * sizeof(wchar_t));
+    const std::size_t run = CopyPlainRun(p, end, out);
     out += run;
     p += run;
     if (p == end) break;
