@@ -1,5 +1,6 @@
 #include "document/document_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -17,9 +18,24 @@ bool IsCarriedChar(wchar_t c) {
   return code <= 0x10FFFF;
 }
 
+// Every character printable 7-bit text, so carried: one pass without early exit, which the
+// compiler vectorises. Most names and directories are such text.
+bool IsPrintableAscii(std::wstring_view text) {
+  std::uint32_t low = 0x7E;
+  std::uint32_t high = 0x20;
+  for (const wchar_t c : text) {
+    low = std::min(low, static_cast<std::uint32_t>(c));
+    high = std::max(high, static_cast<std::uint32_t>(c));
+  }
+  return low >= 0x20 && high <= 0x7E;
+}
+
+bool IsDotName(std::wstring_view name) { return name == L"." || name == L".."; }
+
 // One path component that reads back as itself.
 bool IsCarriedName(std::wstring_view name) {
-  if (name.empty() || name == L"." || name == L"..") return false;
+  if (name.empty() || IsDotName(name)) return false;
+  if (IsPrintableAscii(name)) return name.find(L'/') == std::wstring_view::npos;
   for (const wchar_t c : name) {
     if (c == L'/' || !IsCarriedChar(c)) return false;
   }
@@ -30,11 +46,13 @@ bool IsCarriedName(std::wstring_view name) {
 bool IsCarriedRelDir(std::wstring_view relDir) {
   if (relDir.empty()) return true;
   if (relDir.back() != L'/') return false;
+  if (relDir.find(L'\\') != std::wstring_view::npos) return false;
+  const bool printable = IsPrintableAscii(relDir);
   std::size_t start = 0;
   while (start < relDir.size()) {
     const std::size_t end = relDir.find(L'/', start);
     const std::wstring_view part = relDir.substr(start, end - start);
-    if (!IsCarriedName(part) || part.find(L'\\') != std::wstring_view::npos) return false;
+    if (printable ? part.empty() || IsDotName(part) : !IsCarriedName(part)) return false;
     start = end + 1;
   }
   return true;
