@@ -101,34 +101,29 @@ bool PutChar(char*& at, wchar_t c) {
 // Appends the bytes of QuoteField(text), with every '/' taken as '\' when `slashAsBackslash`
 // (relative directories are written with Windows separators). False when not 7-bit.
 bool AppendFieldBytes(std::wstring_view text, bool slashAsBackslash, std::string& out) {
-  // Branch-free counting, which the compiler vectorises: fields are mostly plain text.
+  bool quote = false;
   std::size_t escapes = 0;
-  unsigned quoteChars = 0;
   for (const wchar_t c : text) {
-    escapes +=
-        static_cast<std::size_t>((c == L'\\') | (c == L'"') | (slashAsBackslash & (c == L'/')));
-    quoteChars |= static_cast<unsigned>((c == L',') | (c == L' ') | ((c >= 0x08) & (c <= 0x0D)));
+    if (c == L'\\' || c == L'"' || (slashAsBackslash && c == L'/')) {
+      ++escapes;
+      quote = true;
+    } else if (c == L',' || IsBlankChar(c)) {
+      quote = true;
+    }
   }
-  const bool quote = escapes != 0 || quoteChars != 0;
-  const bool printable = IsPrintableAscii(text);
-  // Room for the longest form first, so the loops write through a pointer.
+  // Room for the longest form first, so the loop writes through a pointer.
   const std::size_t start = out.size();
-  out.resize(start + (printable ? 1 : 4) * text.size() + escapes + 2);
+  out.resize(start + 4 * text.size() + escapes + 2);
   char* at = out.data() + start;
   bool sevenBit = true;
   if (quote) *at++ = '"';
-  if (printable && escapes == 0) {
-    for (std::size_t i = 0; i < text.size(); ++i) at[i] = static_cast<char>(text[i]);
-    at += text.size();
-  } else {
-    for (wchar_t c : text) {
-      if (slashAsBackslash && c == L'/') c = L'\\';
-      if (c == L'\\' || c == L'"') {
-        *at++ = '\\';
-        *at++ = static_cast<char>(c);
-      } else if (!PutChar(at, c)) {
-        sevenBit = false;
-      }
+  for (wchar_t c : text) {
+    if (slashAsBackslash && c == L'/') c = L'\\';
+    if (c == L'\\' || c == L'"') {
+      *at++ = '\\';
+      *at++ = static_cast<char>(c);
+    } else if (!PutChar(at, c)) {
+      sevenBit = false;
     }
   }
   if (quote) *at++ = '"';
