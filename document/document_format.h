@@ -42,6 +42,10 @@ inline constexpr std::wstring_view kNoTimeField = L"                   ";  // 19
 // 13 or more digits pushes the comma further and the line then begins with a digit.
 [[nodiscard]] std::wstring FormatEntryLine(const CVemoEntry& entry);
 
+// Appends the bytes EncodeDocumentText gives for FormatEntryLine(entry), without building the wide
+// line or any string on the way. Returns true when every byte is below 0x80.
+bool AppendEntryLineBytes(const CVemoEntry& entry, std::string& out);
+
 // The time field text: kNoTimeField for the zero time stamp, otherwise kEntryTimeFormat.
 [[nodiscard]] std::wstring FormatEntryTime(const CNTimeStamp& time);
 

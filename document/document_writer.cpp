@@ -90,7 +90,10 @@ void CVemoDocumentWriter::AddEntry(const CVemoEntry& entry) {
     return;
   }
   try {
-    AppendLine(FormatEntryLine(entry));
+    line_.clear();
+    if (!AppendEntryLineBytes(entry, line_)) seven_bit_ = false;
+    line_.append("\r\n");
+    (void)AppendBytes(line_.data(), line_.size());
   } catch (const std::bad_alloc&) {
     failed_ = true;
   }

@@ -17,6 +17,7 @@
 #include <unordered_map>
 
 #include "document/records/entry.h"
+#include "foundation/comma_field_splitter.h"
 
 class CVemoEntryLineReader {
  public:
@@ -30,11 +31,23 @@ class CVemoEntryLineReader {
 
  private:
   // The shared text of a relative directory field, or null when the field is not acceptable.
-  const SharedText* RelativeDirectory(const std::wstring& field);
+  const SharedText* RelativeDirectory(std::wstring_view field);
+
+  // Lookup by the field's view, without making a string of it.
+  struct FieldHash {
+    using is_transparent = void;
+    std::size_t operator()(std::wstring_view text) const {
+      return std::hash<std::wstring_view>()(text);
+    }
+  };
 
   SharedText base_dir_;
   KeyCase key_case_;
-  std::unordered_map<std::wstring, SharedText> rel_dirs_;  // field text -> directory in memory
+  CNCommaFieldSplitter splitter_;
+  // field text -> directory in memory
+  std::unordered_map<std::wstring, SharedText, FieldHash, std::equal_to<>> rel_dirs_;
+  // The entry of rel_dirs_ found last: a document lists a directory's entries one after another.
+  const std::pair<const std::wstring, SharedText>* last_rel_dir_ = nullptr;
 };
 
 // One-off form of CVemoEntryLineReader::ParseEntryLine.

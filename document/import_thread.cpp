@@ -22,26 +22,40 @@ constexpr wchar_t kStatusSuffix[] = L"% Importing Vemo data ...";
 // last line end is one more line.
 class LineCursor {
  public:
-  explicit LineCursor(std::string_view text) : text_(text) {}
+  explicit LineCursor(std::string_view text)
+      : begin_(text.data()), end_(text.data() + text.size()), next_cr_(begin_), next_lf_(begin_) {
+    Find('\r', next_cr_, begin_);
+    Find('\n', next_lf_, begin_);
+  }
   // The next line; false after the last one.
   bool Next(std::string_view& line) {
     if (done_) return false;
-    const char* begin = text_.data() + pos_;
-    const char* end = text_.data() + text_.size();
-    const char* p = begin;
-    while (p != end && *p != '\r' && *p != '\n') ++p;
+    const char* begin = begin_ + pos_;
+    // The next CR and the next LF are each found with memchr and remembered until passed.
+    if (next_cr_ < begin) Find('\r', next_cr_, begin);
+    if (next_lf_ < begin) Find('\n', next_lf_, begin);
+    const char* p = next_cr_ < next_lf_ ? next_cr_ : next_lf_;
     line = std::string_view(begin, static_cast<std::size_t>(p - begin));
-    if (p == end) {
+    if (p == end_) {
       done_ = true;
     } else {
-      pos_ = static_cast<std::size_t>(p - text_.data()) + 1;
-      if (*p == '\r' && p + 1 != end && p[1] == '\n') ++pos_;
+      pos_ = static_cast<std::size_t>(p - begin_) + 1;
+      if (*p == '\r' && p + 1 != end_ && p[1] == '\n') ++pos_;
     }
     return true;
   }
 
  private:
-  std::string_view text_;
+  void Find(char c, const char*& at, const char* from) const {
+    const void* found =
+        from == end_ ? nullptr : std::memchr(from, c, static_cast<std::size_t>(end_ - from));
+    at = found == nullptr ? end_ : static_cast<const char*>(found);
+  }
+
+  const char* begin_;
+  const char* end_;
+  const char* next_cr_;
+  const char* next_lf_;
   std::size_t pos_ = 0;
   bool done_ = false;
 };
