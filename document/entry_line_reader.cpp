@@ -4,6 +4,7 @@
 
 #include "document/document_format.h"
 #include "document/records/compare_rules.h"
+#include "document/records/entry_key.h"
 #include "foundation/number_parsing.h"
 #include "platform/system_time.h"
 
@@ -118,13 +119,18 @@ bool ParseEntryTime(std::wstring_view field, CNTimeStamp& time) {
 
 }  // namespace
 
-const SharedText* CVemoEntryLineReader::RelativeDirectory(std::wstring_view field) {
+const CVemoEntryLineReader::RelDir* CVemoEntryLineReader::RelativeDirectory(
+    std::wstring_view field) {
   if (last_rel_dir_ != nullptr && last_rel_dir_->first == field) return &last_rel_dir_->second;
   auto found = rel_dirs_.find(field);
   if (found == rel_dirs_.end()) {
     std::wstring relDir;
     if (!ToMemoryRelDir(field, relDir)) return nullptr;
-    found = rel_dirs_.emplace(std::wstring(field), SharedText(std::move(relDir))).first;
+    std::string keyPrefix = BuildEntryKeyPrefix(base_dir_.view(), relDir, key_case_);
+    found = rel_dirs_
+                .emplace(std::wstring(field),
+                         RelDir{SharedText(std::move(relDir)), std::move(keyPrefix)})
+                .first;
   }
   // Elements of an unordered_map keep their address when it rehashes.
   last_rel_dir_ = &*found;
@@ -152,11 +158,11 @@ std::unique_ptr<CVemoEntry> CVemoEntryLineReader::ParseEntryLine(std::wstring_vi
   DWORD attributes = 0;
   if (!ParseAttributes(attrField, attributes)) return nullptr;
   if (!IsValidName(name)) return nullptr;
-  const SharedText* relDir = RelativeDirectory(relDirField);
+  const RelDir* relDir = RelativeDirectory(relDirField);
   if (relDir == nullptr) return nullptr;
 
-  auto entry =
-      std::make_unique<CVemoEntry>(base_dir_, *relDir, std::wstring(name), attributes, key_case_);
+  auto entry = std::make_unique<CVemoEntry>(base_dir_, relDir->text, std::wstring(name), attributes,
+                                            key_case_, relDir->keyPrefix);
   if (entry->m_pszKey == nullptr) return nullptr;
   entry->m_stored.size = size;
   entry->m_stored.time = time;

@@ -9,7 +9,8 @@
 // '/'.
 //
 // CVemoEntryLineReader keeps one SharedText per distinct relative directory, so the entries of a
-// document share their directory texts. One reader belongs to one thread.
+// document share their directory texts, and with it the first bytes of the keys of its items, so
+// only the name is encoded per line. One reader belongs to one thread.
 #pragma once
 #include <memory>
 #include <string>
@@ -30,8 +31,13 @@ class CVemoEntryLineReader {
   [[nodiscard]] std::unique_ptr<CVemoEntry> ParseEntryLine(std::wstring_view line);
 
  private:
-  // The shared text of a relative directory field, or null when the field is not acceptable.
-  const SharedText* RelativeDirectory(std::wstring_view field);
+  struct RelDir {
+    SharedText text;        // the directory in memory
+    std::string keyPrefix;  // BuildEntryKeyPrefix of base and this directory
+  };
+
+  // The directory of a relative directory field, or null when the field is not acceptable.
+  const RelDir* RelativeDirectory(std::wstring_view field);
 
   // Lookup by the field's view, without making a string of it.
   struct FieldHash {
@@ -45,9 +51,9 @@ class CVemoEntryLineReader {
   KeyCase key_case_;
   CNCommaFieldSplitter splitter_;
   // field text -> directory in memory
-  std::unordered_map<std::wstring, SharedText, FieldHash, std::equal_to<>> rel_dirs_;
+  std::unordered_map<std::wstring, RelDir, FieldHash, std::equal_to<>> rel_dirs_;
   // The entry of rel_dirs_ found last: a document lists a directory's entries one after another.
-  const std::pair<const std::wstring, SharedText>* last_rel_dir_ = nullptr;
+  const std::pair<const std::wstring, RelDir>* last_rel_dir_ = nullptr;
 };
 
 // One-off form of CVemoEntryLineReader::ParseEntryLine.

@@ -43,6 +43,18 @@ CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name,
                            m_stored.IsDirectory(), m_keyCase);
 }
 
+CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
+                       KeyCase keyCase, std::string_view keyPrefix)
+    : m_strBaseDir(std::move(baseDir)),
+      m_strRelDir(std::move(relDir)),
+      m_stored(EmptyFileState()),
+      m_current(EmptyFileState()),
+      m_keyCase(keyCase) {
+  m_stored.name = std::move(name);
+  m_stored.attributes = attributes;
+  m_pszKey = BuildEntryKeyWithPrefix(keyPrefix, m_stored.name, m_stored.IsDirectory(), m_keyCase);
+}
+
 CVemoEntry::~CVemoEntry() { std::free(m_pszKey); }
 
 std::wstring CVemoEntry::GetEntryPath() const {

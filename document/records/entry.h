@@ -7,6 +7,7 @@
 // its key (malloc, released by the destructor). Not copyable: an entry lives at one address.
 #pragma once
 #include <string>
+#include <string_view>
 
 #include "document/records/entry_flags.h"
 #include "document/records/file_state.h"
@@ -26,6 +27,10 @@ class CVemoEntry : public CVemoRecord {
   // checksums and then sets the flags to EF_LISTED.
   CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
              KeyCase keyCase);
+  // The same, with the key built from keyPrefix == BuildEntryKeyPrefix(baseDir, relDir, keyCase)
+  // (entry_key.h): readers of many lines work the prefix out once per directory.
+  CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
+             KeyCase keyCase, std::string_view keyPrefix);
   CVemoEntry(const CVemoEntry&) = delete;
   CVemoEntry& operator=(const CVemoEntry&) = delete;
   ~CVemoEntry() override;

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -111,4 +112,26 @@ char* BuildDirectoryKey(std::wstring_view baseDir, std::wstring_view relPath, Ke
   assert(!relPath.empty() && "the base directory has no entry of its own");
   if (!relPath.empty() && relPath.back() == L'/') relPath.remove_suffix(1);
   return BuildEntryKey(baseDir, {}, relPath, true, mode);
+}
+
+std::string BuildEntryKeyPrefix(std::wstring_view baseDir, std::wstring_view relDir, KeyCase mode) {
+  std::string prefix(PartSize(baseDir, mode) + PartSize(relDir, mode), '\0');
+  char* out = EncodePart(prefix.data(), baseDir, mode);
+  out = EncodePart(out, relDir, mode);
+  assert(out == prefix.data() + prefix.size() && "size pass and encoding pass disagree");
+  return prefix;
+}
+
+char* BuildEntryKeyWithPrefix(std::string_view prefix, std::wstring_view name, bool isDirectory,
+                              KeyCase mode) {
+  const std::size_t size = prefix.size() + (isDirectory ? 0 : 1) + PartSize(name, mode);
+  char* key = static_cast<char*>(std::malloc(size + 1));
+  if (key == nullptr) return nullptr;
+  std::memcpy(key, prefix.data(), prefix.size());
+  char* out = key + prefix.size();
+  if (!isDirectory) *out++ = kSeparator;
+  out = EncodePart(out, name, mode);
+  assert(static_cast<std::size_t>(out - key) == size && "size pass and encoding pass disagree");
+  *out = '\0';
+  return key;
 }

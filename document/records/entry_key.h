@@ -14,6 +14,7 @@
 // Keys are compared as byte strings (strcmp). They are allocated with malloc; the caller owns the
 // result and releases it with free. Thread-safe.
 #pragma once
+#include <string>
 #include <string_view>
 
 #include "document/records/letter_case.h"
@@ -27,3 +28,14 @@
 // its own entry has, which is how the entries inside it find their parent.
 [[nodiscard]] char* BuildDirectoryKey(std::wstring_view baseDir, std::wstring_view relPath,
                                       KeyCase mode);
+
+// The bytes every key of an item in baseDir + relDir begins with (no terminator). Worked out once
+// per directory, it spares BuildEntryKeyWithPrefix the encoding of both directories for every
+// item. Throws std::bad_alloc when memory runs out.
+[[nodiscard]] std::string BuildEntryKeyPrefix(std::wstring_view baseDir, std::wstring_view relDir,
+                                              KeyCase mode);
+
+// The same key as BuildEntryKey(baseDir, relDir, name, isDirectory, mode), given
+// prefix == BuildEntryKeyPrefix(baseDir, relDir, mode). Returns null only when memory runs out.
+[[nodiscard]] char* BuildEntryKeyWithPrefix(std::string_view prefix, std::wstring_view name,
+                                            bool isDirectory, KeyCase mode);

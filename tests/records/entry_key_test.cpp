@@ -102,4 +102,22 @@ TEST(EntryKey, NameBytesComeBackFromTheKey) {
   }
 }
 
+TEST(EntryKey, KeyFromADirectoryPrefixIsTheFullKey) {
+  struct Case {
+    std::wstring_view rel, name;
+    bool dir;
+    KeyCase mode;
+  };
+  const Case cases[] = {{L"", L"x", false, KeyCase::kExact},
+                        {L"sub/deeper/", L"x", true, KeyCase::kExact},
+                        {L"\u00c4rger/", L"stra\u00dfe", false, KeyCase::kFold},
+                        {L"raw\xDCFF/", L"a\x01\xDC80", false, KeyCase::kExact}};
+  for (const Case& c : cases) {
+    const std::string prefix = BuildEntryKeyPrefix(L"/b/", c.rel, c.mode);
+    Key key(BuildEntryKeyWithPrefix(prefix, c.name, c.dir, c.mode));
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(std::string(key.get()), KeyOf(c.rel, c.name, c.dir, c.mode));
+  }
+}
+
 }  // namespace
