@@ -244,17 +244,13 @@ std::wstring FormatEntryLine(const CVemoEntry& entry) {
   line.push_back(L',');
   AppendHex8(line, state.dwCrc2);
   line.push_back(L',');
-  line.append(QuoteField(FormatEntryTime(state.time)));
+  AppendQuotedField(line, FormatEntryTime(state.time));
   line.push_back(L',');
-  line.append(QuoteField(FormatAttributes(state.attributes)));
+  AppendQuotedField(line, FormatAttributes(state.attributes));
   line.push_back(L',');
-  std::wstring relDir = entry.m_strRelDir.str();
-  for (wchar_t& c : relDir) {
-    if (c == L'/') c = L'\\';
-  }
-  line.append(QuoteField(relDir));
+  AppendQuotedField(line, entry.m_strRelDir.view(), L'/');  // the file separates with '\\'
   line.push_back(L',');
-  line.append(QuoteField(state.name));
+  AppendQuotedField(line, state.name);
   // The size field needs no quoting (digits only), so the first comma is where it ends.
   const std::size_t comma = line.find(L',');
   if (comma < kSizeColumns) line.insert(0, kSizeColumns - comma, L' ');

@@ -100,15 +100,39 @@ void CChecksumWorker::OnThreadStart() { ActiveWorkerCount.fetch_add(1); }
 
 void CChecksumWorker::OnThreadEnd() { ActiveWorkerCount.fetch_sub(1); }
 
-void CChecksumWorker::SetCurrentFile(double fraction, std::wstring text) {
+void CChecksumWorker::BeginOpening(const std::wstring& path) {
   CNMutexLock lock(lock_);
-  current_fraction_ = fraction;
-  current_text_ = std::move(text);
+  current_fraction_ = -1.0;
+  current_text_.assign(L"Opening ").append(path);  // reuses the buffer of the last file's text
 }
 
-void CChecksumWorker::AddProgress(ULONGLONG bytes) {
+void CChecksumWorker::BeginReading(ChecksumJob& job, ULONGLONG measured) {
+  CNMutexLock lock(lock_);
+  if (measured != job.size) {
+    bytes_queued_ = bytes_queued_ - job.size + measured;  // modular: right for either direction
+    job.size = measured;
+  }
+  current_fraction_ = -1.0;
+  current_text_.assign(L"Reading ").append(job.path);
+}
+
+void CChecksumWorker::AddProgress(ULONGLONG bytes, const double* fraction) {
   const CNTimeStamp now(platform::SystemTimeAsFileTime());
   CNMutexLock lock(lock_);
+  AddProgressLocked(bytes, now);
+  if (fraction != nullptr) current_fraction_ = *fraction;
+}
+
+void CChecksumWorker::FinishJob(std::unique_ptr<ChecksumJob> job, ULONGLONG unread,
+                                bool read_whole) {
+  const CNTimeStamp now(platform::SystemTimeAsFileTime());
+  CNMutexLock lock(lock_);
+  if (read_whole) current_fraction_ = 1.0;
+  AddProgressLocked(unread, now);  // bytes done still reaches bytes queued
+  finished_.push_back(std::move(job));
+}
+
+void CChecksumWorker::AddProgressLocked(ULONGLONG bytes, CNTimeStamp now) {
   bytes_done_ = std::min(bytes_done_ + bytes, bytes_queued_);
   if (now < sample_time_) {  // the clock was set back: start a new sample from here
     sample_time_ = now;
@@ -134,13 +158,6 @@ void CChecksumWorker::ResetRate() {
   sample_bytes_ = 0;
 }
 
-void CChecksumWorker::CorrectSize(ChecksumJob& job, ULONGLONG measured) {
-  if (measured == job.size) return;
-  CNMutexLock lock(lock_);
-  bytes_queued_ = bytes_queued_ - job.size + measured;  // modular: right for either direction
-  job.size = measured;
-}
-
 DWORD CChecksumWorker::Run() {
   CCrc crc1;
   CCrc crc2;
@@ -158,26 +175,25 @@ DWORD CChecksumWorker::Run() {
   while (!batch.empty()) {
     std::unique_ptr<ChecksumJob> job = std::move(batch.front());
     batch.pop_front();
-    if (!ChecksumFile(*job, crc1, crc2, buffer.get())) return 0;  // stopped: job and batch go
-    {
-      CNMutexLock lock(lock_);
-      finished_.push_back(std::move(job));
-    }
+    if (!ChecksumFile(std::move(job), crc1, crc2, buffer.get())) return 0;  // stopped: batch goes
     if (!CheckContinue()) return 0;
   }
   return 0;
 }
 
-bool CChecksumWorker::ChecksumFile(ChecksumJob& job, CCrc& crc1, CCrc& crc2, std::byte* buffer) {
+bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc& crc1, CCrc& crc2,
+                                   std::byte* buffer) {
+  ChecksumJob& job = *owned_job;
   crc1.Reset();
   crc2.Reset();
   job.crc1 = kNoCrc;
   job.crc2 = kNoCrc;
-  SetCurrentFile(-1.0, L"Opening " + job.path);
+  BeginOpening(job.path);
   DWORD error = ERROR_SUCCESS;
   // What this file still owes to bytes done. A file that cannot be opened or sized owes its whole
   // queued size; counting 0 for it would leave bytes done short of bytes queued for good.
   ULONGLONG remaining = job.size;
+  bool read_whole = false;
   std::string native_path;
   std::unique_ptr<platform::ReadableFile> file;
   if (!platform::FileNameFromWide(job.path, native_path)) {
@@ -193,15 +209,14 @@ bool CChecksumWorker::ChecksumFile(ChecksumJob& job, CCrc& crc1, CCrc& crc2, std
     if (error == ERROR_CANT_RESOLVE_FILENAME && ChecksumLink(job, native_path, crc1, crc2)) {
       error = ERROR_SUCCESS;
       remaining = 0;
+      read_whole = true;
     }
   } else {
     ULONGLONG size = 0;
     if (!file->GetSize(&size)) {
       error = FailureCode();
     } else {
-      CorrectSize(job, size);
-      const std::wstring reading = L"Reading " + job.path;
-      SetCurrentFile(-1.0, reading);
+      BeginReading(job, size);
       remaining = size;
       while (remaining > 0) {
         if (!CheckContinue()) return false;
@@ -217,12 +232,12 @@ bool CChecksumWorker::ChecksumFile(ChecksumJob& job, CCrc& crc1, CCrc& crc2, std
           break;
         }
         CCrc::UpdatePair(crc1, crc2, buffer, got);
-        AddProgress(got);
         remaining -= got;
-        SetCurrentFile(static_cast<double>(size - remaining) / static_cast<double>(size), reading);
+        const double fraction = static_cast<double>(size - remaining) / static_cast<double>(size);
+        AddProgress(got, &fraction);
       }
       if (error == ERROR_SUCCESS) {
-        SetCurrentFile(1.0, reading);
+        read_whole = true;
         if (!file->Close()) error = FailureCode();
       }
     }
@@ -234,7 +249,7 @@ bool CChecksumWorker::ChecksumFile(ChecksumJob& job, CCrc& crc1, CCrc& crc2, std
   }
   job.error = error;
   file.reset();
-  AddProgress(remaining);  // bytes done still reaches bytes queued
+  FinishJob(std::move(owned_job), remaining, read_whole);
   return true;
 }
 
@@ -242,11 +257,8 @@ bool CChecksumWorker::ChecksumLink(ChecksumJob& job, const std::string& native_p
                                    CCrc& crc2) {
   std::string target;
   if (!file_system_->ReadLink(native_path, &target)) return false;
-  CorrectSize(job, target.size());
-  const std::wstring reading = L"Reading " + job.path;
-  SetCurrentFile(-1.0, reading);
+  BeginReading(job, target.size());
   CCrc::UpdatePair(crc1, crc2, target.data(), target.size());
   AddProgress(target.size());
-  SetCurrentFile(1.0, reading);
   return true;
 }

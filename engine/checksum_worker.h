@@ -67,15 +67,24 @@ class CChecksumWorker : public CNWorkerThread {
   template <class Collection>
   bool QueueFrom(const Collection& entries);
   void AddJob(const CVemoEntry& entry);  // under the lock
-  // Reads one job's file into both engines and records the result. False when a stop was
-  // requested during the read (the job is then dropped by the caller).
-  bool ChecksumFile(ChecksumJob& job, CCrc& crc1, CCrc& crc2, std::byte* buffer);
+  // Reads one job's file into both engines, records the result and hands the job to the finished
+  // jobs. False when a stop was requested during the read (the job is then dropped).
+  bool ChecksumFile(std::unique_ptr<ChecksumJob> job, CCrc& crc1, CCrc& crc2, std::byte* buffer);
   // Checksums a symbolic link's target text; false with the last error set when it is none.
   bool ChecksumLink(ChecksumJob& job, const std::string& native_path, CCrc& crc1, CCrc& crc2);
-  void CorrectSize(ChecksumJob& job, ULONGLONG measured);
-
-  void SetCurrentFile(double fraction, std::wstring text);
-  void AddProgress(ULONGLONG bytes);
+  // The per-file updates of the shared fields, each one short hold of the lock: on a tree of
+  // small files a file costs four of them, and no allocation once the text buffer has grown.
+  // "Opening " + path, fraction -1.
+  void BeginOpening(const std::wstring& path);
+  // Corrects the job's size to the measured one (and bytes queued by the difference); then
+  // "Reading " + path, fraction -1.
+  void BeginReading(ChecksumJob& job, ULONGLONG measured);
+  // Adds bytes to bytes done and samples the rate; then sets the fraction when it is not null.
+  void AddProgress(ULONGLONG bytes, const double* fraction = nullptr);
+  // Adds the bytes the file still owes to bytes done, sets the fraction to 1.0 after a
+  // successful read, and appends the job to the finished jobs.
+  void FinishJob(std::unique_ptr<ChecksumJob> job, ULONGLONG unread, bool read_whole);
+  void AddProgressLocked(ULONGLONG bytes, CNTimeStamp now);  // under the lock
   void ResetRate();
 
   platform::FileSystem* const file_system_;

@@ -5,23 +5,34 @@
 
 #include "foundation/blank_chars.h"
 
-std::wstring QuoteField(std::wstring_view text) {
-  std::wstring out;
-  out.reserve(text.size() + 2);
+void AppendQuotedField(std::wstring& out, std::wstring_view text, wchar_t separator) {
+  // One pass to learn the length and whether quotes are needed, then one exact append.
+  std::size_t escapes = 0;
   bool quote = false;
-  for (const wchar_t c : text) {
+  for (wchar_t c : text) {
+    if (c == separator && separator != 0) c = L'\\';
     if (c == L'\\' || c == L'"') {
-      out.push_back(L'\\');
-      quote = true;
+      ++escapes;
     } else if (c == L',' || IsBlankChar(c)) {
       quote = true;
     }
-    out.push_back(c);
   }
-  if (quote) {
-    out.insert(out.begin(), L'"');
-    out.push_back(L'"');
+  quote = quote || escapes != 0;
+  const std::size_t start = out.size();
+  out.resize(start + text.size() + escapes + (quote ? 2 : 0));
+  wchar_t* at = out.data() + start;
+  if (quote) *at++ = L'"';
+  for (wchar_t c : text) {
+    if (c == separator && separator != 0) c = L'\\';
+    if (c == L'\\' || c == L'"') *at++ = L'\\';
+    *at++ = c;
   }
+  if (quote) *at = L'"';
+}
+
+std::wstring QuoteField(std::wstring_view text) {
+  std::wstring out;
+  AppendQuotedField(out, text);
   return out;
 }
 

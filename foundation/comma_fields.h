@@ -10,6 +10,10 @@
 #include "foundation/string_list.h"
 
 [[nodiscard]] std::wstring QuoteField(std::wstring_view text);
+// QuoteField(text) appended to out, without a string of its own (the document writer's per-line
+// path). With separator set, every separator in text is written as a backslash first, and then
+// escaped like one.
+void AppendQuotedField(std::wstring& out, std::wstring_view text, wchar_t separator = 0);
 
 // The fields of one line: a backslash makes the next character literal, a double quote toggles
 // quoting (both are dropped), an unquoted comma ends a field, unquoted blanks are dropped. A line

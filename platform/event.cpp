@@ -28,6 +28,11 @@ bool Event::Wait(DWORD timeout_ms) {
   const auto is_set = [this] { return signalled_; };
   if (timeout_ms == INFINITE) {
     changed_.wait(hold, is_set);
+  } else if (timeout_ms == 0) {
+    if (!signalled_) {  // a poll: no timed wait, which would cost a futex call
+      SetLastError(ERROR_WAIT_TIMEOUT);
+      return false;
+    }
   } else if (!changed_.wait_for(hold, std::chrono::milliseconds(timeout_ms), is_set)) {
     SetLastError(ERROR_WAIT_TIMEOUT);
     return false;

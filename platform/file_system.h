@@ -48,7 +48,7 @@ class DirectoryListing {
 class ReadableFile {
  public:
   virtual ~ReadableFile() = default;
-  // The file's size now.
+  // The file's size, measured when it was opened.
   [[nodiscard]] virtual bool GetSize(ULONGLONG* size) = 0;
   // Reads up to length bytes at the file position; *bytes_read is 0 at the end of the file.
   // A failure maps its errno as a read (EIO gives ERROR_READ_FAULT).
@@ -82,7 +82,7 @@ class FileSystem {
   // Opens a regular file for reading without following a final symbolic link and without
   // blocking on special files: a symbolic link fails with ERROR_CANT_RESOLVE_FILENAME, a
   // directory, FIFO, socket or device with ERROR_ACCESS_DENIED. kSequential tells the kernel to
-  // read ahead aggressively.
+  // read ahead aggressively (files within its default read-ahead window need no hint).
   [[nodiscard]] virtual std::unique_ptr<ReadableFile> OpenForRead(const std::string& path,
                                                                   AccessPattern pattern) = 0;
 

@@ -96,18 +96,15 @@ class PosixDirectoryListing final : public DirectoryListing {
 
 class PosixReadableFile final : public ReadableFile {
  public:
-  explicit PosixReadableFile(int fd) : fd_(fd) {}
+  // size: st_size from the fstat that opening needs anyway (to refuse what is not a regular file);
+  // a second fstat per file would cost a system call on every small file of a tree.
+  PosixReadableFile(int fd, ULONGLONG size) : fd_(fd), size_(size) {}
   ~PosixReadableFile() override {
     if (fd_ >= 0) close(fd_);
   }
 
   bool GetSize(ULONGLONG* size) override {
-    struct stat st;
-    if (fstat(fd_, &st) != 0) {
-      SetLastErrorFromErrno(errno);
-      return false;
-    }
-    *size = static_cast<ULONGLONG>(st.st_size);
+    *size = size_;
     return true;
   }
 
@@ -139,6 +136,7 @@ class PosixReadableFile final : public ReadableFile {
 
  private:
   int fd_;
+  const ULONGLONG size_;
 };
 
 // The file-system type the mount table names for the mount that holds path ("fuse.sshfs",
@@ -182,6 +180,9 @@ bool IsRemoteFuseType(const std::string& type) {
   }
   return false;
 }
+
+// Linux's default read-ahead window (VM_READAHEAD_PAGES, 128 KiB).
+constexpr off_t kDefaultReadAhead = 128 * 1024;
 
 constexpr unsigned long kFuseMagic = 0x65735546;
 
@@ -273,10 +274,12 @@ class PosixFileSystem final : public FileSystem {
       SetLastError(ERROR_ACCESS_DENIED);
       return nullptr;
     }
-    if (pattern == AccessPattern::kSequential) {
-      (void)posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // only a hint
+    // Only a hint, and one that changes nothing for a file within the kernel's default read-ahead
+    // window: there it would only add a system call per file.
+    if (pattern == AccessPattern::kSequential && st.st_size > kDefaultReadAhead) {
+      (void)posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
-    return std::make_unique<PosixReadableFile>(fd);
+    return std::make_unique<PosixReadableFile>(fd, static_cast<ULONGLONG>(st.st_size));
   }
 
   bool ReadLink(const std::string& path, std::string* target) override {

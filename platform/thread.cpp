@@ -157,6 +157,9 @@ bool Thread::Wait(DWORD timeout_ms) const {
     state_->changed.wait(hold, finished);
     return true;
   }
+  // A zero wait is a poll (IsRunning, once per result while a batch is drained): a timed wait
+  // would cost a futex call even when it cannot wait at all.
+  if (timeout_ms == 0) return finished();
   return state_->changed.wait_for(hold, std::chrono::milliseconds(timeout_ms), finished);
 }
 

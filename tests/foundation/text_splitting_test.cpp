@@ -86,4 +86,12 @@ TEST(CommaFields, QuoteFieldRoundTripsThroughSplitFields) {
   EXPECT_EQ(JoinFields(fields, 0, 0), L"");
 }
 
+TEST(CommaFields, AppendQuotedFieldWritesSeparatorsAsEscapedBackslashes) {
+  std::wstring out = L"x,";
+  AppendQuotedField(out, L"a b/c/", L'/');
+  EXPECT_EQ(out, L"x,\"a b\\\\c\\\\\"");  // as QuoteField(L"a b\\c\\") would give
+  AppendQuotedField(out, L"/");           // without a separator '/' is an ordinary character
+  EXPECT_EQ(out, L"x,\"a b\\\\c\\\\\"/");
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <map>
 
 #include "platform/error_codes.h"
@@ -129,6 +130,18 @@ TEST(ReadableFile, ReadsSizeAndContentsToTheEnd) {
   EXPECT_EQ(got, 0u);
   EXPECT_TRUE(file->Close());
   EXPECT_TRUE(file->Close());  // a second close is harmless
+}
+
+// The reader reads up to the size measured on opening, so later growth must not change it.
+TEST(ReadableFile, SizeIsTheOneMeasuredOnOpening) {
+  vemo_test::TempTree tree;
+  tree.File("growing", "1234");
+  auto file = FileSystem::Default()->OpenForRead(tree.Path("growing"), AccessPattern::kNormal);
+  ASSERT_NE(file, nullptr);
+  std::ofstream(tree.Path("growing"), std::ios::app) << "5678";
+  ULONGLONG size = 0;
+  ASSERT_TRUE(file->GetSize(&size));
+  EXPECT_EQ(size, 4u);
 }
 
 TEST(ReadableFile, RefusesWhatIsNotARegularFileWithoutBlocking) {

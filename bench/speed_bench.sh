@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Checksum speed beside the hardware and beside peers, all in one run, with the ratios:
+#   a. both CRCs over a 64 KiB buffer, per kernel (crc_bench), against memcpy and a plain sum;
+#   b. the checksum worker over a page-cached 1 GiB file, against cat and 7z h -scrcCRC32;
+#   c. vemo-cli create over 100,000 files of 0 to 8 KiB in 1,000 directories (scan, checksum,
+#      format and save), against 7z h -scrcCRC32 -r over the same tree.
+#
+#   bench/speed_bench.sh [RUNS] [BUILD_DIR]   (default 5 runs; build-speed-bench, Release)
+#
+# Every figure is the best of RUNS, by wall time and by CPU time (user + system); the spread
+# (worst / best) is printed beside it. On a shared machine CPU time tells the program's own cost;
+# wall time also counts the time other processes took the cores. Data goes under /tmp and is
+# deleted afterwards. Installs p7zip-full with apt-get when 7z is missing.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+runs=${1:-5}
+build=${2:-$root/build-speed-bench}
+
+if ! command -v 7z >/dev/null; then
+  echo "installing p7zip-full ..." >&2
+  apt-get install -y p7zip-full >/dev/null
+fi
+mkdir -p "$build"
+{ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVEMO_BUILD_TESTS=OFF \
+  -DVEMO_BUILD_BENCH=ON && cmake --build "$build" -j2 --target crc_bench scan_bench vemo-cli; } \
+  >"$build/speed_bench_build.log" 2>&1 || { cat "$build/speed_bench_build.log" >&2; exit 1; }
+cli="$build/cli/vemo-cli"
+
+work=$(mktemp -d /tmp/vemo_speed_bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+tree="$work/tree"
+bigdir="$work/big"
+big="$bigdir/big.bin"
+
+echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //'), $(nproc) cores," \
+  "load average $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+
+# --- a. kernels ---------------------------------------------------------------------------------
+echo "== a. CRC kernels, both CRCs over one 64 KiB buffer (bytes per CPU-second)"
+"$build/bench/crc_bench" 0.6 | tee "$work/crc.txt"
+awk '/^CCrc Update/ {printf "kernel ratio (active kernel, both CRCs / goal 20 GB/s): %.2f\n", $(NF - 1) / 20}' \
+  "$work/crc.txt"
+echo
+
+# Runs "$@" RUNS times; prints "best_wall worst_wall best_cpu worst_cpu" in seconds. With
+# CLEAN_DIR set, removes check.sum from it before each run.
+measure() {
+  local out="$work/time.txt" results=""
+  for _ in $(seq "$runs"); do
+    [ -n "${CLEAN_DIR:-}" ] && rm -f "$CLEAN_DIR/check.sum"
+    /usr/bin/time -f "%e %U %S" -o "$out" "$@" >/dev/null 2>"$work/stderr.txt" ||
+      { cat "$work/stderr.txt" >&2; exit 1; }
+    results+="$(awk '{print $1, $2 + $3}' "$out")"$'\n'
+  done
+  echo "$results" | awk 'NF == 2 {
+      if (!n++ || $1 < bw) bw = $1; if ($1 > ww) ww = $1
+      if (n == 1 || $2 < bc) bc = $2; if ($2 > wc) wc = $2 }
+    END {printf "%.3f %.3f %.3f %.3f\n", bw, ww, bc, wc}'
+}
+
+# Prints one row: name, bytes, "best_wall worst_wall best_cpu worst_cpu".
+row() {
+  local name=$1 bytes=$2
+  read -r bw ww bc wc <<<"$3"
+  awk -v n="$name" -v b="$bytes" -v bw="$bw" -v ww="$ww" -v bc="$bc" -v wc="$wc" 'BEGIN {
+    printf "%-34s wall %7.3f s (worst %7.3f) %8.1f MB/s   CPU %7.3f s (worst %7.3f) %8.1f MB/s\n",
+      n, bw, ww, b / bw / 1e6, bc, wc, b / bc / 1e6 }'
+}
+
+ratio() {  # label, "times of A", "times of B": A's best time over B's (B's rate over A's)
+  read -r aw _ ac _ <<<"$2"
+  read -r bw _ bc _ <<<"$3"
+  awk -v l="$1" -v aw="$aw" -v ac="$ac" -v bw="$bw" -v bc="$bc" \
+    'BEGIN {printf "%-50s by wall %5.2f   by CPU %5.2f\n", l, aw / bw, ac / bc}'
+}
+
+# --- b. one page-cached 1 GiB file --------------------------------------------------------------
+echo "== b. one page-cached 1 GiB file"
+mkdir -p "$bigdir"
+head -c $((1 << 30)) /dev/urandom >"$big"
+cat "$big" >/dev/null
+big_bytes=$(stat -c %s "$big")
+worker_w=1e9 worker_ww=0 worker_c=1e9 worker_wc=0
+for _ in $(seq "$runs"); do  # the worker alone, timed inside scan_bench (best of its 3 rounds)
+  line=$("$build/bench/scan_bench" checksum "$big")
+  w=$(echo "$line" | sed -E 's/.* in ([0-9.]+) s = .*/\1/')
+  c=$(echo "$line" | sed -E 's/.*CPU ([0-9.]+) s.*/\1/')
+  read -r worker_w worker_ww worker_c worker_wc <<<"$(awk -v w="$w" -v c="$c" -v a="$worker_w" \
+    -v b="$worker_ww" -v d="$worker_c" -v e="$worker_wc" \
+    'BEGIN {print (w < a ? w : a), (w > b ? w : b), (c < d ? c : d), (c > e ? c : e)}')"
+done
+worker_t="$worker_w $worker_ww $worker_c $worker_wc"
+cat_t=$(measure sh -c "cat '$big' >/dev/null")
+sevenz_t=$(measure 7z h -scrcCRC32 "$big")
+row "checksum worker (both CRCs)" "$big_bytes" "$worker_t"
+row "cat FILE > /dev/null" "$big_bytes" "$cat_t"
+row "7z h -scrcCRC32 FILE" "$big_bytes" "$sevenz_t"
+ratio "1 GiB: worker rate / cat rate (goal >= 0.6)" "$cat_t" "$worker_t"
+ratio "1 GiB: worker rate / 7z rate (goal >= 3)" "$sevenz_t" "$worker_t"
+rm -f "$big"
+echo
+
+# --- c. 100,000 small files ---------------------------------------------------------------------
+echo "== c. 100,000 files of 0 to 8 KiB in 1,000 directories"
+python3 - "$tree" <<'EOF'
+import os, sys
+root = sys.argv[1]
+block = os.urandom(8192)
+for d in range(1000):
+    sub = os.path.join(root, "d%03d" % (d // 10), "e%d" % (d % 10))  # two levels deep
+    os.makedirs(sub, exist_ok=True)
+    for f in range(100):
+        n = (d * 100 + f) * 2654435761 % 8193  # 0..8192 bytes, about 4 KiB on average
+        with open(os.path.join(sub, "file%03d.dat" % f), "wb") as out:
+            out.write(block[:n])
+EOF
+find "$tree" -printf '%s %T@\n' >/dev/null  # warm the page cache: metadata and contents
+find "$tree" -type f -exec cat {} + >/dev/null
+tree_bytes=$(find "$tree" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
+create_t=$(CLEAN_DIR="$tree" measure "$cli" create -q "$tree")
+rm -f "$tree/check.sum"
+sevenz_tree_t=$(measure 7z h -scrcCRC32 -r "$tree")
+row "vemo-cli create (scan..save)" "$tree_bytes" "$create_t"
+row "7z h -scrcCRC32 -r DIR" "$tree_bytes" "$sevenz_tree_t"
+ratio "tree: 7z time / vemo-cli create time (goal >= 1)" "$sevenz_tree_t" "$create_t"
