@@ -180,7 +180,7 @@ bool AppendTimeField(const CNTimeStamp& time, std::string& out) {
 }  // namespace
 
 bool AppendEntryLineBytes(const CVemoEntry& entry, std::string& out) {
-  const FileState& state = entry.m_current;
+  const FileState& state = entry.GetSavedState();
   // The size field is digits only, so its width in bytes is its width in characters.
   char size[24];
   std::size_t sizeLength = 0;
@@ -208,7 +208,7 @@ bool AppendEntryLineBytes(const CVemoEntry& entry, std::string& out) {
 }
 
 bool CanCarryEntry(const CVemoEntry& entry) {
-  return IsCarriedName(entry.m_current.name) && IsCarriedRelDir(entry.m_strRelDir.view());
+  return IsCarriedName(entry.GetSavedState().name) && IsCarriedRelDir(entry.m_strRelDir.view());
 }
 
 std::wstring FormatEntryTime(const CNTimeStamp& time) {
@@ -235,7 +235,7 @@ std::wstring FormatEntryTime(const CNTimeStamp& time) {
 }
 
 std::wstring FormatEntryLine(const CVemoEntry& entry) {
-  const FileState& state = entry.m_current;
+  const FileState& state = entry.GetSavedState();
   std::wstring line;
   line.reserve(96 + state.name.size() + entry.m_strRelDir.size());
   if (state.size != kNoSize) line.append(std::to_wstring(state.size));

@@ -213,6 +213,28 @@ TEST_F(CliCommandsTest, FailedWalkReportsNothingAndSavesNothing) {
   EXPECT_EQ(ReadFile(ListPath()), list);
 }
 
+TEST_F(CliCommandsTest, UpdateKeepsTheListedLineOfAFileThatCouldNotBeRead) {
+  File("a.txt", "a");
+  File("f.unreadable", "secret");
+  CreateList();
+  const auto lineOf = [](const std::string& list, std::string_view name) {
+    for (const std::string& line : Lines(list)) {
+      if (line.find(name) != std::string::npos) return line;
+    }
+    return std::string("<no line>");
+  };
+  const std::string listed = lineOf(ReadFile(ListPath()), "f.unreadable");
+  ASSERT_EQ(listed.find("FFFFFFFF"), std::string::npos) << listed;  // checksums listed
+
+  File("a.txt", "changed");
+  File("f.unreadable", "secret, and more", kTreeTime + 60);
+  const CliResult update = RunUnreadable({"update"});
+  EXPECT_EQ(Report(update.out)["f.unreadable"].category, "error") << update.out;
+  const std::string saved = ReadFile(ListPath());
+  EXPECT_EQ(lineOf(saved, "f.unreadable"), listed);
+  EXPECT_EQ(lineOf(saved, "a.txt").substr(0, 13), "            7");  // the rest is updated
+}
+
 TEST_F(CliCommandsTest, ReadOnlyListIsNotOverwrittenWithoutAsking) {
   File("a.txt", "a");
   CreateList();
