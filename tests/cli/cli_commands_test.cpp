@@ -146,6 +146,21 @@ TEST_F(CliCommandsTest, EmptyListIsWarnedAndItsTreeReportedNew) {
   EXPECT_EQ(Report(result.out).at("a.txt").category, "new");
 }
 
+TEST_F(CliCommandsTest, ListOfAnUnknownEncodingIsReportedAndNeverReplaced) {
+  File("a.txt", "a");
+  const std::string unknown("\0\0\0\0 list \x80\x81", 12);
+  File("check.sum", unknown);
+  for (const char* command : {"verify", "update"}) {
+    const CliResult result = Run({command});
+    EXPECT_EQ(result.status, 2) << command;
+    EXPECT_NE(result.err.find("Vemo document file could not be read\n" + ListPath()),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.out, "");  // the tree is not reported as new
+    EXPECT_EQ(ReadFile(ListPath()), unknown);
+  }
+}
+
 // Everything that keeps a command from its work ends with status 2 and says why.
 struct FailureCase {
   const char* name;
