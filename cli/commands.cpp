@@ -68,6 +68,10 @@ class Session {
       case CycleOutcome::kIdle:
         break;
     }
+    if (doc_->IsListUnread()) {
+      Message(L"the list could not be read; nothing is reported or saved");
+      return kExitFailure;
+    }
     if (doc_->IsCycleIncomplete()) {
       Message(L"the tree could not be checked completely; nothing is reported or saved");
       return kExitFailure;

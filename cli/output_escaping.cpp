@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "platform/utf8.h"
+
 namespace {
 
 constexpr wchar_t kReplacement = 0xFFFD;
@@ -10,25 +12,6 @@ constexpr wchar_t kReplacement = 0xFFFD;
 bool IsEscapedByte(wchar_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
 bool IsInvalidScalar(wchar_t c) {
   return (c >= 0xD800 && c <= 0xDFFF) || static_cast<unsigned long>(c) > 0x10FFFF;
-}
-
-void AppendUtf8(std::string& out, wchar_t wc) {
-  const auto c = static_cast<unsigned long>(wc);
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 void AppendHex(std::string& out, const char* format, unsigned long value) {
@@ -82,7 +65,9 @@ std::string EscapeText(std::wstring_view text) { return ToUtf8(EscapeTextWide(te
 std::string ToUtf8(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());
-  for (const wchar_t c : text) AppendUtf8(out, IsInvalidScalar(c) ? kReplacement : c);
+  for (const wchar_t c : text) {
+    platform::AppendUtf8(out, static_cast<char32_t>(IsInvalidScalar(c) ? kReplacement : c));
+  }
   return out;
 }
 
@@ -121,7 +106,7 @@ std::string JsonString(std::wstring_view text) {
     } else if (IsInvalidScalar(c)) {
       out += "\\ufffd";
     } else {
-      AppendUtf8(out, c);
+      platform::AppendUtf8(out, static_cast<char32_t>(c));
     }
   }
   out += '"';

@@ -84,17 +84,7 @@ bool PutChar(char*& at, wchar_t c) {
     return false;
   }
   if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
-  if (code < 0x800) {
-    *at++ = static_cast<char>(0xC0 | (code >> 6));
-  } else if (code < 0x10000) {
-    *at++ = static_cast<char>(0xE0 | (code >> 12));
-    *at++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-  } else {
-    *at++ = static_cast<char>(0xF0 | (code >> 18));
-    *at++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    *at++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-  }
-  *at++ = static_cast<char>(0x80 | (code & 0x3F));
+  at = platform::PutUtf8(at, code);
   return false;
 }
 
@@ -180,7 +170,7 @@ bool AppendTimeField(const CNTimeStamp& time, std::string& out) {
 }  // namespace
 
 bool AppendEntryLineBytes(const CVemoEntry& entry, std::string& out) {
-  const FileState& state = entry.m_current;
+  const FileState& state = entry.GetSavedState();
   // The size field is digits only, so its width in bytes is its width in characters.
   char size[24];
   std::size_t sizeLength = 0;
@@ -208,7 +198,7 @@ bool AppendEntryLineBytes(const CVemoEntry& entry, std::string& out) {
 }
 
 bool CanCarryEntry(const CVemoEntry& entry) {
-  return IsCarriedName(entry.m_current.name) && IsCarriedRelDir(entry.m_strRelDir.view());
+  return IsCarriedName(entry.GetSavedState().name) && IsCarriedRelDir(entry.m_strRelDir.view());
 }
 
 std::wstring FormatEntryTime(const CNTimeStamp& time) {
@@ -235,7 +225,7 @@ std::wstring FormatEntryTime(const CNTimeStamp& time) {
 }
 
 std::wstring FormatEntryLine(const CVemoEntry& entry) {
-  const FileState& state = entry.m_current;
+  const FileState& state = entry.GetSavedState();
   std::wstring line;
   line.reserve(96 + state.name.size() + entry.m_strRelDir.size());
   if (state.size != kNoSize) line.append(std::to_wstring(state.size));
@@ -263,30 +253,7 @@ bool EncodeDocumentText(std::wstring_view text, std::string& out) {
   out.resize(start + 4 * text.size());
   char* at = out.data() + start;
   bool sevenBit = true;
-  for (const wchar_t c : text) {
-    auto code = static_cast<std::uint32_t>(c);
-    if (code < 0x80) {
-      *at++ = static_cast<char>(code);
-      continue;
-    }
-    sevenBit = false;
-    if (code >= 0xDC80 && code <= 0xDCFF) {
-      *at++ = static_cast<char>(code - 0xDC00);
-      continue;
-    }
-    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
-    if (code < 0x800) {
-      *at++ = static_cast<char>(0xC0 | (code >> 6));
-    } else if (code < 0x10000) {
-      *at++ = static_cast<char>(0xE0 | (code >> 12));
-      *at++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    } else {
-      *at++ = static_cast<char>(0xF0 | (code >> 18));
-      *at++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-      *at++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    }
-    *at++ = static_cast<char>(0x80 | (code & 0x3F));
-  }
+  for (const wchar_t c : text) sevenBit &= PutChar(at, c);
   out.resize(static_cast<std::size_t>(at - out.data()));
   return sevenBit;
 }

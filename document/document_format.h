@@ -30,16 +30,17 @@ inline constexpr std::size_t kEntryFieldCount = 7;
 // The time field of an entry without a time stamp.
 inline constexpr std::wstring_view kNoTimeField = L"                   ";  // 19 blanks
 
-// True when the entry's current state can be written so that reading it back gives the same item
-// and nothing else: a non-empty name without '/', CR, LF or NUL that is not "." or ".."; a
-// relative directory whose components are such names and hold no '\' either (it would read back
-// as a separator); and only characters that have bytes on disk (no surrogate outside
-// U+DC80..U+DCFF, nothing above U+10FFFF). The writer leaves out every other entry.
+// True when the entry's saved state (CVemoEntry::GetSavedState) can be written so that reading it
+// back gives the same item and nothing else: a non-empty name without '/', CR, LF or NUL that is
+// not "." or ".."; a relative directory whose components are such names and hold no '\' either (it
+// would read back as a separator); and only characters that have bytes on disk (no surrogate
+// outside U+DC80..U+DCFF, nothing above U+10FFFF). The writer leaves out every other entry.
 [[nodiscard]] bool CanCarryEntry(const CVemoEntry& entry);
 
-// The line of an entry's current state (m_current), without line end: seven QuoteField'ed fields
-// joined by commas, padded in front so that the first comma stands at kSizeColumns. A size of
-// 13 or more digits pushes the comma further and the line then begins with a digit.
+// The line of an entry's saved state (CVemoEntry::GetSavedState), without line end: seven
+// QuoteField'ed fields joined by commas, padded in front so that the first comma stands at
+// kSizeColumns. A size of 13 or more digits pushes the comma further and the line then begins with
+// a digit.
 [[nodiscard]] std::wstring FormatEntryLine(const CVemoEntry& entry);
 
 // Appends the bytes EncodeDocumentText gives for FormatEntryLine(entry), without building the wide

@@ -5,6 +5,7 @@
 
 #include "document/records/entry.h"
 #include "foundation/mutex_lock.h"
+#include "foundation/process_values.h"
 #include "platform/error_codes.h"
 #include "platform/last_error.h"
 
@@ -56,6 +57,10 @@ char* CVemoFormatThread::TakeOutput(std::size_t* length) {
   delete output;
   return bytes;
 }
+
+void CVemoFormatThread::OnThreadStart() { ActiveWorkerCount.fetch_add(1); }
+
+void CVemoFormatThread::OnThreadEnd() { ActiveWorkerCount.fetch_sub(1); }
 
 DWORD CVemoFormatThread::Run() {
   std::wstring pathText;

@@ -48,6 +48,10 @@ class CVemoFormatThread : public CNWorkerThread {
   // 0 after publishing, ERROR_CANCELLED (1223) when stopped (nothing published), or
   // ERROR_NOT_ENOUGH_MEMORY (nothing published).
   DWORD Run() override;
+  // Counted in ActiveWorkerCount while the thread runs, as every worker of the cycle is, so that
+  // the freeze indicator covers this phase too.
+  void OnThreadStart() override;
+  void OnThreadEnd() override;
 
  private:
   struct Output {

@@ -10,6 +10,7 @@
 #include "document/entry_line_reader.h"
 #include "foundation/format_text.h"
 #include "foundation/mutex_lock.h"
+#include "foundation/process_values.h"
 #include "platform/error_codes.h"
 #include "platform/last_error.h"
 #include "platform/timeout.h"
@@ -118,6 +119,10 @@ void CVemoImportThread::StopAndClear() {
   result_.reset();
   file_bytes_.Clear();
 }
+
+void CVemoImportThread::OnThreadStart() { ActiveWorkerCount.fetch_add(1); }
+
+void CVemoImportThread::OnThreadEnd() { ActiveWorkerCount.fetch_sub(1); }
 
 DWORD CVemoImportThread::Run() {
   std::wstring baseDir;

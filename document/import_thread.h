@@ -55,6 +55,10 @@ class CVemoImportThread : public CNWorkerThread {
   // 0 (also when stopped: nothing is published then), ERROR_INVALID_DATA (13) when the encoding
   // is not recognised (the file bytes stay as they were), ERROR_NOT_ENOUGH_MEMORY.
   DWORD Run() override;
+  // Counted in ActiveWorkerCount while the thread runs, as every worker of the cycle is, so that
+  // the freeze indicator covers this phase too.
+  void OnThreadStart() override;
+  void OnThreadEnd() override;
 
  private:
   void SetStatusText(std::wstring text);

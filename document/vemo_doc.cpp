@@ -227,7 +227,7 @@ bool CVemoDoc::OnSaveDocument(std::wstring_view path) {
   }
   // After an incomplete cycle the entries describe a tree that could not be seen: committing
   // would drop every listed entry. The file written is the last complete list.
-  if (!cycle_incomplete_) CommitAfterSave();
+  if (!IsCycleIncomplete()) CommitAfterSave();
   StartRescan(RescanMode::kNew);
   return true;
 }
@@ -296,6 +296,7 @@ void CVemoDoc::StopWorkersAndClear() {
   entry_set_.RemoveAll(false);
   entries_.RemoveAll(true);
   file_buffer_.Clear();
+  list_unread_ = false;
 }
 
 void CVemoDoc::DeleteContents() { StopWorkersAndClear(); }

@@ -143,9 +143,14 @@ class CVemoDoc {
   [[nodiscard]] const std::wstring& GetBaseDir() const { return base_dir_; }
   [[nodiscard]] KeyCase GetKeyCase() const { return key_case_; }
   // True when the current cycle could not see the whole tree (the walk failed, or a worker could
-  // not start): its entries show as not found, but the document file keeps the last complete list
-  // and nothing is committed or saved automatically.
-  [[nodiscard]] bool IsCycleIncomplete() const { return cycle_incomplete_; }
+  // not start) or the document file could not be read (IsListUnread): its entries show as not
+  // found or new, but the document file keeps the last complete list and nothing is committed or
+  // saved automatically.
+  [[nodiscard]] bool IsCycleIncomplete() const { return cycle_incomplete_ || list_unread_; }
+  // True from the end of a loading that read no list (an encoding not recognised, no memory) until
+  // another document file is opened or a new one started: the file's entries are unknown, and
+  // every cycle counts as incomplete so that no save replaces the file with a list of the tree.
+  [[nodiscard]] bool IsListUnread() const { return list_unread_; }
   // The entries in key order (values are CVemoEntry*).
   [[nodiscard]] const CNKeyMap& GetEntries() const { return entries_; }
   // Whether entry still belongs to this document (views ask before they use a stored pointer).
@@ -219,6 +224,7 @@ class CVemoDoc {
 
   KeyCase key_case_ = KeyCase::kExact;
   bool cycle_incomplete_ = false;
+  bool list_unread_ = false;
   bool in_poll_ = false;
   std::size_t format_total_ = 0;  // entries handed to the formatter
 

@@ -182,7 +182,18 @@ bool CVemoDoc::PollLoading() {
   // The loader's copy replaces the buffer only when it holds the text (a copy that could not be
   // made must not turn the document into an empty file).
   if (!text.IsEmpty() || file_buffer_.IsEmpty()) file_buffer_ = std::move(text);
-  if (list) {
+  if (!list && !file_buffer_.IsEmpty()) {
+    // No list was read: the tree would show as all new and a save would replace the user's list
+    // with it. The file buffer still holds the file as it was read. (An empty file, already
+    // warned about, is an empty list.)
+    list_unread_ = true;
+    const DWORD error = loader_.ExitCode();
+    if (error == ERROR_INVALID_DATA) {
+      ShowError(L"Vemo document file could not be read\r" + path_name_);
+    } else {
+      ReportCycleError(error, path_name_);
+    }
+  } else if (list) {
     while (!list->IsEmpty()) {
       CVemoEntry* entry = AsEntry(list->RemoveHead());
       if (!AdoptEntry(entry) || entry->m_strRelDir.empty()) continue;
@@ -206,7 +217,7 @@ bool CVemoDoc::PollScanning() {
   if (!list) {
     // Nothing published by a walk that was not cancelled: it did not see the tree.
     cycle_incomplete_ = true;
-  } else {
+  } else if (list) {
     while (!list->IsEmpty()) {
       std::unique_ptr<CVemoScanEntry> record(static_cast<CVemoScanEntry*>(list->RemoveHead()));
       if (record->m_dwError != 0) {
@@ -255,7 +266,7 @@ void CVemoDoc::FinishScanPhase() {
     CVemoEntry* entry = AsEntry(snapshot[i]);
     if (!entry->FinishScan()) {
       RemoveEntry(entry);
-    } else if (IsNotFound(entry->m_dwFlags) && !cycle_incomplete_) {
+    } else if (IsNotFound(entry->m_dwFlags) && !IsCycleIncomplete()) {
       // A walk that failed says nothing about the files: their absence is no change to save.
       SetModifiedFlag(true);
     }
@@ -318,8 +329,8 @@ void CVemoDoc::FinishFormatting() {
   format_total_ = 0;
   if (output == nullptr) {
     // The formatter ran out of memory (it reports nothing else): the buffer keeps the last list.
-    if (!cycle_incomplete_) ReportCycleError(formatter_.ExitCode(), base_dir_);
-  } else if (cycle_incomplete_) {
+    if (!IsCycleIncomplete()) ReportCycleError(formatter_.ExitCode(), base_dir_);
+  } else if (IsCycleIncomplete()) {
     // The text of a tree the walk could not see would list none of its files; the buffer keeps
     // the last complete list, so that no save can drop the listed entries.
     std::free(output);
@@ -341,7 +352,7 @@ void CVemoDoc::FinishFormatting() {
   if (!IsModified()) {
     host_.CloseDocumentFrames(*this);
     host_.PostCloseOnNoDocument();
-  } else if (!cycle_incomplete_) {
+  } else if (!IsCycleIncomplete()) {
     (void)OnSaveDocument(path_name_);
   }
   // Modified after an incomplete cycle: nothing is saved automatically and the document stays

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/error_codes.h"
-#include "platform/file_attributes.h"
 #include "platform/file_name_text.h"
 #include "platform/last_error.h"
+#include "platform/stat_attributes.h"
 
 namespace platform {
 namespace {
@@ -24,20 +24,6 @@ std::string_view LastName(std::string_view path) {
   while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
   const size_t slash = path.rfind('/');
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-DWORD AttributesOf(std::string_view name, const struct stat& st) {
-  DWORD attributes = 0;
-  if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
-  if (S_ISLNK(st.st_mode)) {
-    attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
-  } else if ((st.st_mode & S_IWUSR) == 0) {
-    attributes |= FILE_ATTRIBUTE_READONLY;
-  }
-  if (!name.empty() && name[0] == '.' && name != "." && name != "..") {
-    attributes |= FILE_ATTRIBUTE_HIDDEN;
-  }
-  return attributes;
 }
 
 // Whether the directory that would hold path exists.
@@ -110,7 +96,7 @@ bool PathAttributes(std::wstring_view path, DWORD& out) {
     SetLastErrorFromErrno(err);
     return false;
   }
-  out = AttributesOf(LastName(native), st);
+  out = AttributesFromStat(LastName(native), st);
   return true;
 }
 

@@ -16,6 +16,7 @@
 #include "platform/file_system.h"
 #include "platform/file_time.h"
 #include "platform/last_error.h"
+#include "platform/stat_attributes.h"
 
 namespace platform {
 namespace {
@@ -25,18 +26,6 @@ ItemKind KindOf(mode_t mode) {
   if (S_ISDIR(mode)) return ItemKind::kDirectory;
   if (S_ISLNK(mode)) return ItemKind::kSymlink;
   return ItemKind::kOther;
-}
-
-DWORD AttributesOf(const char* name, const struct stat& st) {
-  DWORD attributes = 0;
-  if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
-  if (S_ISLNK(st.st_mode)) {
-    attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
-  } else if ((st.st_mode & S_IWUSR) == 0) {
-    attributes |= FILE_ATTRIBUTE_READONLY;
-  }
-  if (name[0] == '.') attributes |= FILE_ATTRIBUTE_HIDDEN;
-  return attributes;
 }
 
 class PosixDirectoryListing final : public DirectoryListing {
@@ -74,7 +63,7 @@ class PosixDirectoryListing final : public DirectoryListing {
       item->kind = KindOf(st.st_mode);
       item->size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
       item->write_time = FileTimeFromTimespec(st.st_mtim);
-      item->attributes = AttributesOf(name, st);
+      item->attributes = AttributesFromStat(name, st);
       return true;
     }
   }

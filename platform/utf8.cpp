@@ -54,24 +54,6 @@ size_t ReadSequence(std::string_view bytes, size_t at, bool allow_surrogates, ch
   return length;
 }
 
-void Append(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 }  // namespace
 
 bool DecodeUtf8(std::string_view bytes, Utf8Decoding mode, std::wstring& out) {
@@ -122,14 +104,14 @@ bool EncodeUtf8(std::wstring_view text, Utf8Encoding mode, std::string& out) {
     }
     const bool beyond = c > 0x10FFFF;
     if (!beyond && !IsSurrogate(c)) {
-      Append(out, c);
+      AppendUtf8(out, c);
       continue;
     }
     switch (mode) {
       case Utf8Encoding::kStrict:
         return false;
       case Utf8Encoding::kCarrySurrogates:
-        Append(out, beyond ? kReplacement : c);
+        AppendUtf8(out, beyond ? kReplacement : c);
         break;
       case Utf8Encoding::kUnescapeBytes:
         if (c < 0xDC80 || c > 0xDCFF) return false;

@@ -30,6 +30,34 @@ enum class Utf8Encoding {
   kUnescapeBytes,
 };
 
+// Writes the UTF-8 form of code (at most U+10FFFF; a surrogate value gets its three-byte form) at
+// `at`, which must have room for 4 bytes, and returns the position after it. The one encoder of a
+// character: inline, because the document writer calls it for every character it writes.
+inline char* PutUtf8(char* at, char32_t code) {
+  if (code < 0x80) {
+    *at++ = static_cast<char>(code);
+    return at;
+  }
+  if (code < 0x800) {
+    *at++ = static_cast<char>(0xC0 | (code >> 6));
+  } else if (code < 0x10000) {
+    *at++ = static_cast<char>(0xE0 | (code >> 12));
+    *at++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+  } else {
+    *at++ = static_cast<char>(0xF0 | (code >> 18));
+    *at++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    *at++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+  }
+  *at++ = static_cast<char>(0x80 | (code & 0x3F));
+  return at;
+}
+
+// Appends the UTF-8 form of code to out, as PutUtf8 writes it.
+inline void AppendUtf8(std::string& out, char32_t code) {
+  char bytes[4];
+  out.append(bytes, static_cast<std::size_t>(PutUtf8(bytes, code) - bytes));
+}
+
 // Appends the decoded text to out. False when kStrict meets an ill-formed sequence; out then holds
 // an unspecified prefix. Never fails in the other modes.
 [[nodiscard]] bool DecodeUtf8(std::string_view bytes, Utf8Decoding mode, std::wstring& out);

@@ -121,7 +121,7 @@ bool CVemoEntry::ApplyCrcResult(DWORD error, DWORD crc1, DWORD crc2) {
 
 bool CVemoEntry::AcceptCurrent() {
   if (!(m_dwFlags & EF_FOUND)) return false;
-  m_stored = m_current;
+  if (&GetSavedState() != &m_stored) m_stored = m_current;
   m_dwFlags |= EF_LISTED;
   // The listed state is now the found one: differences of the old listing no longer hold.
   Recompare();

@@ -47,6 +47,12 @@ class CVemoEntry : public CVemoRecord {
   [[nodiscard]] ULONGLONG GetSize() const { return GetCurrentState().size; }
   [[nodiscard]] DWORD GetAttributes() const { return GetCurrentState().attributes; }
   [[nodiscard]] bool IsDirectory() const { return GetCurrentState().IsDirectory(); }
+  // The state a save writes and the commit after it lists: the found one, except that a listed
+  // entry whose contents could not be read keeps its listed state, so that a read error never
+  // replaces the listed checksums by unknown ones.
+  [[nodiscard]] const FileState& GetSavedState() const {
+    return (m_dwError != 0 && (m_dwFlags & EF_LISTED)) ? m_stored : m_current;
+  }
   [[nodiscard]] bool HasChildren() const {
     return ULONGLONG{m_stored.nChildCount} + m_current.nChildCount > 0;
   }
@@ -72,8 +78,8 @@ class CVemoEntry : public CVemoRecord {
   // A checksum result of the worker: error code and both checksums. True if any of them differs
   // from what the entry held.
   bool ApplyCrcResult(DWORD error, DWORD crc1, DWORD crc2);
-  // After a save: the found state becomes the listed one. True if the entry was found; false means
-  // the entry is not on disk and is to be removed.
+  // After a save: the saved state (GetSavedState) becomes the listed one. True if the entry was
+  // found; false means the entry is not on disk and is to be removed.
   bool AcceptCurrent();
   // End of a scan: an entry the scan did not report loses its found state. True if the entry stays
   // (found or listed), false if it is to be removed.

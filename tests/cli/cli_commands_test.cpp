@@ -146,6 +146,21 @@ TEST_F(CliCommandsTest, EmptyListIsWarnedAndItsTreeReportedNew) {
   EXPECT_EQ(Report(result.out).at("a.txt").category, "new");
 }
 
+TEST_F(CliCommandsTest, ListOfAnUnknownEncodingIsReportedAndNeverReplaced) {
+  File("a.txt", "a");
+  const std::string unknown("\0\0\0\0 list \x80\x81", 12);
+  File("check.sum", unknown);
+  for (const char* command : {"verify", "update"}) {
+    const CliResult result = Run({command});
+    EXPECT_EQ(result.status, 2) << command;
+    EXPECT_NE(result.err.find("Vemo document file could not be read\n" + ListPath()),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.out, "");  // the tree is not reported as new
+    EXPECT_EQ(ReadFile(ListPath()), unknown);
+  }
+}
+
 // Everything that keeps a command from its work ends with status 2 and says why.
 struct FailureCase {
   const char* name;
@@ -211,6 +226,28 @@ TEST_F(CliCommandsTest, FailedWalkReportsNothingAndSavesNothing) {
   EXPECT_EQ(update.status, 2);
   EXPECT_EQ(update.out, "");  // no entry is claimed missing for a tree that was not seen
   EXPECT_EQ(ReadFile(ListPath()), list);
+}
+
+TEST_F(CliCommandsTest, UpdateKeepsTheListedLineOfAFileThatCouldNotBeRead) {
+  File("a.txt", "a");
+  File("f.unreadable", "secret");
+  CreateList();
+  const auto lineOf = [](const std::string& list, std::string_view name) {
+    for (const std::string& line : Lines(list)) {
+      if (line.find(name) != std::string::npos) return line;
+    }
+    return std::string("<no line>");
+  };
+  const std::string listed = lineOf(ReadFile(ListPath()), "f.unreadable");
+  ASSERT_EQ(listed.find("FFFFFFFF"), std::string::npos) << listed;  // checksums listed
+
+  File("a.txt", "changed");
+  File("f.unreadable", "secret, and more", kTreeTime + 60);
+  const CliResult update = RunUnreadable({"update"});
+  EXPECT_EQ(Report(update.out)["f.unreadable"].category, "error") << update.out;
+  const std::string saved = ReadFile(ListPath());
+  EXPECT_EQ(lineOf(saved, "f.unreadable"), listed);
+  EXPECT_EQ(lineOf(saved, "a.txt").substr(0, 13), "            7");  // the rest is updated
 }
 
 TEST_F(CliCommandsTest, ReadOnlyListIsNotOverwrittenWithoutAsking) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/utf8.h"
+
 namespace vemo_test {
 
 struct JsonValue {
@@ -94,24 +96,6 @@ class JsonLineReader {
       out->members[key] = value;
     } while (Eat(','));
     return Eat('}');
-  }
-
-  static void AppendUtf8(std::string* out, std::uint32_t c) {
-    if (c < 0x80) {
-      *out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      *out += static_cast<char>(0xC0 | (c >> 6));
-      *out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      *out += static_cast<char>(0xE0 | (c >> 12));
-      *out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      *out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      *out += static_cast<char>(0xF0 | (c >> 18));
-      *out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      *out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      *out += static_cast<char>(0x80 | (c & 0x3F));
-    }
   }
 
   bool Hex4(std::uint32_t* out) {
@@ -217,7 +201,7 @@ class JsonLineReader {
           } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
             return false;
           }
-          AppendUtf8(out, unit);
+          platform::AppendUtf8(*out, unit);
           break;
         }
         default:

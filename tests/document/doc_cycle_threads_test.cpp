@@ -114,6 +114,51 @@ TEST_F(DocCycleTest, ShowsEveryStatusOfTheComparisonRules) {
   EXPECT_EQ(Note(L"fresh.txt"), L"Contents unchanged");
 }
 
+TEST_F(DocCycleTest, SaveKeepsListedStateOfAFileThatCouldNotBeRead) {
+  File("kept.txt", "kept contents");
+  File("other.txt", "other");
+  CreateAndSaveList();
+  const CVemoEntry* listed = Find(L"kept.txt");
+  ASSERT_NE(listed, nullptr);
+  const FileState before = listed->m_stored;
+  ASSERT_TRUE(before.HasChecksums());
+
+  // The file changed size and time, but a read error hides its contents; a file never listed
+  // cannot be read either.
+  File("kept.txt", "kept contents, longer", kTreeTime + 60);
+  File("fresh.txt", "fresh");
+  fs_.unreadable_suffix = ".txt";
+  CVemoDoc& doc = OpenAndRun();
+  EXPECT_EQ(Note(L"kept.txt"), FormatSystemError(ERROR_ACCESS_DENIED));
+  ASSERT_TRUE(doc.DoFileSave());
+  ASSERT_TRUE(RunUntilIdle(doc));
+
+  // Across the commit, and in the file read back, the old listed state stands.
+  const CVemoEntry* committed = Find(L"kept.txt");
+  ASSERT_NE(committed, nullptr);
+  EXPECT_EQ(committed->m_stored.dwCrc1, before.dwCrc1);
+  EXPECT_EQ(committed->m_stored.dwCrc2, before.dwCrc2);
+  EXPECT_EQ(committed->m_stored.size, before.size);
+  fs_.unreadable_suffix.clear();
+  CVemoDoc& reopened = NewDoc();
+  ASSERT_TRUE(reopened.OnOpenDocument(Wide(DocPath())));
+  while (reopened.GetState() == DocState::kLoading) RunIdleOnce(reopened);
+  const CVemoEntry* reloaded = Find(L"kept.txt");
+  ASSERT_NE(reloaded, nullptr);
+  EXPECT_EQ(reloaded->m_stored.dwCrc1, before.dwCrc1);
+  EXPECT_EQ(reloaded->m_stored.dwCrc2, before.dwCrc2);
+  EXPECT_EQ(reloaded->m_stored.size, before.size);
+  EXPECT_EQ(reloaded->m_stored.time, before.time);
+  // The file never listed is written as found, without checksums.
+  const CVemoEntry* fresh = Find(L"fresh.txt");
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_FALSE(fresh->m_stored.HasChecksums());
+  EXPECT_EQ(fresh->m_stored.size, 5u);
+  ASSERT_TRUE(RunUntilIdle(reopened));
+  // Read again, it shows how it differs from what was listed before the read error.
+  EXPECT_EQ(Note(L"kept.txt"), L"Contents changed, Newer time stamp (+00:01:00)");
+}
+
 TEST_F(DocCycleTest, CaseSensitiveVolumeKeepsNamesOfOtherCaseApart) {
   File("Readme.txt", "one");
   CreateAndSaveList();

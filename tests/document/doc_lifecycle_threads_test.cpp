@@ -132,6 +132,39 @@ TEST_F(DocLifecycleTest, EmptyAndTamperedFilesWarnAndStillOpen) {
   }
 }
 
+TEST_F(DocLifecycleTest, FileOfAnUnknownEncodingIsNeverReplaced) {
+  File("a.txt", "a");
+  // Zero bytes and no 16-bit pattern: no encoding is recognised.
+  const std::string unknown("\0\0\0\0 list \x80\x81", 12);
+  tree_.File("check.sum", unknown);
+
+  // The user is told, the tree shows as new, and Save+Close when Done neither saves nor closes.
+  CVemoDoc& doc = NewDoc();
+  doc.ToggleSaveAndCloseWhenDone();
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_TRUE(AnyMessageContains(L"Vemo document file could not be read\r" + Wide(DocPath())));
+  EXPECT_EQ(Note(L"a.txt"), L"New file");
+  EXPECT_TRUE(doc.IsListUnread());
+  EXPECT_TRUE(doc.IsCycleIncomplete());
+  EXPECT_EQ(host_.frame_closes, 0);
+  EXPECT_EQ(ReadBytes(DocPath()), unknown);
+
+  // An explicit save writes the file as it was read, and a new cycle does not forget why.
+  ASSERT_TRUE(doc.DoFileSave());
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_EQ(ReadBytes(DocPath()), unknown);
+  EXPECT_TRUE(doc.IsCycleIncomplete());
+
+  // Another file opened into the same document: the mark is gone.
+  doc.ToggleSaveAndCloseWhenDone();
+  File("check.sum", "");
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_FALSE(doc.IsListUnread());
+  EXPECT_FALSE(doc.IsCycleIncomplete());
+}
+
 TEST_F(DocLifecycleTest, SavingIsRefusedWhileACycleRuns) {
   File("a.txt", "a");
   CVemoDoc& doc = NewDoc();

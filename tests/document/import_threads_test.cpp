@@ -147,11 +147,14 @@ TEST(ImportThreadTest, StopDuringTheLinesLeavesNoEntries) {
   for (int i = 0; i < 2000; ++i)
     bytes += "            1,1,1,\"2000-01-01 00:00:00\",,,f" + std::to_string(i) + "\r\n";
   CVemoImportThread import;
+  const std::uint32_t workers = ActiveWorkerCount.load();
   FreezeScans = 1;
   ASSERT_TRUE(import.Start(L"/data/", CNByteBuffer(bytes.c_str())));
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(ActiveWorkerCount.load(), workers + 1);  // the freeze indicator sees the import
   EXPECT_TRUE(import.Stop(INFINITE));
   FreezeScans = 0;
+  EXPECT_EQ(ActiveWorkerCount.load(), workers);
   EXPECT_FALSE(import.TakeResultList());
   import.StopAndClear();
   EXPECT_TRUE(import.TakeFileBytes().IsEmpty());
@@ -189,12 +192,15 @@ TEST(FormatThreadTest, StopPublishesNothing) {
   CVemoFormatThread format;
   ASSERT_TRUE(format.Start(L"/data/", map));
   WaitUntilDone(format);
+  const std::uint32_t workers = ActiveWorkerCount.load();
   FreezeScans = 1;
   ASSERT_TRUE(format.Start(L"/data/", map));  // releases the unclaimed output
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_GE(format.GetProgress(), 0.0);
+  EXPECT_EQ(ActiveWorkerCount.load(), workers + 1);  // the freeze indicator sees the formatting
   EXPECT_TRUE(format.Stop(INFINITE));
   FreezeScans = 0;
+  EXPECT_EQ(ActiveWorkerCount.load(), workers);
   EXPECT_EQ(format.ExitCode(), static_cast<DWORD>(ERROR_CANCELLED));
   EXPECT_EQ(format.TakeOutput(), nullptr);
   EXPECT_EQ(format.GetProgress(), -1.0);

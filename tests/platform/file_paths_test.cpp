@@ -13,23 +13,11 @@
 #include "platform/file_name_text.h"
 #include "platform/last_error.h"
 #include "support/temp_tree.h"
+#include "support/working_directory.h"
 
 namespace {
 
-// Changes the current directory for one test and restores it afterwards.
-class WorkingDirectory {
- public:
-  explicit WorkingDirectory(const std::string& dir) : saved_(getcwd(nullptr, 0)) {
-    EXPECT_EQ(chdir(dir.c_str()), 0);
-  }
-  ~WorkingDirectory() {
-    EXPECT_EQ(chdir(saved_), 0);
-    std::free(saved_);
-  }
-
- private:
-  char* saved_;
-};
+using vemo_test::WorkingDirectory;
 
 std::wstring Wide(const std::string& s) { return platform::FileNameToWide(s); }
 

@@ -105,13 +105,28 @@ TEST(Entry, VerificationPassMovesTheFlags) {
   EXPECT_FALSE(e->ApplyCrcResult(0, 0x1111, 0x2222));  // the same result again changes nothing
   EXPECT_FALSE(e->m_dwFlags & EF_CRC_PENDING);
   EXPECT_FALSE(e->m_dwFlags & EF_CRC_CHANGED);
-  EXPECT_TRUE(e->ApplyCrcResult(5, 0x1111, 0x2222));
+  EXPECT_TRUE(e->ApplyCrcResult(5, kNoCrc, kNoCrc));
   EXPECT_EQ(e->m_dwError, 5u);
 
-  // Saving makes the found state the listed one; no difference survives it.
+  // A file that could not be read is saved and kept with its listed state.
+  EXPECT_EQ(&e->GetSavedState(), &e->m_stored);
+  EXPECT_TRUE(e->AcceptCurrent());
+  EXPECT_EQ(e->m_stored.size, 100u);
+  EXPECT_EQ(e->m_stored.dwCrc1, 0x1111u);
+
+  // Read: saving makes the found state the listed one; no difference survives it.
+  EXPECT_TRUE(e->ApplyCrcResult(0, 0x1111, 0x2222));
+  EXPECT_EQ(&e->GetSavedState(), &e->m_current);
   EXPECT_TRUE(e->AcceptCurrent());
   EXPECT_EQ(e->m_stored.size, 120u);
   EXPECT_EQ(e->m_dwFlags & EF_COMPARE_MASK, 0u);
+
+  // Never listed, a file that could not be read is saved as found.
+  CVemoEntry fresh(Scanned(File(L"new.txt", 7)));
+  fresh.m_dwError = 5;
+  EXPECT_EQ(&fresh.GetSavedState(), &fresh.m_current);
+  EXPECT_TRUE(fresh.AcceptCurrent());
+  EXPECT_EQ(fresh.m_stored.size, 7u);
 }
 
 TEST(Entry, UnchangedFileMayKeepItsListedChecksums) {
