@@ -12,7 +12,8 @@ enum class ErrnoUse { kGeneral, kRead };
 [[nodiscard]] DWORD LastError();
 void SetLastError(DWORD code);
 
-// Maps an errno value to the Windows error code callers expect (ENOENT 2, EACCES 5, ENOSPC 112 ...).
+// Maps an errno value to the Windows error code callers expect (ENOENT 2, EACCES 5, ENOSPC 112
+// ...).
 [[nodiscard]] DWORD ErrorFromErrno(int err, ErrnoUse use = ErrnoUse::kGeneral);
 
 // Convenience for the common path: maps errno and stores it as the last error; returns the code.

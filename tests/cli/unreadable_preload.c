@@ -38,13 +38,13 @@ static int ForwardAt(const char* name, int dir, const char* path, int flags, mod
   return next(dir, path, flags, mode);
 }
 
-#define MODE_ARGUMENT(flags, mode)                                       \
-  mode_t mode = 0;                                                       \
-  if ((flags) & (O_CREAT | __O_TMPFILE)) {                               \
-    va_list args;                                                        \
-    va_start(args, flags);                                               \
-    mode = va_arg(args, mode_t);                                         \
-    va_end(args);                                                        \
+#define MODE_ARGUMENT(flags, mode)         \
+  mode_t mode = 0;                         \
+  if ((flags) & (O_CREAT | __O_TMPFILE)) { \
+    va_list args;                          \
+    va_start(args, flags);                 \
+    mode = va_arg(args, mode_t);           \
+    va_end(args);                          \
   }
 
 int open(const char* path, int flags, ...) {
