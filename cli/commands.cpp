@@ -124,11 +124,17 @@ class Session {
     return status;
   }
 
-  // Saves the document as the GUI's Save does and runs the follow-up Rescan New cycle. Returns -1
-  // on success, else the exit status to end with.
-  int SaveAndFollowUp() {
+  // Saves the document as the GUI's Save does. Returns -1 on success, else the exit status to end
+  // with.
+  int Save() {
     if (!doc_->DoFileSave()) return kExitFailure;
     Info(L"saved " + doc_->GetPathName());
+    return -1;
+  }
+
+  // Saves, then runs the follow-up Rescan New cycle to its end. Returns as Save.
+  int SaveAndFollowUp() {
+    if (const int failed = Save(); failed >= 0) return failed;
     if (InterruptRequested()) return Interrupted();
     const int failed = RunCycle(false);
     if (failed >= 0) return failed;
@@ -245,7 +251,9 @@ int RunCreateCommand(const CliOptions& options) {
   int status =
       session.Report().Counts().Of(ReportCategory::kError) != 0 ? kExitDifferences : kExitUnchanged;
   if (session.WarnLeftOut()) status = kExitDifferences;
-  if (const int failed = session.SaveAndFollowUp(); failed >= 0) {
+  // The list is complete once saved: a follow-up cycle would only walk the tree a second time.
+  doc.SetRescanAfterSave(false);
+  if (const int failed = session.Save(); failed >= 0) {
     (void)session.Finish(status);
     return failed;
   }

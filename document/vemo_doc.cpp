@@ -228,7 +228,7 @@ bool CVemoDoc::OnSaveDocument(std::wstring_view path) {
   // After an incomplete cycle the entries describe a tree that could not be seen: committing
   // would drop every listed entry. The file written is the last complete list.
   if (!IsCycleIncomplete()) CommitAfterSave();
-  StartRescan(RescanMode::kNew);
+  if (rescan_after_save_) StartRescan(RescanMode::kNew);
   return true;
 }
 

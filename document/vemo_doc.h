@@ -87,7 +87,7 @@ class CVemoDoc {
   virtual bool OnOpenDocument(std::wstring_view path);
   // Writes the file buffer to path (safely: the old file stays intact on any failure). Saved into
   // the base directory, the current state of every entry becomes the listed one and a Rescan New
-  // cycle starts. Refused while a cycle runs.
+  // cycle starts (unless turned off with SetRescanAfterSave). Refused while a cycle runs.
   virtual bool OnSaveDocument(std::wstring_view path);
   // Stops every worker and destroys the contents. The host destroys the document afterwards.
   virtual void OnCloseDocument();
@@ -117,6 +117,10 @@ class CVemoDoc {
   // Freezes or thaws every worker of every document.
   static void ToggleFreeze();
   void ToggleSaveAndCloseWhenDone() { save_and_close_ = !save_and_close_; }
+  // Whether a save into the base directory starts the follow-up Rescan New cycle (on by default,
+  // as the GUI's Save does). A host that ends right after saving turns it off: the commit still
+  // runs, and the document stays Idle instead of walking the tree a second time.
+  void SetRescanAfterSave(bool rescan) { rescan_after_save_ = rescan; }
   [[nodiscard]] bool GetSaveAndCloseWhenDone() const { return save_and_close_; }
 
   // --- The cycle ---
@@ -211,6 +215,7 @@ class CVemoDoc {
   DocState state_ = DocState::kNone;
   RescanMode rescan_mode_ = RescanMode::kAll;
   bool save_and_close_ = false;
+  bool rescan_after_save_ = true;
   // Mutable: reading a worker's progress takes its lock.
   mutable CVemoImportThread loader_;
   mutable CVemoScanThread scanner_;
