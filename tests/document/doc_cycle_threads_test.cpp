@@ -70,6 +70,34 @@ TEST_F(DocCycleTest, CreatesVerifiesAndUpdatesAList) {
   EXPECT_EQ(Find(L"sub")->m_stored.nChildCount, 1u);
 }
 
+TEST_F(DocCycleTest, SaveWithoutFollowUpCommitsAndStaysIdle) {
+  File("a.txt", "alpha");
+  tree_.Dir("sub");
+  File("sub/b.txt", "beta beta");
+  CVemoDoc& doc = OpenAndRun();
+  const std::string text = BufferBytes(doc.GetFileBuffer());
+
+  // A host that ends after saving: the list is written and committed, and no walk starts.
+  doc.SetRescanAfterSave(false);
+  ASSERT_TRUE(doc.DoFileSave());
+  EXPECT_EQ(doc.GetState(), DocState::kIdle);
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(ReadBytes(DocPath()), text);
+  const CVemoEntry* a = Find(L"a.txt");
+  ASSERT_NE(a, nullptr);
+  EXPECT_TRUE(a->m_dwFlags & EF_LISTED);
+  EXPECT_TRUE(a->m_stored.HasChecksums());
+  EXPECT_EQ(a->m_stored.dwCrc1, a->m_current.dwCrc1);
+
+  // The committed entries serve a Rescan New cycle started later: no file is read again.
+  fs_.opened_files = 0;
+  doc.StartRescan(RescanMode::kNew);
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_EQ(fs_.opened_files.load(), 0);
+  EXPECT_EQ(Note(L"sub/b.txt"), L"Contents unchanged");
+  EXPECT_FALSE(doc.IsModified());
+}
+
 TEST_F(DocCycleTest, ShowsEveryStatusOfTheComparisonRules) {
   fs_.fold_case = true;  // a volume that folds letter case, like vfat
   File("same.txt", "same");
