@@ -1,6 +1,7 @@
 #include "engine/checksum_worker.h"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "document/records/entry.h"
@@ -172,17 +173,20 @@ DWORD CChecksumWorker::Run() {
     batch.swap(pending_);
   }
   if (!CheckContinue()) return 0;
+  DirectoryCache directory;
   while (!batch.empty()) {
     std::unique_ptr<ChecksumJob> job = std::move(batch.front());
     batch.pop_front();
-    if (!ChecksumFile(std::move(job), crc1, crc2, buffer.get())) return 0;  // stopped: batch goes
+    if (!ChecksumFile(std::move(job), crc1, crc2, buffer.get(), directory)) {
+      return 0;  // stopped: the batch goes
+    }
     if (!CheckContinue()) return 0;
   }
   return 0;
 }
 
 bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc& crc1, CCrc& crc2,
-                                   std::byte* buffer) {
+                                   std::byte* buffer, DirectoryCache& directory) {
   ChecksumJob& job = *owned_job;
   crc1.Reset();
   crc2.Reset();
@@ -195,18 +199,38 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
   ULONGLONG remaining = job.size;
   bool read_whole = false;
   std::string native_path;
+  std::string name;
+  platform::DirectoryHandle* dir = nullptr;
   std::unique_ptr<platform::ReadableFile> file;
   if (!platform::FileNameFromWide(job.path, native_path)) {
     error = FailureCode();  // no file on disk can carry this name
   } else {
-    file = file_system_->OpenForRead(native_path, platform::AccessPattern::kSequential);
+    // Files of one directory follow each other in the queue: the directory's path is walked once
+    // for all of them instead of once per file.
+    const std::size_t slash = native_path.rfind('/');
+    if (slash != std::string::npos && slash + 1 < native_path.size()) {
+      const std::string_view dir_path = std::string_view(native_path).substr(0, slash + 1);
+      if (directory.path != dir_path) {
+        directory.handle.reset();
+        directory.path = dir_path;
+        directory.handle = file_system_->OpenDirectory(directory.path);
+      }
+      dir = directory.handle.get();
+    }
+    if (dir != nullptr) {
+      name.assign(native_path, slash + 1);
+      file = dir->OpenForRead(name, platform::AccessPattern::kSequential);
+    } else {
+      file = file_system_->OpenForRead(native_path, platform::AccessPattern::kSequential);
+    }
   }
   if (error != ERROR_SUCCESS) {
     // nothing was opened
   } else if (file == nullptr) {
     error = FailureCode();
     // A symbolic link is never followed: its checksums cover the link's own text.
-    if (error == ERROR_CANT_RESOLVE_FILENAME && ChecksumLink(job, native_path, crc1, crc2)) {
+    if (error == ERROR_CANT_RESOLVE_FILENAME &&
+        ChecksumLink(job, native_path, dir, name, crc1, crc2)) {
       error = ERROR_SUCCESS;
       remaining = 0;
       read_whole = true;
@@ -253,10 +277,13 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
   return true;
 }
 
-bool CChecksumWorker::ChecksumLink(ChecksumJob& job, const std::string& native_path, CCrc& crc1,
-                                   CCrc& crc2) {
+bool CChecksumWorker::ChecksumLink(ChecksumJob& job, const std::string& native_path,
+                                   platform::DirectoryHandle* dir, const std::string& name,
+                                   CCrc& crc1, CCrc& crc2) {
   std::string target;
-  if (!file_system_->ReadLink(native_path, &target)) return false;
+  const bool read =
+      dir != nullptr ? dir->ReadLink(name, &target) : file_system_->ReadLink(native_path, &target);
+  if (!read) return false;
   BeginReading(job, target.size());
   CCrc::UpdatePair(crc1, crc2, target.data(), target.size());
   AddProgress(target.size());

@@ -64,14 +64,26 @@ class CChecksumWorker : public CNWorkerThread {
  private:
   using JobQueue = std::deque<std::unique_ptr<ChecksumJob>>;
 
+  // The directory of the file read last, held open while the following files lie in it too, so
+  // that each is opened by its name alone. A directory that cannot be opened is remembered
+  // without a handle: its files are then opened by their full paths, which report the error.
+  struct DirectoryCache {
+    std::string path;  // native, ending in '/'
+    std::unique_ptr<platform::DirectoryHandle> handle;
+  };
+
   template <class Collection>
   bool QueueFrom(const Collection& entries);
   void AddJob(const CVemoEntry& entry);  // under the lock
   // Reads one job's file into both engines, records the result and hands the job to the finished
   // jobs. False when a stop was requested during the read (the job is then dropped).
-  bool ChecksumFile(std::unique_ptr<ChecksumJob> job, CCrc& crc1, CCrc& crc2, std::byte* buffer);
-  // Checksums a symbolic link's target text; false with the last error set when it is none.
-  bool ChecksumLink(ChecksumJob& job, const std::string& native_path, CCrc& crc1, CCrc& crc2);
+  bool ChecksumFile(std::unique_ptr<ChecksumJob> job, CCrc& crc1, CCrc& crc2, std::byte* buffer,
+                    DirectoryCache& directory);
+  // Checksums a symbolic link's target text (the link named by native_path, or by name inside
+  // dir when dir is not null); false with the last error set when it is none.
+  bool ChecksumLink(ChecksumJob& job, const std::string& native_path,
+                    platform::DirectoryHandle* dir, const std::string& name, CCrc& crc1,
+                    CCrc& crc2);
   // The per-file updates of the shared fields, each one short hold of the lock: on a tree of
   // small files a file costs four of them, and no allocation once the text buffer has grown.
   // "Opening " + path, fraction -1.

@@ -59,6 +59,17 @@ class ReadableFile {
 
 enum class AccessPattern { kNormal, kSequential };
 
+// A directory held open, so that the files inside it are opened by name alone instead of walking
+// the whole path again for each (openat). Destroying it releases it.
+class DirectoryHandle {
+ public:
+  virtual ~DirectoryHandle() = default;
+  // FileSystem::OpenForRead and ReadLink for the item `name` inside the directory.
+  [[nodiscard]] virtual std::unique_ptr<ReadableFile> OpenForRead(const std::string& name,
+                                                                  AccessPattern pattern) = 0;
+  [[nodiscard]] virtual bool ReadLink(const std::string& name, std::string* target) = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -89,6 +100,14 @@ class FileSystem {
   // The target text of a symbolic link, as stored. Fails with ERROR_INVALID_PARAMETER when path
   // is not a symbolic link.
   [[nodiscard]] virtual bool ReadLink(const std::string& path, std::string* target) = 0;
+
+  // Holds the directory dir (ending in '/') open for opening the files inside it by name. The
+  // default handle opens nothing itself: it joins dir and the name and calls this file system's
+  // OpenForRead and ReadLink, so a wrapper that overrides those still sees every file. The POSIX
+  // one opens the directory once (O_PATH) and its files with openat; null with the last error set
+  // when the directory cannot be opened. A handle keeps naming the directory it opened even when
+  // that is renamed or replaced meanwhile.
+  [[nodiscard]] virtual std::unique_ptr<DirectoryHandle> OpenDirectory(const std::string& dir);
 };
 
 // Forwards every call to a target file system that it does not own. Tests derive from it and

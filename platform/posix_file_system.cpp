@@ -175,6 +175,52 @@ constexpr off_t kDefaultReadAhead = 128 * 1024;
 
 constexpr unsigned long kFuseMagic = 0x65735546;
 
+// Opens path (relative to dir_fd, or AT_FDCWD) as FileSystem::OpenForRead describes.
+std::unique_ptr<ReadableFile> OpenRegularFileAt(int dir_fd, const char* path,
+                                                AccessPattern pattern) {
+  // O_NONBLOCK: a FIFO that took a file's place must not hang the reader; it is refused below.
+  const int fd = openat(dir_fd, path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    SetLastErrorFromErrno(errno);
+    return nullptr;
+  }
+  struct stat st;
+  if (fstat(fd, &st) != 0) {
+    SetLastErrorFromErrno(errno);
+    close(fd);
+    return nullptr;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    close(fd);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
+  // Only a hint, and one that changes nothing for a file within the kernel's default read-ahead
+  // window: there it would only add a system call per file.
+  if (pattern == AccessPattern::kSequential && st.st_size > kDefaultReadAhead) {
+    (void)posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  }
+  return std::make_unique<PosixReadableFile>(fd, static_cast<ULONGLONG>(st.st_size));
+}
+
+// readlink of path relative to dir_fd (or AT_FDCWD), as FileSystem::ReadLink describes.
+bool ReadLinkAt(int dir_fd, const char* path, std::string* target) {
+  std::string buffer(256, '\0');
+  for (;;) {
+    const ssize_t n = readlinkat(dir_fd, path, buffer.data(), buffer.size());
+    if (n < 0) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    if (static_cast<std::size_t>(n) < buffer.size()) {
+      buffer.resize(static_cast<std::size_t>(n));
+      *target = std::move(buffer);
+      return true;
+    }
+    buffer.resize(buffer.size() * 2);  // possibly truncated: try again with more room
+  }
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   std::unique_ptr<DirectoryListing> OpenListing(const std::string& dir) override {
@@ -246,48 +292,42 @@ class PosixFileSystem final : public FileSystem {
 
   std::unique_ptr<ReadableFile> OpenForRead(const std::string& path,
                                             AccessPattern pattern) override {
-    // O_NONBLOCK: a FIFO that took a file's place must not hang the reader; it is refused below.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-      SetLastErrorFromErrno(errno);
-      return nullptr;
-    }
-    struct stat st;
-    if (fstat(fd, &st) != 0) {
-      SetLastErrorFromErrno(errno);
-      close(fd);
-      return nullptr;
-    }
-    if (!S_ISREG(st.st_mode)) {
-      close(fd);
-      SetLastError(ERROR_ACCESS_DENIED);
-      return nullptr;
-    }
-    // Only a hint, and one that changes nothing for a file within the kernel's default read-ahead
-    // window: there it would only add a system call per file.
-    if (pattern == AccessPattern::kSequential && st.st_size > kDefaultReadAhead) {
-      (void)posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    }
-    return std::make_unique<PosixReadableFile>(fd, static_cast<ULONGLONG>(st.st_size));
+    return OpenRegularFileAt(AT_FDCWD, path.c_str(), pattern);
   }
 
   bool ReadLink(const std::string& path, std::string* target) override {
-    std::string buffer(256, '\0');
-    for (;;) {
-      const ssize_t n = readlink(path.c_str(), buffer.data(), buffer.size());
-      if (n < 0) {
-        SetLastErrorFromErrno(errno);
-        return false;
-      }
-      if (static_cast<std::size_t>(n) < buffer.size()) {
-        buffer.resize(static_cast<std::size_t>(n));
-        *target = std::move(buffer);
-        return true;
-      }
-      buffer.resize(buffer.size() * 2);  // possibly truncated: try again with more room
-    }
+    return ReadLinkAt(AT_FDCWD, path.c_str(), target);
   }
+
+  std::unique_ptr<DirectoryHandle> OpenDirectory(const std::string& dir) override;
 };
+
+class PosixDirectoryHandle final : public DirectoryHandle {
+ public:
+  explicit PosixDirectoryHandle(int fd) : fd_(fd) {}
+  ~PosixDirectoryHandle() override { close(fd_); }
+
+  std::unique_ptr<ReadableFile> OpenForRead(const std::string& name,
+                                            AccessPattern pattern) override {
+    return OpenRegularFileAt(fd_, name.c_str(), pattern);
+  }
+  bool ReadLink(const std::string& name, std::string* target) override {
+    return ReadLinkAt(fd_, name.c_str(), target);
+  }
+
+ private:
+  const int fd_;
+};
+
+std::unique_ptr<DirectoryHandle> PosixFileSystem::OpenDirectory(const std::string& dir) {
+  // O_PATH: the directory is only a starting point for lookups; nothing of it is read.
+  const int fd = open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    SetLastErrorFromErrno(errno);
+    return nullptr;
+  }
+  return std::make_unique<PosixDirectoryHandle>(fd);
+}
 
 }  // namespace
 

@@ -349,6 +349,42 @@ TEST(ChecksumWorker, LinksAreChecksummedOverTheirTargetTextAndSpecialFilesRefuse
   EXPECT_EQ(results[4]->crc1, CrcsOf("latin-1 name").crc1);
 }
 
+TEST(ChecksumWorker, FilesOfSeveralDirectoriesAreEachReadFromTheirOwn) {
+  // Same names in two directories, visited back and forth, and a directory gone since the scan:
+  // a directory held open for the previous file must never serve the next one's.
+  TempTree tree;
+  tree.Dir("a");
+  tree.Dir("b");
+  tree.File("a/x", "in a");
+  tree.File("b/x", "in b, longer");
+  tree.Link("b/link", "x");
+  Entries entries(tree);
+  entries.Add("a/x", 4);
+  entries.Add("b/x", 12);
+  entries.Add("gone/x", 4);
+  entries.Add("a/x", 4);
+  entries.Add("b/link", 1);
+  platform::SetLastError(0);
+  ASSERT_EQ(platform::FileSystem::Default()->OpenForRead(tree.Path("gone/x"),
+                                                         platform::AccessPattern::kNormal),
+            nullptr);
+  const DWORD gone_error = platform::LastError();
+
+  CChecksumWorker worker;
+  const auto results = RunJobs(worker, entries);
+  ASSERT_EQ(results.size(), 5u);
+  const char* const contents[] = {"in a", "in b, longer", nullptr, "in a", "x"};
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    if (contents[i] == nullptr) {
+      EXPECT_EQ(results[i]->error, gone_error);
+      continue;
+    }
+    EXPECT_EQ(results[i]->error, 0u) << i;
+    EXPECT_EQ(results[i]->crc1, CrcsOf(contents[i]).crc1) << i;
+    EXPECT_EQ(results[i]->crc2, CrcsOf(contents[i]).crc2) << i;
+  }
+}
+
 TEST(ChecksumWorker, ClearDropsQueuedAndFinishedJobs) {
   TempTree tree;
   tree.File("a", "a");

@@ -6,8 +6,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
+#include <vector>
 
 #include "platform/error_codes.h"
 #include "platform/file_time.h"
@@ -17,6 +19,7 @@
 namespace {
 
 using platform::AccessPattern;
+using platform::DirectoryHandle;
 using platform::DirectoryItem;
 using platform::FileSystem;
 using platform::ItemKind;
@@ -159,13 +162,76 @@ TEST(ReadableFile, RefusesWhatIsNotARegularFileWithoutBlocking) {
       {"dir", ERROR_ACCESS_DENIED},
       {"fifo", ERROR_ACCESS_DENIED},
   };
+  const std::unique_ptr<DirectoryHandle> dir = FileSystem::Default()->OpenDirectory(tree.root());
+  ASSERT_NE(dir, nullptr);
   for (const auto& c : cases) {
     platform::SetLastError(0);
     EXPECT_EQ(FileSystem::Default()->OpenForRead(tree.Path(c.name), AccessPattern::kNormal),
               nullptr)
         << c.name;
     EXPECT_EQ(platform::LastError(), c.error) << c.name;
+    // The same by name inside the open directory.
+    platform::SetLastError(0);
+    EXPECT_EQ(dir->OpenForRead(c.name, AccessPattern::kNormal), nullptr) << c.name;
+    EXPECT_EQ(platform::LastError(), c.error) << c.name;
   }
+}
+
+TEST(DirectoryHandle, OpensFilesAndLinksByNameInTheDirectoryItOpened) {
+  vemo_test::TempTree tree;
+  tree.Dir("dir");
+  tree.File("dir/data", "contents");
+  tree.Link("dir/link", "data");
+  tree.File("file", "x");
+  std::unique_ptr<DirectoryHandle> dir = FileSystem::Default()->OpenDirectory(tree.Path("dir/"));
+  ASSERT_NE(dir, nullptr);
+  // Renamed meanwhile: the handle still names the directory it opened.
+  std::filesystem::rename(tree.Path("dir"), tree.Path("moved"));
+  auto file = dir->OpenForRead("data", AccessPattern::kSequential);
+  ASSERT_NE(file, nullptr);
+  ULONGLONG size = 0;
+  ASSERT_TRUE(file->GetSize(&size));
+  EXPECT_EQ(size, 8u);
+  char buffer[16];
+  std::size_t got = 0;
+  ASSERT_TRUE(file->Read(buffer, sizeof buffer, &got));
+  EXPECT_EQ(std::string(buffer, got), "contents");
+  std::string target;
+  ASSERT_TRUE(dir->ReadLink("link", &target));
+  EXPECT_EQ(target, "data");
+  EXPECT_FALSE(dir->ReadLink("data", &target));
+  EXPECT_EQ(platform::LastError(), ERROR_INVALID_PARAMETER);
+
+  platform::SetLastError(0);
+  EXPECT_EQ(FileSystem::Default()->OpenDirectory(tree.Path("dir/")), nullptr);
+  EXPECT_NE(platform::LastError(), 0u);
+  EXPECT_EQ(FileSystem::Default()->OpenDirectory(tree.Path("file/")), nullptr);
+}
+
+TEST(DirectoryHandle, WrapperRoutesEveryFileThroughItsOwnCalls) {
+  // A test's wrapper that fails or counts OpenForRead must see the files opened by name too.
+  struct Counting : platform::FileSystemWrapper {
+    Counting() : FileSystemWrapper(FileSystem::Default()) {}
+    std::unique_ptr<platform::ReadableFile> OpenForRead(const std::string& path,
+                                                        AccessPattern pattern) override {
+      opened.push_back(path);
+      return FileSystemWrapper::OpenForRead(path, pattern);
+    }
+    bool ReadLink(const std::string& path, std::string* target) override {
+      opened.push_back(path);
+      return FileSystemWrapper::ReadLink(path, target);
+    }
+    std::vector<std::string> opened;
+  } wrapper;
+  vemo_test::TempTree tree;
+  tree.File("data", "x");
+  tree.Link("link", "data");
+  std::unique_ptr<DirectoryHandle> dir = wrapper.OpenDirectory(tree.root());
+  ASSERT_NE(dir, nullptr);
+  EXPECT_NE(dir->OpenForRead("data", AccessPattern::kNormal), nullptr);
+  std::string target;
+  EXPECT_TRUE(dir->ReadLink("link", &target));
+  EXPECT_EQ(wrapper.opened, (std::vector<std::string>{tree.Path("data"), tree.Path("link")}));
 }
 
 TEST(ReadLink, GivesTheStoredTargetText) {

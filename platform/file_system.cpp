@@ -1,0 +1,33 @@
+#include "platform/file_system.h"
+
+#include <utility>
+
+namespace platform {
+namespace {
+
+// Opens every file through the file system's own calls, by the joined path.
+class JoiningDirectoryHandle final : public DirectoryHandle {
+ public:
+  JoiningDirectoryHandle(FileSystem& file_system, std::string dir)
+      : file_system_(file_system), dir_(std::move(dir)) {}
+
+  std::unique_ptr<ReadableFile> OpenForRead(const std::string& name,
+                                            AccessPattern pattern) override {
+    return file_system_.OpenForRead(dir_ + name, pattern);
+  }
+  bool ReadLink(const std::string& name, std::string* target) override {
+    return file_system_.ReadLink(dir_ + name, target);
+  }
+
+ private:
+  FileSystem& file_system_;
+  const std::string dir_;
+};
+
+}  // namespace
+
+std::unique_ptr<DirectoryHandle> FileSystem::OpenDirectory(const std::string& dir) {
+  return std::make_unique<JoiningDirectoryHandle>(*this, dir);
+}
+
+}  // namespace platform
