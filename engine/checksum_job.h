@@ -1,30 +1,58 @@
 // ChecksumJob: one file whose contents the checksum worker is to read; the same record carries the
 // result back to the document, which finds its entry again by the key.
 //
-// Owns its key (malloc) and path. Created on the user-interface thread, owned by the worker's
+// The file is named in native bytes: its directory, one text shared by the jobs of that
+// directory, and its name. A path that no name on disk can carry is recorded instead as the error
+// the conversion gave (path_error), which the worker reports as the job's result.
+//
+// Owns its key (malloc) and name. Created on the user-interface thread, owned by the worker's
 // pending list, then by the worker thread while it reads, then by the finished list, and finally
-// by whoever PopResult hands it to.
+// by whoever PopResult hands it to. The shared directory text never changes, so copies of it may be
+// read and released on any thread.
 #pragma once
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
+#include "platform/file_name_text.h"
 #include "platform/win_types.h"
 
 struct ChecksumJob {
+  using SharedDir = std::shared_ptr<const std::string>;
+
   // Copies the key; a null key stays null.
-  ChecksumJob(std::wstring file_path, const char* entry_key, ULONGLONG entry_size)
-      : path(std::move(file_path)),
+  ChecksumJob(SharedDir file_dir, std::string file_name, const char* entry_key,
+              ULONGLONG entry_size)
+      : dir(std::move(file_dir)),
+        name(std::move(file_name)),
         key(entry_key != nullptr ? strdup(entry_key) : nullptr),
         size(entry_size) {}
+  // A file whose wide path has no native form: conversion_error is its result.
+  ChecksumJob(std::wstring wide_path, DWORD conversion_error, const char* entry_key,
+              ULONGLONG entry_size)
+      : key(entry_key != nullptr ? strdup(entry_key) : nullptr),
+        size(entry_size),
+        path_error(conversion_error),
+        unconvertible_path(std::move(wide_path)) {}
   ~ChecksumJob() { std::free(key); }
   ChecksumJob(const ChecksumJob&) = delete;
   ChecksumJob& operator=(const ChecksumJob&) = delete;
 
-  std::wstring path;        // full path of the file (the entry's GetEntryPath)
-  char* key;                // copy of the entry's lookup key
-  ULONGLONG size;           // the entry's size when queued; the size measured on opening once read
-  DWORD error = 0;          // 0, or the Windows error code of the failure
-  DWORD crc1 = 0xFFFFFFFF;  // standard CRC-32 of the contents; all ones until computed
-  DWORD crc2 = 0xFFFFFFFF;  // second checksum; all ones until computed
+  // The native full path.
+  [[nodiscard]] std::string NativePath() const { return (dir ? *dir : std::string()) + name; }
+  // The full path as wide text (the entry's GetEntryPath).
+  [[nodiscard]] std::wstring Path() const {
+    return path_error != 0 ? unconvertible_path : platform::FileNameToWide(NativePath());
+  }
+
+  SharedDir dir;         // native directory, ending in '/'
+  std::string name;      // native name inside it
+  char* key;             // copy of the entry's lookup key
+  ULONGLONG size;        // the entry's size when queued; the size measured on opening once read
+  DWORD path_error = 0;  // not 0: the path has no native form; this code is the result
+  std::wstring unconvertible_path;  // the wide path of a path_error job
+  DWORD error = 0;                  // 0, or the Windows error code of the failure
+  DWORD crc1 = 0xFFFFFFFF;          // standard CRC-32 of the contents; all ones until computed
+  DWORD crc2 = 0xFFFFFFFF;          // second checksum; all ones until computed
 };

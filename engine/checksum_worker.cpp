@@ -1,7 +1,6 @@
 #include "engine/checksum_worker.h"
 
 #include <algorithm>
-#include <string_view>
 #include <utility>
 
 #include "document/records/entry.h"
@@ -39,16 +38,44 @@ bool CChecksumWorker::QueueFrom(const Collection& entries) {
   Clear(false);
   {
     CNMutexLock lock(lock_);
+    QueueDirectory directory;
     for (void* element : entries) {
       const auto* entry = static_cast<const CVemoEntry*>(element);
-      if (entry != nullptr && entry->TestFlags(EF_QUEUED_MASK, EF_QUEUED_VALUE)) AddJob(*entry);
+      if (entry != nullptr && entry->TestFlags(EF_QUEUED_MASK, EF_QUEUED_VALUE)) {
+        AddJob(*entry, directory);
+      }
     }
   }
   return Start();
 }
 
-void CChecksumWorker::AddJob(const CVemoEntry& entry) {
-  auto job = std::make_unique<ChecksumJob>(entry.GetEntryPath(), entry.m_pszKey, entry.GetSize());
+void CChecksumWorker::AddJob(const CVemoEntry& entry, QueueDirectory& directory) {
+  // Entries come in key order, so the entries of one directory follow each other: its native form
+  // is made once, and each job holds only its name besides.
+  if (!directory.native || !entry.m_strBaseDir.SameObject(directory.base) ||
+      !entry.m_strRelDir.SameObject(directory.rel)) {
+    directory.base = entry.m_strBaseDir;
+    directory.rel = entry.m_strRelDir;
+    std::string native;
+    directory.native =
+        platform::FileNameFromWide(entry.m_strBaseDir.str() + entry.m_strRelDir.str(), native)
+            ? std::make_shared<const std::string>(std::move(native))
+            : nullptr;
+  }
+  std::string name;
+  std::unique_ptr<ChecksumJob> job;
+  if (directory.native && platform::FileNameFromWide(entry.GetCurrentState().name, name)) {
+    job = std::make_unique<ChecksumJob>(directory.native, std::move(name), entry.m_pszKey,
+                                        entry.GetSize());
+  } else {
+    // No file on disk can carry this path; the conversion of the whole path says why.
+    std::wstring path = entry.GetEntryPath();
+    std::string unused;
+    const DWORD error =
+        platform::FileNameFromWide(path, unused) ? ERROR_INVALID_NAME : platform::LastError();
+    job = std::make_unique<ChecksumJob>(std::move(path), error != 0 ? error : ERROR_INVALID_NAME,
+                                        entry.m_pszKey, entry.GetSize());
+  }
   bytes_queued_ += job->size;
   pending_.push_back(std::move(job));
 }
@@ -76,9 +103,23 @@ std::unique_ptr<ChecksumJob> CChecksumWorker::PopResult() {
 }
 
 double CChecksumWorker::GetCurrentFile(std::wstring* text) {
-  CNMutexLock lock(lock_);
-  *text = current_text_;
-  return current_fraction_;
+  ChecksumJob::SharedDir dir;
+  std::string name;
+  double fraction = 0.0;
+  {
+    CNMutexLock lock(lock_);
+    if (!current_dir_ && current_unconvertible_.empty()) {
+      text->clear();  // no file yet
+      return current_fraction_;
+    }
+    dir = current_dir_;
+    name = current_name_;
+    *text = current_reading_ ? L"Reading " : L"Opening ";
+    text->append(current_unconvertible_);
+    fraction = current_fraction_;
+  }
+  if (dir) text->append(platform::FileNameToWide(*dir + name));
+  return fraction;
 }
 
 void CChecksumWorker::GetProgress(ULONGLONG* done, ULONGLONG* queued, CNTimeStamp* sample_time,
@@ -101,10 +142,17 @@ void CChecksumWorker::OnThreadStart() { ActiveWorkerCount.fetch_add(1); }
 
 void CChecksumWorker::OnThreadEnd() { ActiveWorkerCount.fetch_sub(1); }
 
-void CChecksumWorker::BeginOpening(const std::wstring& path) {
+void CChecksumWorker::BeginOpening(const ChecksumJob& job) {
   CNMutexLock lock(lock_);
   current_fraction_ = -1.0;
-  current_text_.assign(L"Opening ").append(path);  // reuses the buffer of the last file's text
+  current_reading_ = false;
+  // The text is put together only when asked for: a tree of small files would otherwise build a
+  // path text twice per file for nobody.
+  current_dir_ = job.dir;
+  current_name_.assign(job.name);  // reuses the buffer of the last file's name
+  if (job.path_error != 0 || !current_unconvertible_.empty()) {
+    current_unconvertible_ = job.unconvertible_path;
+  }
 }
 
 void CChecksumWorker::BeginReading(ChecksumJob& job, ULONGLONG measured) {
@@ -114,7 +162,7 @@ void CChecksumWorker::BeginReading(ChecksumJob& job, ULONGLONG measured) {
     job.size = measured;
   }
   current_fraction_ = -1.0;
-  current_text_.assign(L"Reading ").append(job.path);
+  current_reading_ = true;
 }
 
 void CChecksumWorker::AddProgress(ULONGLONG bytes, const double* fraction) {
@@ -192,45 +240,37 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
   crc2.Reset();
   job.crc1 = kNoCrc;
   job.crc2 = kNoCrc;
-  BeginOpening(job.path);
+  BeginOpening(job);
   DWORD error = ERROR_SUCCESS;
   // What this file still owes to bytes done. A file that cannot be opened or sized owes its whole
   // queued size; counting 0 for it would leave bytes done short of bytes queued for good.
   ULONGLONG remaining = job.size;
   bool read_whole = false;
-  std::string native_path;
-  std::string name;
   platform::DirectoryHandle* dir = nullptr;
   std::unique_ptr<platform::ReadableFile> file;
-  if (!platform::FileNameFromWide(job.path, native_path)) {
-    error = FailureCode();  // no file on disk can carry this name
+  if (job.path_error != 0) {
+    error = job.path_error;  // no file on disk can carry this name
   } else {
     // Files of one directory follow each other in the queue: the directory's path is walked once
     // for all of them instead of once per file.
-    const std::size_t slash = native_path.rfind('/');
-    if (slash != std::string::npos && slash + 1 < native_path.size()) {
-      const std::string_view dir_path = std::string_view(native_path).substr(0, slash + 1);
-      if (directory.path != dir_path) {
+    if (job.dir && !job.name.empty()) {
+      if (!directory.path || (directory.path != job.dir && *directory.path != *job.dir)) {
         directory.handle.reset();
-        directory.path = dir_path;
-        directory.handle = file_system_->OpenDirectory(directory.path);
+        directory.path = job.dir;
+        directory.handle = file_system_->OpenDirectory(*job.dir);
       }
       dir = directory.handle.get();
     }
-    if (dir != nullptr) {
-      name.assign(native_path, slash + 1);
-      file = dir->OpenForRead(name, platform::AccessPattern::kSequential);
-    } else {
-      file = file_system_->OpenForRead(native_path, platform::AccessPattern::kSequential);
-    }
+    file = dir != nullptr
+               ? dir->OpenForRead(job.name, platform::AccessPattern::kSequential)
+               : file_system_->OpenForRead(job.NativePath(), platform::AccessPattern::kSequential);
   }
   if (error != ERROR_SUCCESS) {
     // nothing was opened
   } else if (file == nullptr) {
     error = FailureCode();
     // A symbolic link is never followed: its checksums cover the link's own text.
-    if (error == ERROR_CANT_RESOLVE_FILENAME &&
-        ChecksumLink(job, native_path, dir, name, crc1, crc2)) {
+    if (error == ERROR_CANT_RESOLVE_FILENAME && ChecksumLink(job, dir, crc1, crc2)) {
       error = ERROR_SUCCESS;
       remaining = 0;
       read_whole = true;
@@ -277,12 +317,11 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
   return true;
 }
 
-bool CChecksumWorker::ChecksumLink(ChecksumJob& job, const std::string& native_path,
-                                   platform::DirectoryHandle* dir, const std::string& name,
-                                   CCrc& crc1, CCrc& crc2) {
+bool CChecksumWorker::ChecksumLink(ChecksumJob& job, platform::DirectoryHandle* dir, CCrc& crc1,
+                                   CCrc& crc2) {
   std::string target;
-  const bool read =
-      dir != nullptr ? dir->ReadLink(name, &target) : file_system_->ReadLink(native_path, &target);
+  const bool read = dir != nullptr ? dir->ReadLink(job.name, &target)
+                                   : file_system_->ReadLink(job.NativePath(), &target);
   if (!read) return false;
   BeginReading(job, target.size());
   CCrc::UpdatePair(crc1, crc2, target.data(), target.size());

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include "document/records/shared_text.h"
 #include "engine/checksum_job.h"
 #include "foundation/ptr_array.h"
 #include "foundation/ptr_list.h"
@@ -68,26 +69,30 @@ class CChecksumWorker : public CNWorkerThread {
   // that each is opened by its name alone. A directory that cannot be opened is remembered
   // without a handle: its files are then opened by their full paths, which report the error.
   struct DirectoryCache {
-    std::string path;  // native, ending in '/'
+    ChecksumJob::SharedDir path;  // native, ending in '/'
     std::unique_ptr<platform::DirectoryHandle> handle;
+  };
+  // The native form of the directory of the entries queued last, worked out once for all of them.
+  struct QueueDirectory {
+    SharedText base;
+    SharedText rel;
+    ChecksumJob::SharedDir native;  // null: the directory has no native form
   };
 
   template <class Collection>
   bool QueueFrom(const Collection& entries);
-  void AddJob(const CVemoEntry& entry);  // under the lock
+  void AddJob(const CVemoEntry& entry, QueueDirectory& directory);  // under the lock
   // Reads one job's file into both engines, records the result and hands the job to the finished
   // jobs. False when a stop was requested during the read (the job is then dropped).
   bool ChecksumFile(std::unique_ptr<ChecksumJob> job, CCrc& crc1, CCrc& crc2, std::byte* buffer,
                     DirectoryCache& directory);
-  // Checksums a symbolic link's target text (the link named by native_path, or by name inside
-  // dir when dir is not null); false with the last error set when it is none.
-  bool ChecksumLink(ChecksumJob& job, const std::string& native_path,
-                    platform::DirectoryHandle* dir, const std::string& name, CCrc& crc1,
-                    CCrc& crc2);
+  // Checksums a symbolic link's target text (the link read by name inside dir, or by its full path
+  // when dir is null); false with the last error set when it is none.
+  bool ChecksumLink(ChecksumJob& job, platform::DirectoryHandle* dir, CCrc& crc1, CCrc& crc2);
   // The per-file updates of the shared fields, each one short hold of the lock: on a tree of
   // small files a file costs four of them, and no allocation once the text buffer has grown.
   // "Opening " + path, fraction -1.
-  void BeginOpening(const std::wstring& path);
+  void BeginOpening(const ChecksumJob& job);
   // Corrects the job's size to the measured one (and bytes queued by the difference); then
   // "Reading " + path, fraction -1.
   void BeginReading(ChecksumJob& job, ULONGLONG measured);
@@ -106,7 +111,11 @@ class CChecksumWorker : public CNWorkerThread {
   JobQueue pending_;
   JobQueue finished_;
   double current_fraction_ = -1.0;
-  std::wstring current_text_;
+  // The current file's text, put together when asked for: "Reading " when current_reading_.
+  ChecksumJob::SharedDir current_dir_;
+  std::string current_name_;
+  std::wstring current_unconvertible_;  // the path of a job without a native form
+  bool current_reading_ = false;
   CNTimeStamp sample_time_;
   ULONGLONG sample_bytes_ = 0;
   double rate_ = 0.0;

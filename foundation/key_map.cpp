@@ -29,9 +29,9 @@ std::uint32_t FirstDifference(std::string_view a, std::string_view b) {
 // Makes room for extra more elements, growing by a quarter instead of doubling: the arrays of a
 // million keys are large, and spare capacity is memory the map holds without using it.
 template <class T>
-void Reserve(std::vector<T>& v, std::size_t extra) {
+void Reserve(PodArray<T>& v, std::size_t extra) {
   if (v.size() + extra <= v.capacity()) return;
-  v.reserve(std::max(v.size() + extra, v.size() + v.size() / 4 + 64));
+  v.Reserve(std::max(v.size() + extra, v.size() + v.size() / 4 + 64));
 }
 
 }  // namespace
@@ -93,7 +93,7 @@ std::uint32_t CNKeyMap::NewLeaf(std::string_view key, void* value) {
   if (free_leaf_ == kNone && leaves_.size() >= kMaxNodes) throw std::bad_alloc();
   std::uint64_t ref = keys_.size() | (std::uint64_t{key.size()} << kOffsetBits);
   Reserve(keys_, key.size());
-  keys_.insert(keys_.end(), key.begin(), key.end());
+  keys_.Append(key.data(), key.size());
   if (free_leaf_ != kNone) {
     std::uint32_t index = free_leaf_;
     free_leaf_ = static_cast<std::uint32_t>(leaves_[index].key);
@@ -102,9 +102,9 @@ std::uint32_t CNKeyMap::NewLeaf(std::string_view key, void* value) {
   }
   try {
     Reserve(leaves_, 1);
-    leaves_.push_back(Leaf{value, ref});
+    leaves_.PushBack(Leaf{value, ref});
   } catch (...) {
-    keys_.resize(keys_.size() - key.size());
+    keys_.Truncate(keys_.size() - key.size());
     throw;
   }
   return static_cast<std::uint32_t>(leaves_.size() - 1);
@@ -118,7 +118,7 @@ std::uint32_t CNKeyMap::NewInner() {
   }
   if (inner_.size() >= kMaxNodes) throw std::bad_alloc();
   Reserve(inner_, 1);
-  inner_.push_back(Inner{});
+  inner_.PushBack(Inner{});
   return static_cast<std::uint32_t>(inner_.size() - 1);
 }
 
@@ -198,15 +198,15 @@ void CNKeyMap::Remove(std::string_view key) {
 // Rewrites the key arena without the bytes of removed keys; amortised over the removals that made
 // them garbage.
 void CNKeyMap::CompactKeys() {
-  std::vector<char> compact;
-  compact.reserve(keys_.size() - garbage_bytes_);
+  PodArray<char> compact;
+  compact.Reserve(keys_.size() - garbage_bytes_);
   for (Leaf& leaf : leaves_) {
     if (leaf.value == nullptr) continue;
     std::string_view key = LeafKey(leaf);
     leaf.key = compact.size() | (std::uint64_t{key.size()} << kOffsetBits);
-    compact.insert(compact.end(), key.begin(), key.end());
+    compact.Append(key.data(), key.size());
   }
-  keys_.swap(compact);
+  keys_.Swap(compact);
   garbage_bytes_ = 0;
 }
 
@@ -246,10 +246,10 @@ std::size_t CNKeyMap::Collect(CNPtrList& list) const {
 
 void CNKeyMap::RemoveAll(bool destroy) {
   // Detach first: DestroyElement may look at the map and must find it empty.
-  std::vector<Leaf> leaves;
-  leaves.swap(leaves_);
-  std::vector<Inner>().swap(inner_);
-  std::vector<char>().swap(keys_);
+  PodArray<Leaf> leaves;
+  leaves.Swap(leaves_);
+  inner_.Release();
+  keys_.Release();
   root_ = free_inner_ = free_leaf_ = kNone;
   count_ = garbage_bytes_ = 0;
   if (!destroy) return;

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "foundation/bit_key.h"
+#include "foundation/pod_array.h"
 
 class CNPtrArray;
 class CNPtrList;
@@ -115,9 +116,10 @@ class CNKeyMap {
   std::uint32_t NewInner();
   void CompactKeys();
 
-  std::vector<Inner> inner_;
-  std::vector<Leaf> leaves_;
-  std::vector<char> keys_;
+  // Grown with realloc: the arrays of a million keys grow by remapping, not by copying.
+  PodArray<Inner> inner_;
+  PodArray<Leaf> leaves_;
+  PodArray<char> keys_;
   Ref root_ = kNone;
   std::uint32_t free_inner_ = kNone;
   std::uint32_t free_leaf_ = kNone;

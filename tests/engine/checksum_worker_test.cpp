@@ -41,8 +41,12 @@ class Entries {
   // A found entry for a native relative path; `flags` replaces the queued state when given.
   CVemoEntry& Add(const std::string& name, ULONGLONG size,
                   DWORD flags = EF_FOUND | EF_CRC_PENDING) {
+    return AddWide(platform::FileNameToWide(name), size, flags);
+  }
+  CVemoEntry& AddWide(const std::wstring& name, ULONGLONG size,
+                      DWORD flags = EF_FOUND | EF_CRC_PENDING) {
     FileState state;
-    state.name = platform::FileNameToWide(name);
+    state.name = name;
     state.size = size;
     state.attributes = 0;
     CVemoScanEntry scan(std::move(state), base_, SharedText(), DRIVE_FIXED, KeyCase::kExact);
@@ -95,7 +99,7 @@ TEST(ChecksumWorker, ChecksumsEveryQueuedFileInOrderAndRecordsFailures) {
   CChecksumWorker worker;
   const auto results = RunJobs(worker, entries);
   ASSERT_EQ(results.size(), 4u);
-  EXPECT_EQ(results[0]->path, platform::FileNameToWide(tree.Path("first")));
+  EXPECT_EQ(results[0]->Path(), platform::FileNameToWide(tree.Path("first")));
   EXPECT_STREQ(results[0]->key, first.m_pszKey);
   EXPECT_EQ(results[0]->error, 0u);
   EXPECT_EQ(results[0]->crc1, 0x352441C2u);  // "abc", standard CRC-32
@@ -364,6 +368,7 @@ TEST(ChecksumWorker, FilesOfSeveralDirectoriesAreEachReadFromTheirOwn) {
   entries.Add("gone/x", 4);
   entries.Add("a/x", 4);
   entries.Add("b/link", 1);
+  entries.AddWide(L"b/lone\xD800", 4);  // a surrogate no name on disk can carry
   platform::SetLastError(0);
   ASSERT_EQ(platform::FileSystem::Default()->OpenForRead(tree.Path("gone/x"),
                                                          platform::AccessPattern::kNormal),
@@ -372,9 +377,11 @@ TEST(ChecksumWorker, FilesOfSeveralDirectoriesAreEachReadFromTheirOwn) {
 
   CChecksumWorker worker;
   const auto results = RunJobs(worker, entries);
-  ASSERT_EQ(results.size(), 5u);
+  ASSERT_EQ(results.size(), 6u);
+  EXPECT_EQ(results[5]->error, ERROR_NO_UNICODE_TRANSLATION);
+  EXPECT_EQ(results[5]->Path(), platform::FileNameToWide(tree.root()) + L"b/lone\xD800");
   const char* const contents[] = {"in a", "in b, longer", nullptr, "in a", "x"};
-  for (std::size_t i = 0; i < results.size(); ++i) {
+  for (std::size_t i = 0; i < 5; ++i) {
     if (contents[i] == nullptr) {
       EXPECT_EQ(results[i]->error, gone_error);
       continue;

@@ -104,7 +104,7 @@ TEST_F(ChecksumWorkerThreads, StopDuringAFileDropsItAndEveryLaterJob) {
   EXPECT_LT(std::chrono::steady_clock::now() - before, kPromptly);
   auto first = worker.PopResult();
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(first->path, platform::FileNameToWide(tree_.Path("small")));
+  EXPECT_EQ(first->Path(), platform::FileNameToWide(tree_.Path("small")));
   EXPECT_EQ(worker.PopResult(), nullptr);
 }
 
@@ -130,7 +130,7 @@ TEST_F(ChecksumWorkerThreads, ResultsAndFiguresCanBePolledWhileTheWorkerRuns) {
   }
   ASSERT_EQ(results.size(), 200u);
   for (int i = 0; i < 200; ++i) {
-    EXPECT_EQ(results[i]->path, platform::FileNameToWide(tree_.Path("f" + std::to_string(i))));
+    EXPECT_EQ(results[i]->Path(), platform::FileNameToWide(tree_.Path("f" + std::to_string(i))));
     EXPECT_EQ(results[i]->error, 0u);
   }
 }
