@@ -282,15 +282,17 @@ void CVemoDoc::FinishScanPhase() {
 }
 
 bool CVemoDoc::PollChecksumming() {
-  bool running = checksummer_.IsRunning();
-  while (std::unique_ptr<ChecksumJob> job = checksummer_.PopResult()) {
-    ApplyChecksumResult(job.get());
-    job.reset();
-    running = checksummer_.IsRunning();
+  for (;;) {
+    // Noted before the take: a worker that had ended then has left every result in it.
+    const bool running = checksummer_.IsRunning();
+    auto results = checksummer_.TakeResults();
+    if (results.empty()) {
+      if (running) return true;
+      ApplyChecksumResult(nullptr);
+      return false;
+    }
+    for (const std::unique_ptr<ChecksumJob>& job : results) ApplyChecksumResult(job.get());
   }
-  if (running) return true;
-  ApplyChecksumResult(nullptr);
-  return false;
 }
 
 void CVemoDoc::ApplyChecksumResult(const ChecksumJob* result) {

@@ -102,6 +102,13 @@ std::unique_ptr<ChecksumJob> CChecksumWorker::PopResult() {
   return job;
 }
 
+std::deque<std::unique_ptr<ChecksumJob>> CChecksumWorker::TakeResults() {
+  JobQueue results;
+  CNMutexLock lock(lock_);
+  results.swap(finished_);
+  return results;
+}
+
 double CChecksumWorker::GetCurrentFile(std::wstring* text) {
   ChecksumJob::SharedDir dir;
   std::string name;
@@ -297,6 +304,12 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
         }
         CCrc::UpdatePair(crc1, crc2, buffer, got);
         remaining -= got;
+        if (remaining == 0) {
+          // FinishJob counts the last chunk: one hold of the lock less per file, and most files
+          // of a tree are read in one chunk.
+          remaining = got;
+          break;
+        }
         const double fraction = static_cast<double>(size - remaining) / static_cast<double>(size);
         AddProgress(got, &fraction);
       }

@@ -48,6 +48,8 @@ class CChecksumWorker : public CNWorkerThread {
   void Clear(bool stop_first);
   // The oldest finished job, which the caller then owns; null when there is none.
   [[nodiscard]] std::unique_ptr<ChecksumJob> PopResult();
+  // Every finished job, oldest first, which the caller then owns: one hold of the lock for all.
+  [[nodiscard]] std::deque<std::unique_ptr<ChecksumJob>> TakeResults();
 
   // The current file's text ("Opening " or "Reading " + path) and its fraction: -1.0 while it is
   // opened and sized, then the part read, 1.0 when read.
