@@ -198,7 +198,8 @@ class CVemoDoc {
   void FinishScanPhase();
   void FinishChecksumPhase();
   // Puts a new entry into the map and the set; false (the entry destroyed) when it cannot be held.
-  bool AdoptEntry(CVemoEntry* entry);
+  // known_absent: the caller has just looked the key up and found nothing.
+  bool AdoptEntry(CVemoEntry* entry, bool known_absent = false);
   void RemoveEntry(CVemoEntry* entry);
   void SendUpdate(DWORD hint, const CVemoEntry* entry = nullptr, int column = -1);
   void PhaseChanged() { column_fit_countdown_ = 0; }

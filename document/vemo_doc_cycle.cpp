@@ -29,10 +29,11 @@ void CVemoDoc::SendUpdate(DWORD hint, const CVemoEntry* entry, int column) {
   host_.UpdateAllViews(*this, hint, entry, column);
 }
 
-bool CVemoDoc::AdoptEntry(CVemoEntry* entry) {
+bool CVemoDoc::AdoptEntry(CVemoEntry* entry, bool known_absent) {
   // An entry without a key (memory ran out) or a second line for the same item is dropped: a key
   // maps to exactly one entry, and the set must hold only entries the map owns.
-  if (entry->m_pszKey == nullptr || entries_.Lookup(entry->m_pszKey) != nullptr ||
+  if (entry->m_pszKey == nullptr ||
+      (!known_absent && entries_.Lookup(entry->m_pszKey) != nullptr) ||
       !entries_.SetAt(entry->m_pszKey, entry)) {
     delete entry;
     return false;
@@ -246,7 +247,7 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
     if (needs_checksum) SetModifiedFlag(true);
   } else {
     entry = new CVemoEntry(*record);
-    if (!AdoptEntry(entry)) return;
+    if (!AdoptEntry(entry, /*known_absent=*/true)) return;
     SetModifiedFlag(true);
     needs_checksum = true;
   }
@@ -261,11 +262,12 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
 
 void CVemoDoc::FinishScanPhase() {
   CNPtrArray snapshot;
-  (void)entries_.Collect(snapshot);
+  const bool collected = entries_.Collect(snapshot) == entries_.GetCount();
   for (std::size_t i = 0; i < snapshot.GetSize(); ++i) {
     CVemoEntry* entry = AsEntry(snapshot[i]);
     if (!entry->FinishScan()) {
       RemoveEntry(entry);
+      snapshot[i] = nullptr;
     } else if (IsNotFound(entry->m_dwFlags) && !IsCycleIncomplete()) {
       // A walk that failed says nothing about the files: their absence is no change to save.
       SetModifiedFlag(true);
@@ -273,8 +275,9 @@ void CVemoDoc::FinishScanPhase() {
   }
   state_ = DocState::kChecksumming;
   checksum_start_ = CNTimeStamp::Now();
-  CNPtrArray queue;
-  if (entries_.Collect(queue) != entries_.GetCount() || !checksummer_.QueueJobs(queue)) {
+  // The snapshot, the removed entries nulled out, is the queue in key order (the worker skips the
+  // nulls). A snapshot that memory did not allow is a cycle that cannot go on.
+  if (!collected || !checksummer_.QueueJobs(snapshot)) {
     ReportCycleError(platform::LastError(), base_dir_);
   }
   SendUpdate(RFSH);
