@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "document/records/entry_key.h"
 #include "document/records/shared_text.h"
 #include "foundation/mutex_lock.h"
 #include "foundation/process_values.h"
@@ -66,6 +67,8 @@ class CVemoScanThread::Walk {
     }
     owner_.SetScanDirectory(base_wide_.str() + rel.str());
     if (!owner_.CheckContinue()) return ERROR_CANCELLED;
+    // Every key of this directory's items begins with the same bytes: encoded once.
+    const std::string key_prefix = BuildEntryKeyPrefix(base_wide_.view(), rel.view(), key_case_);
 
     struct Pending {
       std::unique_ptr<CVemoScanEntry> record;
@@ -90,7 +93,7 @@ class CVemoScanThread::Walk {
       state.attributes = item.attributes;
       state.time = CNTimeStamp(item.write_time);
       auto record = std::make_unique<CVemoScanEntry>(std::move(state), base_wide_, rel, drive_type_,
-                                                     key_case_);
+                                                     key_case_, key_prefix);
       if (item.kind == platform::ItemKind::kDirectory) {
         pending.push_back({std::move(record), std::move(item.name)});
         item.name.clear();

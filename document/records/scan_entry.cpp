@@ -20,6 +20,20 @@ CVemoScanEntry::CVemoScanEntry(FileState found, SharedText baseDir, SharedText r
                            m_state.IsDirectory(), m_keyCase);
 }
 
+CVemoScanEntry::CVemoScanEntry(FileState found, SharedText baseDir, SharedText relDir,
+                               DWORD driveType, KeyCase keyCase, std::string_view keyPrefix)
+    : m_strBaseDir(std::move(baseDir)),
+      m_strRelDir(std::move(relDir)),
+      m_state(std::move(found)),
+      m_nDriveType(driveType),
+      m_keyCase(keyCase) {
+  m_state.time = TruncateToSecond(m_state.time);
+  m_state.nChildCount = 0;
+  m_state.dwCrc1 = kNoCrc;
+  m_state.dwCrc2 = kNoCrc;
+  m_pszKey = BuildEntryKeyWithPrefix(keyPrefix, m_state.name, m_state.IsDirectory(), m_keyCase);
+}
+
 CVemoScanEntry::CVemoScanEntry(DWORD error, SharedText baseDir, SharedText relDir, DWORD driveType)
     : m_strBaseDir(std::move(baseDir)),
       m_strRelDir(std::move(relDir)),

@@ -3,6 +3,8 @@
 // it never points into document data. Owns its key (malloc, released by the destructor). Movable,
 // not copyable.
 #pragma once
+#include <string_view>
+
 #include "document/records/file_state.h"
 #include "document/records/letter_case.h"
 #include "document/records/record.h"
@@ -17,6 +19,10 @@ class CVemoScanEntry : public CVemoRecord {
   // `keyCase`; if memory for it runs out the key stays null (the record then matches no entry).
   CVemoScanEntry(FileState found, SharedText baseDir, SharedText relDir, DWORD driveType,
                  KeyCase keyCase);
+  // The same, with the key built from keyPrefix == BuildEntryKeyPrefix(baseDir, relDir, keyCase)
+  // (entry_key.h): the scanner works the prefix out once per directory.
+  CVemoScanEntry(FileState found, SharedText baseDir, SharedText relDir, DWORD driveType,
+                 KeyCase keyCase, std::string_view keyPrefix);
   // The error record of a failed walk: empty state, the Windows error code, no key.
   CVemoScanEntry(DWORD error, SharedText baseDir, SharedText relDir, DWORD driveType);
 

@@ -7,9 +7,11 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <map>
 #include <vector>
 
+#include "document/records/entry_key.h"
 #include "engine/scan_support.h"
 #include "foundation/process_values.h"
 #include "platform/error_codes.h"
@@ -82,7 +84,13 @@ TEST(ScanThread, ListsFilesBeforeSubdirectoriesAndEachDirectoryAfterItsContents)
     EXPECT_EQ(record->m_strBaseDir.str(), Wide(tree.root()));
     EXPECT_EQ(record->m_nDriveType, drive_type);
     EXPECT_EQ(record->m_dwError, 0u);
-    EXPECT_NE(record->m_pszKey, nullptr);
+    // Built from the directory's prefix, byte for byte the key of the whole path.
+    ASSERT_NE(record->m_pszKey, nullptr);
+    char* expected =
+        BuildEntryKey(record->m_strBaseDir.view(), record->m_strRelDir.view(), record->m_state.name,
+                      record->m_state.IsDirectory(), KeyCase::kExact);
+    EXPECT_STREQ(record->m_pszKey, expected);
+    std::free(expected);
   }
 }
 
