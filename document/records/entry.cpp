@@ -74,6 +74,7 @@ std::unique_ptr<CVemoEntry> CVemoEntry::CreateInArena(CVemoEntryArena& arena, Sh
                                                       SharedText relDir, std::wstring name,
                                                       DWORD attributes, KeyCase keyCase,
                                                       std::string_view keyPrefix) {
+  static_assert(alignof(CVemoEntry) <= alignof(void*), "arena pieces are pointer-aligned");
   const bool directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   const std::size_t keyBytes = EntryKeySizeWithPrefix(keyPrefix, name, directory, keyCase) + 1;
   void* storage = arena.Allocate(sizeof(CVemoEntry) + keyBytes);

@@ -113,7 +113,7 @@ class CVemoEntry : public CVemoRecord {
 
  private:
   struct KeyInPlace {};
-  // The key is written to `keyStorage`, the bytes right behind the entry.
+  // The key is written right behind the entry, where CreateInArena made room for it.
   CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
              KeyCase keyCase, std::string_view keyPrefix, KeyInPlace);
 
