@@ -67,7 +67,10 @@ void CliProgressLine::Show(const CVemoDoc& doc) {
   Append(line, doc.GetPhaseText());
   // Escaping keeps control characters of a file name off the terminal; the escapes are plain
   // ASCII, so the width is measured on the escaped text.
-  WriteAll("\r" + ToUtf8(FitToColumns(EscapeTextWide(line), TerminalColumns())) + "\x1b[K");
+  std::string bytes = "\r";
+  bytes += ToUtf8(FitToColumns(EscapeTextWide(line), TerminalColumns()));
+  bytes += "\x1b[K";
+  WriteAll(bytes);
   drawn_ = true;
 }
 

@@ -169,7 +169,18 @@ bool AppendTimeField(const CNTimeStamp& time, std::string& out) {
 
 }  // namespace
 
+EncodedRelDir EncodeRelDir(std::wstring_view relDir) {
+  EncodedRelDir encoded;
+  encoded.carried = IsCarriedRelDir(relDir);
+  encoded.sevenBit = AppendFieldBytes(relDir, true, encoded.bytes);
+  return encoded;
+}
+
 bool AppendEntryLineBytes(const CVemoEntry& entry, std::string& out) {
+  return AppendEntryLineBytes(entry, EncodeRelDir(entry.m_strRelDir.view()), out);
+}
+
+bool AppendEntryLineBytes(const CVemoEntry& entry, const EncodedRelDir& relDir, std::string& out) {
   const FileState& state = entry.GetSavedState();
   // The size field is digits only, so its width in bytes is its width in characters.
   char size[24];
@@ -191,7 +202,8 @@ bool AppendEntryLineBytes(const CVemoEntry& entry, std::string& out) {
   const std::wstring attributes = FormatAttributes(state.attributes);
   sevenBit &= AppendFieldBytes(attributes, false, out);
   out.push_back(',');
-  sevenBit &= AppendFieldBytes(entry.m_strRelDir.view(), true, out);
+  out.append(relDir.bytes);
+  sevenBit &= relDir.sevenBit;
   out.push_back(',');
   sevenBit &= AppendFieldBytes(state.name, false, out);
   return sevenBit;
@@ -199,6 +211,10 @@ bool AppendEntryLineBytes(const CVemoEntry& entry, std::string& out) {
 
 bool CanCarryEntry(const CVemoEntry& entry) {
   return IsCarriedName(entry.GetSavedState().name) && IsCarriedRelDir(entry.m_strRelDir.view());
+}
+
+bool CanCarryEntry(const CVemoEntry& entry, const EncodedRelDir& relDir) {
+  return relDir.carried && IsCarriedName(entry.GetSavedState().name);
 }
 
 std::wstring FormatEntryTime(const CNTimeStamp& time) {

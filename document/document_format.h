@@ -47,6 +47,18 @@ inline constexpr std::wstring_view kNoTimeField = L"                   ";  // 19
 // line or any string on the way. Returns true when every byte is below 0x80.
 bool AppendEntryLineBytes(const CVemoEntry& entry, std::string& out);
 
+// The relative directory field of entry lines, encoded once for all entries of a directory.
+struct EncodedRelDir {
+  bool carried = true;   // the directory part of CanCarryEntry
+  bool sevenBit = true;  // every byte below 0x80
+  std::string bytes;     // the field as AppendEntryLineBytes writes it
+};
+[[nodiscard]] EncodedRelDir EncodeRelDir(std::wstring_view relDir);
+
+// CanCarryEntry and AppendEntryLineBytes for an entry whose relative directory is `relDir`.
+[[nodiscard]] bool CanCarryEntry(const CVemoEntry& entry, const EncodedRelDir& relDir);
+bool AppendEntryLineBytes(const CVemoEntry& entry, const EncodedRelDir& relDir, std::string& out);
+
 // The time field text: kNoTimeField for the zero time stamp, otherwise kEntryTimeFormat.
 [[nodiscard]] std::wstring FormatEntryTime(const CNTimeStamp& time);
 

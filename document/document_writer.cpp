@@ -1,6 +1,7 @@
 #include "document/document_writer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -11,6 +12,7 @@
 #include "foundation/program_identity.h"
 #include "foundation/time_stamp.h"
 #include "platform/error_codes.h"
+#include "platform/large_block.h"
 #include "platform/last_error.h"
 
 namespace {
@@ -50,6 +52,20 @@ CVemoDocumentWriter::CVemoDocumentWriter(const DocumentHeader& header) {
 
 CVemoDocumentWriter::~CVemoDocumentWriter() { std::free(buffer_); }
 
+void CVemoDocumentWriter::Reserve(std::size_t entryCount) {
+  // Lines of typical trees are 100 to 200 bytes; room that is never written costs no memory.
+  constexpr std::size_t kLineBytes = 256;
+  constexpr std::size_t kHugeBufferBytes = std::size_t{4} << 20;
+  if (failed_ || entryCount > (SIZE_MAX - size_) / kLineBytes) return;
+  const std::size_t capacity = size_ + entryCount * kLineBytes;
+  if (capacity <= capacity_) return;
+  char* grown = static_cast<char*>(std::realloc(buffer_, capacity));
+  if (grown == nullptr) return;
+  buffer_ = grown;
+  capacity_ = capacity;
+  if (capacity >= kHugeBufferBytes) platform::AdviseHugePages(buffer_, capacity_);
+}
+
 bool CVemoDocumentWriter::AppendBytes(const char* bytes, std::size_t count) {
   if (failed_) return false;
   if (capacity_ - size_ < count) {
@@ -85,13 +101,17 @@ void CVemoDocumentWriter::AppendHeader(std::wstring_view prefix, std::wstring_vi
 
 void CVemoDocumentWriter::AddEntry(const CVemoEntry& entry) {
   if (failed_ || !(entry.m_dwFlags & EF_FOUND)) return;
-  if (!CanCarryEntry(entry)) {
-    ++left_out_;
-    return;
-  }
   try {
+    if (!entry.m_strRelDir.SameObject(rel_dir_text_)) {
+      rel_dir_ = EncodeRelDir(entry.m_strRelDir.view());
+      rel_dir_text_ = entry.m_strRelDir;
+    }
+    if (!CanCarryEntry(entry, rel_dir_)) {
+      ++left_out_;
+      return;
+    }
     line_.clear();
-    if (!AppendEntryLineBytes(entry, line_)) seven_bit_ = false;
+    if (!AppendEntryLineBytes(entry, rel_dir_, line_)) seven_bit_ = false;
     line_.append("\r\n");
     (void)AppendBytes(line_.data(), line_.size());
   } catch (const std::bad_alloc&) {

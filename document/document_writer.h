@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "document/document_format.h"
 #include "document/records/entry.h"
 
 // The values of the four header lines, unquoted.
@@ -32,6 +33,12 @@ class CVemoDocumentWriter {
   CVemoDocumentWriter(const CVemoDocumentWriter&) = delete;
   CVemoDocumentWriter& operator=(const CVemoDocumentWriter&) = delete;
   ~CVemoDocumentWriter();
+
+  // Makes room for about `entryCount` more entry lines in one step. Growing a buffer of hundreds
+  // of megabytes step by step remaps its pages again and again, which makes the next access of
+  // every page fault anew; room reserved at once is only touched where it is written. Failure is
+  // not an error: the buffer then grows as needed.
+  void Reserve(std::size_t entryCount);
 
   // Appends the entry's line when it has EF_FOUND and CanCarryEntry holds. Found entries that the
   // format cannot carry are left out and counted.
@@ -57,6 +64,10 @@ class CVemoDocumentWriter {
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;
   std::string line_;  // the current line's bytes
+  // The relative directory of the entry written last, encoded: a document is written directory by
+  // directory, and the entries of one directory share its SharedText.
+  SharedText rel_dir_text_;
+  EncodedRelDir rel_dir_ = EncodeRelDir({});
   bool seven_bit_ = true;
   bool failed_ = false;
   std::size_t left_out_ = 0;

@@ -161,8 +161,11 @@ std::unique_ptr<CVemoEntry> CVemoEntryLineReader::ParseEntryLine(std::wstring_vi
   const RelDir* relDir = RelativeDirectory(relDirField);
   if (relDir == nullptr) return nullptr;
 
-  auto entry = std::make_unique<CVemoEntry>(base_dir_, relDir->text, std::wstring(name), attributes,
-                                            key_case_, relDir->keyPrefix);
+  auto entry = arena_ != nullptr
+                   ? CVemoEntry::CreateInArena(*arena_, base_dir_, relDir->text, std::wstring(name),
+                                               attributes, key_case_, relDir->keyPrefix)
+                   : std::make_unique<CVemoEntry>(base_dir_, relDir->text, std::wstring(name),
+                                                  attributes, key_case_, relDir->keyPrefix);
   if (entry->m_pszKey == nullptr) return nullptr;
   entry->m_stored.size = size;
   entry->m_stored.time = time;

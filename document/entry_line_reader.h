@@ -22,9 +22,10 @@
 
 class CVemoEntryLineReader {
  public:
-  // baseDir: absolute, ends in '/'; every entry gets it and keyCase.
-  CVemoEntryLineReader(SharedText baseDir, KeyCase keyCase)
-      : base_dir_(std::move(baseDir)), key_case_(keyCase) {}
+  // baseDir: absolute, ends in '/'; every entry gets it and keyCase. With an arena, the entries
+  // are made in it (CVemoEntry::CreateInArena); it must outlive the reader's use, not the entries.
+  CVemoEntryLineReader(SharedText baseDir, KeyCase keyCase, CVemoEntryArena* arena = nullptr)
+      : base_dir_(std::move(baseDir)), key_case_(keyCase), arena_(arena) {}
 
   // A new entry with EF_LISTED only, error 0 and the stored state read from the line; null when the
   // line is not a valid entry line (or memory ran out for its key). The caller owns the entry.
@@ -49,6 +50,7 @@ class CVemoEntryLineReader {
 
   SharedText base_dir_;
   KeyCase key_case_;
+  CVemoEntryArena* arena_;
   CNCommaFieldSplitter splitter_;
   // field text -> directory in memory
   std::unordered_map<std::wstring, RelDir, FieldHash, std::equal_to<>> rel_dirs_;

@@ -87,6 +87,7 @@ DWORD CVemoFormatThread::Run() {
       header = CurrentDocumentHeader(std::move(pathText));
     }
     CVemoDocumentWriter writer(header);
+    writer.Reserve(entries.GetSize());
     for (std::size_t i = 0; i < entries.GetSize(); ++i) {
       current_ = i;
       if (!CheckContinue()) {

@@ -165,7 +165,9 @@ DWORD CVemoImportThread::Run() {
 
     const std::size_t lineCount = CountLines(text);
     auto list = std::make_unique<CVemoEntryList>();
-    CVemoEntryLineReader reader(SharedText(std::move(baseDir)), keyCase);
+    // The entries outlive the arena: its blocks go when their last entry does.
+    CVemoEntryArena arena;
+    CVemoEntryLineReader reader(SharedText(std::move(baseDir)), keyCase, &arena);
     LineCursor cursor(text);
     std::string_view bytes;
     std::wstring line;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "document/records/compare_rules.h"
@@ -55,7 +56,41 @@ CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name,
   m_pszKey = BuildEntryKeyWithPrefix(keyPrefix, m_stored.name, m_stored.IsDirectory(), m_keyCase);
 }
 
-CVemoEntry::~CVemoEntry() { std::free(m_pszKey); }
+CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
+                       KeyCase keyCase, std::string_view keyPrefix, KeyInPlace)
+    : m_strBaseDir(std::move(baseDir)),
+      m_strRelDir(std::move(relDir)),
+      m_stored(EmptyFileState()),
+      m_current(EmptyFileState()),
+      m_keyCase(keyCase),
+      key_in_place_(true) {
+  m_stored.name = std::move(name);
+  m_stored.attributes = attributes;
+  m_pszKey = reinterpret_cast<char*>(this + 1);
+  WriteEntryKeyWithPrefix(m_pszKey, keyPrefix, m_stored.name, m_stored.IsDirectory(), m_keyCase);
+}
+
+std::unique_ptr<CVemoEntry> CVemoEntry::CreateInArena(CVemoEntryArena& arena, SharedText baseDir,
+                                                      SharedText relDir, std::wstring name,
+                                                      DWORD attributes, KeyCase keyCase,
+                                                      std::string_view keyPrefix) {
+  static_assert(alignof(CVemoEntry) <= alignof(void*), "arena pieces are pointer-aligned");
+  const bool directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  const std::size_t keyBytes = EntryKeySizeWithPrefix(keyPrefix, name, directory, keyCase) + 1;
+  void* storage = arena.Allocate(sizeof(CVemoEntry) + keyBytes);
+  if (storage == nullptr) {
+    return std::make_unique<CVemoEntry>(std::move(baseDir), std::move(relDir), std::move(name),
+                                        attributes, keyCase, keyPrefix);
+  }
+  // Constructing cannot throw: every argument is moved in and the key needs no allocation.
+  return std::unique_ptr<CVemoEntry>(
+      ::new (storage) CVemoEntry(std::move(baseDir), std::move(relDir), std::move(name), attributes,
+                                 keyCase, keyPrefix, KeyInPlace{}));
+}
+
+CVemoEntry::~CVemoEntry() {
+  if (!key_in_place_) std::free(m_pszKey);
+}
 
 std::wstring CVemoEntry::GetEntryPath() const {
   const std::wstring& name = GetCurrentState().name;

@@ -4,11 +4,16 @@
 //
 // Ownership and threads: the document owns its entries (in its key map, looked up by m_pszKey) and
 // calls every operation on its user-interface thread; workers never touch entries. Each entry owns
-// its key (malloc, released by the destructor). Not copyable: an entry lives at one address.
+// its key: a separate allocation, or for entries made in an arena (CreateInArena) the bytes right
+// behind the entry in the same storage. Not copyable: an entry lives at one address. Entries made
+// with new live in storage of entry_arena.h and are deleted as usual.
 #pragma once
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "document/records/entry_arena.h"
 #include "document/records/entry_flags.h"
 #include "document/records/file_state.h"
 #include "document/records/letter_case.h"
@@ -31,9 +36,17 @@ class CVemoEntry : public CVemoRecord {
   // (entry_key.h): readers of many lines work the prefix out once per directory.
   CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
              KeyCase keyCase, std::string_view keyPrefix);
+  // The entry of the constructor above, made in `arena` together with its key (the heap serves
+  // when the arena cannot). Throws std::bad_alloc when memory runs out.
+  [[nodiscard]] static std::unique_ptr<CVemoEntry> CreateInArena(
+      CVemoEntryArena& arena, SharedText baseDir, SharedText relDir, std::wstring name,
+      DWORD attributes, KeyCase keyCase, std::string_view keyPrefix);
   CVemoEntry(const CVemoEntry&) = delete;
   CVemoEntry& operator=(const CVemoEntry&) = delete;
   ~CVemoEntry() override;
+
+  static void* operator new(std::size_t bytes) { return AllocateEntryStorage(bytes); }
+  static void operator delete(void* storage) noexcept { ReleaseEntryStorage(storage); }
 
   [[nodiscard]] const char* GetRuntimeClassName() const override { return "CVemoEntry"; }
 
@@ -97,4 +110,12 @@ class CVemoEntry : public CVemoRecord {
   DWORD m_dwFlags = 0;      // EF_ flags
   KeyCase m_keyCase = KeyCase::kExact;  // how names match: the key, the case note, the directories
   char* m_pszKey = nullptr;             // owned lookup key; null only when memory ran out
+
+ private:
+  struct KeyInPlace {};
+  // The key is written right behind the entry, where CreateInArena made room for it.
+  CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
+             KeyCase keyCase, std::string_view keyPrefix, KeyInPlace);
+
+  bool key_in_place_ = false;  // m_pszKey lies behind the entry and is not freed on its own
 };

@@ -122,16 +122,27 @@ std::string BuildEntryKeyPrefix(std::wstring_view baseDir, std::wstring_view rel
   return prefix;
 }
 
-char* BuildEntryKeyWithPrefix(std::string_view prefix, std::wstring_view name, bool isDirectory,
-                              KeyCase mode) {
-  const std::size_t size = prefix.size() + (isDirectory ? 0 : 1) + PartSize(name, mode);
-  char* key = static_cast<char*>(std::malloc(size + 1));
-  if (key == nullptr) return nullptr;
-  std::memcpy(key, prefix.data(), prefix.size());
-  char* out = key + prefix.size();
+std::size_t EntryKeySizeWithPrefix(std::string_view prefix, std::wstring_view name,
+                                   bool isDirectory, KeyCase mode) {
+  return prefix.size() + (isDirectory ? 0 : 1) + PartSize(name, mode);
+}
+
+char* WriteEntryKeyWithPrefix(char* out, std::string_view prefix, std::wstring_view name,
+                              bool isDirectory, KeyCase mode) {
+  std::memcpy(out, prefix.data(), prefix.size());
+  out += prefix.size();
   if (!isDirectory) *out++ = kSeparator;
   out = EncodePart(out, name, mode);
-  assert(static_cast<std::size_t>(out - key) == size && "size pass and encoding pass disagree");
   *out = '\0';
+  return out;
+}
+
+char* BuildEntryKeyWithPrefix(std::string_view prefix, std::wstring_view name, bool isDirectory,
+                              KeyCase mode) {
+  const std::size_t size = EntryKeySizeWithPrefix(prefix, name, isDirectory, mode);
+  char* key = static_cast<char*>(std::malloc(size + 1));
+  if (key == nullptr) return nullptr;
+  [[maybe_unused]] const char* end = WriteEntryKeyWithPrefix(key, prefix, name, isDirectory, mode);
+  assert(static_cast<std::size_t>(end - key) == size && "size pass and encoding pass disagree");
   return key;
 }

@@ -39,3 +39,11 @@
 // prefix == BuildEntryKeyPrefix(baseDir, relDir, mode). Returns null only when memory runs out.
 [[nodiscard]] char* BuildEntryKeyWithPrefix(std::string_view prefix, std::wstring_view name,
                                             bool isDirectory, KeyCase mode);
+
+// The bytes of that key without its terminator, and the key written with its terminator into
+// `out`, which has room for EntryKeySizeWithPrefix(...) + 1 bytes: for keys stored in place.
+// Writing returns the position of the terminator.
+[[nodiscard]] std::size_t EntryKeySizeWithPrefix(std::string_view prefix, std::wstring_view name,
+                                                 bool isDirectory, KeyCase mode);
+char* WriteEntryKeyWithPrefix(char* out, std::string_view prefix, std::wstring_view name,
+                              bool isDirectory, KeyCase mode);

@@ -190,6 +190,35 @@ TEST(DocumentRoundTripTest, NamesTheFormatCannotCarryAreLeftOut) {
   EXPECT_NE(lines[1].find("fine"), std::string::npos);
 }
 
+// The writer encodes a directory once for the entries that share it; a change of directory, back
+// and forth, through one it leaves out and through the same text in another object, must give
+// each entry its own line all the same.
+TEST(DocumentWriterTest, EntriesSharingADirectoryGetTheirOwnDirectoryField) {
+  const SharedText a(L"a, b/");
+  const SharedText uncarried(L"x\ny/");
+  const SharedText sameTextOtherObject(L"a, b/");
+  const SharedText nonAscii(L"\u00dcbersetzungen/");
+  const SharedText dirs[] = {a, a, uncarried, a, SharedText(), sameTextOtherObject, nonAscii, a};
+  std::vector<std::unique_ptr<CVemoEntry>> entries;
+  std::string expected;
+  for (std::size_t i = 0; i < std::size(dirs); ++i) {
+    entries.push_back(
+        Found(L"", L"f" + std::to_wstring(i), i, 1, 2, Time(L"2010-10-10 10:10:10"), 0));
+    entries.back()->m_strRelDir = dirs[i];
+    if (&dirs[i].str() == &uncarried.str()) continue;
+    (void)AppendEntryLineBytes(*entries.back(), expected);
+    expected += "\r\n";
+  }
+  std::size_t leftOut = 0;
+  const std::string written =
+      vemo_test::WriteDocument(entries, vemo_test::SampleHeader(), &leftOut);
+  EXPECT_EQ(leftOut, 1u);
+  const std::size_t start = written.find("\r\n            0,");
+  ASSERT_NE(start, std::string::npos);
+  EXPECT_EQ(written.substr(start + 2, expected.size()), expected);
+  EXPECT_EQ(EntryLines(written).size(), std::size(dirs) - 1);
+}
+
 // A directory name with a line break in the path header cannot smuggle in an entry line.
 TEST(DocumentWriterTest, LineBreakInThePathHeaderStaysInItsLine) {
   const std::string written = vemo_test::WriteDocument(
