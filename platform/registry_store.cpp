@@ -231,8 +231,8 @@ std::string UniqueTempName(const std::string& base) {
 // holds the same text. Returns the backup's path, or empty with the last error set.
 std::string KeepBackup(const std::string& dir, const std::string& text) {
   for (int n = 1; n <= kMaxBackups; ++n) {
-    const std::string name =
-        dir + "/" + kBackupName + (n == 1 ? std::string() : "-" + std::to_string(n));
+    std::string name = dir + "/" + kBackupName;
+    if (n > 1) name.append(1, '-').append(std::to_string(n));
     std::string existing;
     FileSignature ignored;
     switch (ReadWholeFile(name, &existing, &ignored)) {
