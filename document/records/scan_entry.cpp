@@ -5,17 +5,26 @@
 
 #include "document/records/entry_key.h"
 
+namespace {
+
+// What a scan records of an item: its time in whole seconds, no children counted, no checksums.
+FileState AsScanned(FileState state) {
+  state.time = TruncateToSecond(state.time);
+  state.nChildCount = 0;
+  state.dwCrc1 = kNoCrc;
+  state.dwCrc2 = kNoCrc;
+  return state;
+}
+
+}  // namespace
+
 CVemoScanEntry::CVemoScanEntry(FileState found, SharedText baseDir, SharedText relDir,
                                DWORD driveType, KeyCase keyCase)
     : m_strBaseDir(std::move(baseDir)),
       m_strRelDir(std::move(relDir)),
-      m_state(std::move(found)),
+      m_state(AsScanned(std::move(found))),
       m_nDriveType(driveType),
       m_keyCase(keyCase) {
-  m_state.time = TruncateToSecond(m_state.time);
-  m_state.nChildCount = 0;
-  m_state.dwCrc1 = kNoCrc;
-  m_state.dwCrc2 = kNoCrc;
   m_pszKey = BuildEntryKey(m_strBaseDir.view(), m_strRelDir.view(), m_state.name,
                            m_state.IsDirectory(), m_keyCase);
 }
@@ -24,13 +33,9 @@ CVemoScanEntry::CVemoScanEntry(FileState found, SharedText baseDir, SharedText r
                                DWORD driveType, KeyCase keyCase, std::string_view keyPrefix)
     : m_strBaseDir(std::move(baseDir)),
       m_strRelDir(std::move(relDir)),
-      m_state(std::move(found)),
+      m_state(AsScanned(std::move(found))),
       m_nDriveType(driveType),
       m_keyCase(keyCase) {
-  m_state.time = TruncateToSecond(m_state.time);
-  m_state.nChildCount = 0;
-  m_state.dwCrc1 = kNoCrc;
-  m_state.dwCrc2 = kNoCrc;
   m_pszKey = BuildEntryKeyWithPrefix(keyPrefix, m_state.name, m_state.IsDirectory(), m_keyCase);
 }
 
