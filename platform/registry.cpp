@@ -147,37 +147,50 @@ RegistryKey RegistryKey::Predefined(RegRoot root) {
   return RegistryAccess::Make(root, {}, KEY_ALL_ACCESS, true);
 }
 
-bool OpenRegistryKey(const RegistryKey& parent, std::wstring_view sub_path, DWORD access,
-                     RegistryKey* out) {
+namespace {
+
+// Splits sub_path below the open key parent and tells whether that key exists. False with the
+// last error set when parent is not open, the path is not valid or the store cannot be read.
+bool LookUpSubPath(const RegistryKey& parent, std::wstring_view sub_path,
+                   std::vector<std::wstring>* parts, bool* exists) {
   if (!parent.IsOpen()) return Fail(ERROR_INVALID_HANDLE);
-  std::vector<std::wstring> parts;
-  if (!SplitSubPath(sub_path, &parts)) return false;
+  if (!SplitSubPath(sub_path, parts)) return false;
   const auto tree = ReadRegistry();
   if (!tree) return false;
   const RegKeyNode* node = FindOpenKey(*tree, parent);
   if (!node) return false;
-  for (const std::wstring& part : parts) {
-    node = node->FindSubkey(part);
-    if (!node) return Fail(ERROR_FILE_NOT_FOUND);
-  }
+  for (std::size_t i = 0; node && i < parts->size(); ++i) node = node->FindSubkey((*parts)[i]);
+  *exists = node != nullptr;
+  return true;
+}
+
+// The handle of the key at parts below parent.
+RegistryKey KeyBelow(const RegistryKey& parent, const std::vector<std::wstring>& parts,
+                     DWORD access) {
   std::vector<std::wstring> path = parent.Path();
   path.insert(path.end(), parts.begin(), parts.end());
-  *out = RegistryAccess::Make(parent.Root(), std::move(path), access, false);
+  return RegistryAccess::Make(parent.Root(), std::move(path), access, false);
+}
+
+}  // namespace
+
+bool OpenRegistryKey(const RegistryKey& parent, std::wstring_view sub_path, DWORD access,
+                     RegistryKey* out) {
+  std::vector<std::wstring> parts;
+  bool exists = false;
+  if (!LookUpSubPath(parent, sub_path, &parts, &exists)) return false;
+  if (!exists) return Fail(ERROR_FILE_NOT_FOUND);
+  *out = KeyBelow(parent, parts, access);
   return Succeed();
 }
 
 bool CreateRegistryKey(const RegistryKey& parent, std::wstring_view sub_path, DWORD access,
                        RegistryKey* out, bool* created) {
-  if (!parent.IsOpen()) return Fail(ERROR_INVALID_HANDLE);
   std::vector<std::wstring> parts;
-  if (!SplitSubPath(sub_path, &parts)) return false;
-  const auto tree = ReadRegistry();
-  if (!tree) return false;
-  const RegKeyNode* node = FindOpenKey(*tree, parent);
-  if (!node) return false;
-  for (std::size_t i = 0; node && i < parts.size(); ++i) node = node->FindSubkey(parts[i]);
+  bool exists = false;
+  if (!LookUpSubPath(parent, sub_path, &parts, &exists)) return false;
   bool made = false;
-  if (!node) {
+  if (!exists) {
     if (!(parent.Access() & KEY_CREATE_SUB_KEY)) return Fail(ERROR_ACCESS_DENIED);
     const bool ok = ModifyRegistry([&](RegistryTree& fresh) {
       RegKeyNode* at = FindOpenKey(fresh, parent);
@@ -191,9 +204,7 @@ bool CreateRegistryKey(const RegistryKey& parent, std::wstring_view sub_path, DW
     });
     if (!ok) return false;
   }
-  std::vector<std::wstring> path = parent.Path();
-  path.insert(path.end(), parts.begin(), parts.end());
-  *out = RegistryAccess::Make(parent.Root(), std::move(path), access, false);
+  *out = KeyBelow(parent, parts, access);
   if (created) *created = made;
   return Succeed();
 }

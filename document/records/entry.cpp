@@ -32,7 +32,7 @@ CVemoEntry::CVemoEntry(const CVemoScanEntry& found)
       m_pszKey(CopyKey(found.m_pszKey)) {}
 
 CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
-                       KeyCase keyCase)
+                       KeyCase keyCase, WithoutKey)
     : m_strBaseDir(std::move(baseDir)),
       m_strRelDir(std::move(relDir)),
       m_stored(EmptyFileState()),
@@ -40,32 +40,28 @@ CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name,
       m_keyCase(keyCase) {
   m_stored.name = std::move(name);
   m_stored.attributes = attributes;
+}
+
+CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
+                       KeyCase keyCase)
+    : CVemoEntry(std::move(baseDir), std::move(relDir), std::move(name), attributes, keyCase,
+                 WithoutKey{}) {
   m_pszKey = BuildEntryKey(m_strBaseDir.view(), m_strRelDir.view(), m_stored.name,
                            m_stored.IsDirectory(), m_keyCase);
 }
 
 CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
                        KeyCase keyCase, std::string_view keyPrefix)
-    : m_strBaseDir(std::move(baseDir)),
-      m_strRelDir(std::move(relDir)),
-      m_stored(EmptyFileState()),
-      m_current(EmptyFileState()),
-      m_keyCase(keyCase) {
-  m_stored.name = std::move(name);
-  m_stored.attributes = attributes;
+    : CVemoEntry(std::move(baseDir), std::move(relDir), std::move(name), attributes, keyCase,
+                 WithoutKey{}) {
   m_pszKey = BuildEntryKeyWithPrefix(keyPrefix, m_stored.name, m_stored.IsDirectory(), m_keyCase);
 }
 
 CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
                        KeyCase keyCase, std::string_view keyPrefix, KeyInPlace)
-    : m_strBaseDir(std::move(baseDir)),
-      m_strRelDir(std::move(relDir)),
-      m_stored(EmptyFileState()),
-      m_current(EmptyFileState()),
-      m_keyCase(keyCase),
-      key_in_place_(true) {
-  m_stored.name = std::move(name);
-  m_stored.attributes = attributes;
+    : CVemoEntry(std::move(baseDir), std::move(relDir), std::move(name), attributes, keyCase,
+                 WithoutKey{}) {
+  key_in_place_ = true;
   m_pszKey = reinterpret_cast<char*>(this + 1);
   WriteEntryKeyWithPrefix(m_pszKey, keyPrefix, m_stored.name, m_stored.IsDirectory(), m_keyCase);
 }

@@ -112,7 +112,11 @@ class CVemoEntry : public CVemoRecord {
   char* m_pszKey = nullptr;             // owned lookup key; null only when memory ran out
 
  private:
+  struct WithoutKey {};
   struct KeyInPlace {};
+  // Directories, name, attributes and key case of an entry read from a line; the key comes after.
+  CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
+             KeyCase keyCase, WithoutKey);
   // The key is written right behind the entry, where CreateInArena made room for it.
   CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
              KeyCase keyCase, std::string_view keyPrefix, KeyInPlace);
