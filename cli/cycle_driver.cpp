@@ -21,7 +21,7 @@ CycleOutcome RunCycleToIdle(CVemoDoc& doc, const CycleDriveOptions& options) {
     const DocState state = doc.GetState();
     if (state == DocState::kNone) return CycleOutcome::kNotStarted;
     if (state == DocState::kIdle) return CycleOutcome::kIdle;
-    for (const long count : {100L, 101L}) {
+    for (const long count : {kPollCountFirst, kPollCountLast}) {
       const DocState before = doc.GetState();
       (void)doc.PollWork(count);
       // The loading poll has just started the every-file scan; a Rescan New replaces it before

@@ -40,6 +40,9 @@ inline constexpr int IDNO = 7;
 inline constexpr DWORD RFSH = 0x52465348;
 // Redraw the row of one entry (the entry argument).
 inline constexpr DWORD RDRW = 0x52445257;
+// The document is about to delete or replace entries: drop every stored entry pointer now, before
+// the deletion; an RFSH follows once the entries are settled. No argument.
+inline constexpr DWORD RCLR = 0x52434C52;
 // Fit the width of one list column to its contents (the column argument, 0..10).
 inline constexpr DWORD ACOL = 0x41434F4C;
 

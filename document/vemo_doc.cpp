@@ -52,7 +52,7 @@ CVemoDoc::CVemoDoc(CVemoDocHost& host, platform::FileSystem* file_system,
   column_widths_.fill(-2);
 }
 
-CVemoDoc::~CVemoDoc() { StopWorkersAndClear(); }
+CVemoDoc::~CVemoDoc() { StopWorkersAndClear(false); }
 
 // --- Framework state ---
 
@@ -286,7 +286,8 @@ bool CVemoDoc::SaveModified() {
 
 // --- Close ---
 
-void CVemoDoc::StopWorkersAndClear() {
+void CVemoDoc::StopWorkersAndClear(bool notify_views) {
+  if (notify_views && !entries_.IsEmpty()) SendUpdate(RCLR);
   // The formatter reads the entries: it stops before they go.
   formatter_.Stop(INFINITE);
   free(formatter_.TakeOutput());

@@ -23,6 +23,8 @@
 #include <string>
 #include <string_view>
 
+#include "document/cmd_state.h"
+#include "document/command_ids.h"
 #include "document/doc_host.h"
 #include "document/doc_state.h"
 #include "document/format_thread.h"
@@ -43,13 +45,9 @@ inline constexpr wchar_t kDefaultDocName2[] = L"CRCDir.crx";
 // Whether name is one of the two, in any letter case.
 [[nodiscard]] bool IsDefaultDocName(std::wstring_view name);
 
-// Command identifiers the document and its views handle.
-inline constexpr UINT ID_FILE_SAVE = 57603;
-inline constexpr UINT ID_FILE_SAVE_COPY_AS = 57611;
-inline constexpr UINT ID_RESCAN_ALL = 32771;
-inline constexpr UINT ID_RESCAN_NEW = 32788;
-inline constexpr UINT ID_FILE_SAVE_CLOSE_WHEN_DONE = 32792;
-inline constexpr UINT ID_FILE_FREEZE = 32793;
+// The idle counts at which a document polls its current phase's worker (PollWork).
+inline constexpr long kPollCountFirst = 100;
+inline constexpr long kPollCountLast = 101;
 
 class CVemoDoc {
  public:
@@ -105,15 +103,21 @@ class CVemoDoc {
   // --- Commands ---
   void OnFileSave() { (void)DoFileSave(); }
   void OnFileSaveCopyAs() { (void)DoSave({}, false); }
-  // Save, Save Copy As, Rescan All and Rescan New are enabled only while Idle.
+  // The state of a command the document handles (Save, Save Copy As, Rescan All and Rescan New
+  // are enabled only while Idle; the freeze and save-and-close toggles carry a check mark). False,
+  // with state untouched, for a command the document does not handle, so that a router can ask the
+  // next object in its order.
+  bool UpdateCommand(UINT id, CCmdState& state) const;
   [[nodiscard]] bool IsCommandEnabled(UINT id) const;
-  // Whether the command shows a check mark (the freeze and save-and-close toggles).
   [[nodiscard]] bool IsCommandChecked(UINT id) const;
-  // Carries out one of the command identifiers above; false for an identifier it does not know.
+  // Carries out a command the document handles (when enabled); false for one it does not handle.
   bool OnCommand(UINT id);
   // Rescan All (kAll) or Rescan New (kNew); only while Idle. Reloads the document file when it
   // exists, otherwise rescans the entries held.
   void Rescan(RescanMode mode);
+  // Applies the comparison rules afresh to every entry (after a tolerance setting changed), then
+  // refreshes the views. Only while Idle; false otherwise.
+  bool RecompareEntries();
   // Freezes or thaws every worker of every document.
   static void ToggleFreeze();
   void ToggleSaveAndCloseWhenDone() { save_and_close_ = !save_and_close_; }
@@ -194,7 +198,8 @@ class CVemoDoc {
 
  private:
   void SetBaseDir(std::wstring dir);
-  void StopWorkersAndClear();
+  // Views are told (RCLR) before entries go, unless the document is being destroyed.
+  void StopWorkersAndClear(bool notify_views = true);
   void FinishScanPhase();
   void FinishChecksumPhase();
   // Puts a new entry into the map and the set; false (the entry destroyed) when it cannot be held.

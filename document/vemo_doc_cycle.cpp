@@ -93,25 +93,43 @@ void CVemoDoc::ToggleFreeze() {
   }
 }
 
-bool CVemoDoc::IsCommandEnabled(UINT id) const {
+bool CVemoDoc::UpdateCommand(UINT id, CCmdState& state) const {
   switch (id) {
     case ID_FILE_SAVE:
     case ID_FILE_SAVE_COPY_AS:
     case ID_RESCAN_ALL:
     case ID_RESCAN_NEW:
-      return state_ == DocState::kIdle;
+      state.enabled = state_ == DocState::kIdle;
+      state.checked = false;
+      return true;
     case ID_FILE_FREEZE:
+      state.enabled = true;
+      state.checked = FreezeScans.load() != 0;
+      return true;
     case ID_FILE_SAVE_CLOSE_WHEN_DONE:
+      state.enabled = true;
+      state.checked = save_and_close_;
       return true;
     default:
       return false;
   }
 }
 
+bool CVemoDoc::IsCommandEnabled(UINT id) const {
+  CCmdState state;
+  return UpdateCommand(id, state) && state.enabled;
+}
+
 bool CVemoDoc::IsCommandChecked(UINT id) const {
-  if (id == ID_FILE_FREEZE) return FreezeScans.load() != 0;
-  if (id == ID_FILE_SAVE_CLOSE_WHEN_DONE) return save_and_close_;
-  return false;
+  CCmdState state;
+  return UpdateCommand(id, state) && state.checked;
+}
+
+bool CVemoDoc::RecompareEntries() {
+  if (state_ != DocState::kIdle) return false;
+  entries_.ForEach([](void* value) { AsEntry(value)->Recompare(); });
+  SendUpdate(RFSH);
+  return true;
 }
 
 bool CVemoDoc::OnCommand(UINT id) {
@@ -142,8 +160,8 @@ bool CVemoDoc::OnCommand(UINT id) {
 // --- Polling ---
 
 bool CVemoDoc::PollWork(long count) {
-  if (count < 100) return true;
-  if (count > 101) return false;
+  if (count < kPollCountFirst) return true;
+  if (count > kPollCountLast) return false;
   // A host whose message boxes run a nested event loop may come back here while a phase step
   // waits for the user; the step in progress finishes first.
   if (in_poll_) return false;
@@ -261,6 +279,9 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
 }
 
 void CVemoDoc::FinishScanPhase() {
+  // Entries the scan did not see go now; views drop their rows before, and rebuild at the RFSH
+  // below (an error box in between runs a nested event loop that may paint).
+  SendUpdate(RCLR);
   CNPtrArray snapshot;
   const bool collected = entries_.Collect(snapshot) == entries_.GetCount();
   for (std::size_t i = 0; i < snapshot.GetSize(); ++i) {
@@ -365,6 +386,7 @@ void CVemoDoc::FinishFormatting() {
 }
 
 void CVemoDoc::CommitAfterSave() {
+  SendUpdate(RCLR);
   CNPtrArray snapshot;
   (void)entries_.Collect(snapshot);
   for (std::size_t i = 0; i < snapshot.GetSize(); ++i) {
