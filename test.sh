@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up and runs every test: the clang-format check, a warnings-as-errors build, then the same tests under
-# AddressSanitizer with UndefinedBehaviorSanitizer, then the threading tests under ThreadSanitizer.
+# Sets up and runs every test: the clang-format check, a warnings-as-errors build, then the same
+# tests under AddressSanitizer with UndefinedBehaviorSanitizer, then the threading tests under
+# ThreadSanitizer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
