@@ -64,14 +64,13 @@ done
 
 cp "$dir/progress_14.svg" "$dir/vemo.svg"
 
-# The document icon: the same arrow, smaller, on a page with a folded corner.
+# The document icon: the arrow, narrower, on a page with a folded corner.
+small_arrow='M16 8 L23 15 H19 V21 H23 L16 28 L9 21 H13 V15 H9 Z'
 {
   head
-  printf '  <path d="M5 1 H21 L28 8 V31 H5 Z" fill="#ffffff" stroke="#505050" stroke-width="2" stroke-linejoin="round"/>\n'
-  printf '  <path d="M21 1 V8 H28" fill="#e0e0e0" stroke="#505050" stroke-width="2" stroke-linejoin="round"/>\n'
-  printf '  <g transform="translate(7 9) scale(0.6875)">\n'
-  printf '    <path d="%s" fill="%s" stroke="%s" stroke-width="2.9" stroke-linejoin="round"/>\n' \
-    "$arrow" "$yellow" "$edge"
-  printf '  </g>\n'
+  printf '  <path d="M5 1 H19 L27 9 V31 H5 Z" fill="#ffffff" stroke="#505050" stroke-width="2" stroke-linejoin="round"/>\n'
+  printf '  <path d="M19 1 V9 H27" fill="#e0e0e0" stroke="#505050" stroke-width="2" stroke-linejoin="round"/>\n'
+  printf '  <path d="%s" fill="%s" stroke="%s" stroke-width="2" stroke-linejoin="round"/>\n' \
+    "$small_arrow" "$yellow" "$edge"
   printf '</svg>\n'
 } >"$dir/vemo-document.svg"
