@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up and runs every test: a warnings-as-errors build, then the same tests under
-# AddressSanitizer with UndefinedBehaviorSanitizer, then the threading tests under ThreadSanitizer.
+# Sets up and runs every test: the clang-format check, a warnings-as-errors build, then the same
+# tests under AddressSanitizer with UndefinedBehaviorSanitizer, then the threading tests under
+# ThreadSanitizer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
@@ -9,6 +10,15 @@ jobs=$(nproc)
 run_ctest() {
   ctest --test-dir "$1" --output-on-failure --no-tests=error -j "$jobs" "${@:2}"
 }
+
+echo "== clang-format check"
+if ! command -v clang-format-14 >/dev/null && ! command -v clang-format >/dev/null; then
+  sudo=""
+  [ "$(id -u)" = 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq clang-format
+fi
+scripts/check_format.sh
 
 echo "== build and test (-Wall -Wextra -Werror)"
 scripts/setup.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEMO_WERROR=ON

@@ -44,9 +44,9 @@ std::ptrdiff_t CVemoEntryRows::RowOf(const CVemoEntry* entry) const {
   if (entry == nullptr || entry->m_pszKey == nullptr) return -1;
   // Rows are in the map's order, which is the unsigned byte order strcmp gives.
   const char* key = entry->m_pszKey;
-  auto it = std::lower_bound(rows_.begin(), rows_.end(), key, [](const CVemoEntry* row, const char* k) {
-    return std::strcmp(row->m_pszKey, k) < 0;
-  });
+  auto it = std::lower_bound(
+      rows_.begin(), rows_.end(), key,
+      [](const CVemoEntry* row, const char* k) { return std::strcmp(row->m_pszKey, k) < 0; });
   if (it == rows_.end() || *it != entry) return -1;
   return it - rows_.begin();
 }
