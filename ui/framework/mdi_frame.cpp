@@ -26,7 +26,9 @@ CNMDIFrame::CNMDIFrame(QString app_name, QWidget* parent)
 }
 
 CNMDIChildFrame* CNMDIFrame::MDIGetActive() const {
-  return qobject_cast<CNMDIChildFrame*>(mdi_area_->currentSubWindow());
+  auto* frame = qobject_cast<CNMDIChildFrame*>(mdi_area_->currentSubWindow());
+  // A frame that is closing has no view any more and waits to be deleted.
+  return frame != nullptr && frame->GetView() != nullptr ? frame : nullptr;
 }
 
 void CNMDIFrame::AddChildFrame(CNMDIChildFrame* frame) { mdi_area_->addSubWindow(frame); }
@@ -127,6 +129,7 @@ void CNMDIFrame::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   activateWindow();
   for (const QUrl& url : urls) {
-    if (url.isLocalFile()) CNWinApp::Instance()->OpenDocumentFile(PathFromQString(url.toLocalFile()));
+    if (url.isLocalFile())
+      CNWinApp::Instance()->OpenDocumentFile(PathFromQString(url.toLocalFile()));
   }
 }

@@ -53,6 +53,8 @@ CVemoDocHost& CNWinApp::Host() { return *host_; }
 
 void CNWinApp::SetMainFrame(CNMDIFrame* frame) { main_frame_ = frame; }
 
+CNMDIFrame* CNWinApp::MainFrame() const { return main_frame_.data(); }
+
 // --- Documents ---
 
 CNWinApp::DocRecord* CNWinApp::Find(const CVemoDoc* doc) const {
@@ -77,6 +79,11 @@ std::vector<CVemoDoc*> CNWinApp::Documents() const {
     if (!record->close_pending) docs.push_back(record->doc.get());
   }
   return docs;
+}
+
+bool CNWinApp::IsOpenDocument(const CVemoDoc* doc) const {
+  const DocRecord* record = Find(doc);
+  return record != nullptr && !record->close_pending;
 }
 
 std::vector<CNMDIChildFrame*> CNWinApp::FramesOf(const CVemoDoc& doc) const {
@@ -180,9 +187,8 @@ void CNWinApp::OnFileOpen() {
   if (hooks_.file) {
     if (auto chosen = hooks_.file(title, QString(), false)) files << *chosen;
   } else {
-    files = QFileDialog::getOpenFileNames(
-        main_frame_, title, QString(),
-        template_.filter + QStringLiteral(";;All Files (*)"));
+    files = QFileDialog::getOpenFileNames(main_frame_, title, QString(),
+                                          template_.filter + QStringLiteral(";;All Files (*)"));
   }
   for (const QString& file : files) OpenDocumentFile(PathFromQString(file));
 }
@@ -234,6 +240,7 @@ void CNWinApp::CloseDocument(CVemoDoc& doc) {
   for (const auto& frame : frames) {
     if (frame == nullptr) continue;
     frame->ReleaseView();
+    if (main_frame_ != nullptr) main_frame_->MdiArea()->removeSubWindow(frame);
     frame->hide();
     frame->deleteLater();
   }
@@ -313,9 +320,8 @@ void CNWinApp::UpdateFrameTitles(const CVemoDoc& doc) {
   const std::vector<CNMDIChildFrame*> frames = FramesOf(doc);
   const QString title = ToQString(doc.GetTitle());
   for (std::size_t i = 0; i < frames.size(); ++i) {
-    frames[i]->setWindowTitle(frames.size() == 1 ? title
-                                                 : title + QLatin1Char(':') +
-                                                       QString::number(i + 1));
+    frames[i]->setWindowTitle(
+        frames.size() == 1 ? title : title + QLatin1Char(':') + QString::number(i + 1));
   }
   if (main_frame_ != nullptr) main_frame_->UpdateFrameTitle();
 }
@@ -496,7 +502,7 @@ void CNWinApp::PostCloseOnNoDocument() {
 }
 
 bool CNWinApp::PromptFileName(std::wstring& path, bool save, bool replace) {
-  const QString title = !save ? QStringLiteral("Open")
+  const QString title = !save     ? QStringLiteral("Open")
                         : replace ? QStringLiteral("Save As")
                                   : QStringLiteral("Save Copy As");
   const QString start = PathToQString(path);

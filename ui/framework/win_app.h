@@ -49,7 +49,7 @@ class CNWinApp : public QObject, public CNCmdTarget, public CNCommandRouter {
   [[nodiscard]] const CNDocTemplate& DocTemplate() const { return template_; }
   // The main window (not owned: the caller keeps it alive while the application runs).
   void SetMainFrame(CNMDIFrame* frame);
-  [[nodiscard]] CNMDIFrame* MainFrame() const { return main_frame_.data(); }
+  [[nodiscard]] CNMDIFrame* MainFrame() const;
   [[nodiscard]] CNCommandManager& Commands() { return commands_; }
   [[nodiscard]] CNRecentFileList& RecentFiles() { return *recent_; }
   [[nodiscard]] CVemoDocHost& Host();
@@ -57,7 +57,9 @@ class CNWinApp : public QObject, public CNCmdTarget, public CNCommandRouter {
   [[nodiscard]] CNIdleLoop& IdleLoop() { return *idle_; }
 
   // --- Documents ---
+  // The open documents (not those waiting to close), in the order they were opened.
   [[nodiscard]] std::vector<CVemoDoc*> Documents() const;
+  [[nodiscard]] bool IsOpenDocument(const CVemoDoc* doc) const;
   [[nodiscard]] std::vector<CNMDIChildFrame*> FramesOf(const CVemoDoc& doc) const;
   // File New: a new document in a new window; null when the document declined (cancelled folder
   // dialog, or an existing list opened instead).
