@@ -10,7 +10,7 @@
 
 #include "cli/cli_doc_host.h"
 #include "cli/cycle_driver.h"
-#include "cli/entry_category.h"
+#include "document/records/entry_category.h"
 #include "cli/interrupt.h"
 #include "cli/progress_line.h"
 #include "cli/report_writer.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/entry_category.h"
+#include "document/records/entry_category.h"
 
 class CVemoEntry;
 

@@ -4,6 +4,8 @@
 #pragma once
 #include <string>
 
+#include "document/records/entry_category.h"
+
 class CVemoEntry;
 
 enum EntryColumn : int {
@@ -36,17 +38,6 @@ enum EntryImage : int {
   kImageFolderWithEntries = 12,
   kImageFolder = 13,
   kImageFile = 14,
-};
-
-// Display categories, which decide a cell's colours.
-enum EntryCategory : int {
-  kCategoryNone = -1,
-  kCategoryNormal = 1,
-  kCategoryChanged = 2,
-  kCategoryNotFound = 3,
-  kCategoryNew = 4,
-  kCategoryInProcess = 5,
-  kCategoryError = 6,
 };
 
 // Text of a column; empty for columns that do not apply (and for indexes outside 0..6).

@@ -185,6 +185,31 @@ TEST_F(DocLifecycleTest, SavingIsRefusedWhileACycleRuns) {
   EXPECT_TRUE(doc.IsCommandEnabled(ID_FILE_SAVE));
 }
 
+TEST_F(DocLifecycleTest, CommandStateTellsNotMineFromDisabled) {
+  File("a.txt", "a");
+  CVemoDoc& doc = NewDoc();
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
+  // Busy: the document owns Save but disables it; a command it does not know is not answered.
+  CCmdState save;
+  save.enabled = true;
+  EXPECT_TRUE(doc.UpdateCommand(ID_FILE_SAVE, save));
+  EXPECT_FALSE(save.enabled);
+  CCmdState about{true, true, std::wstring(L"kept")};
+  EXPECT_FALSE(doc.UpdateCommand(ID_APP_ABOUT, about));
+  EXPECT_TRUE(about.enabled && about.checked && about.text == L"kept");
+  EXPECT_FALSE(doc.OnCommand(ID_APP_ABOUT));
+  // A toggle's check mark and enabled state come from the same call.
+  CCmdState freeze;
+  EXPECT_TRUE(doc.UpdateCommand(ID_FILE_FREEZE, freeze));
+  EXPECT_TRUE(freeze.enabled);
+  EXPECT_FALSE(freeze.checked);
+  doc.OnCommand(ID_FILE_FREEZE);
+  EXPECT_TRUE(doc.UpdateCommand(ID_FILE_FREEZE, freeze));
+  EXPECT_TRUE(freeze.checked);
+  doc.OnCommand(ID_FILE_FREEZE);
+  ASSERT_TRUE(RunUntilIdle(doc));
+}
+
 TEST_F(DocLifecycleTest, SavingKeepsPermissionBitsAndAsksForReadOnlyFiles) {
   File("a.txt", "a");
   CVemoDoc& doc = CreateAndSaveList();

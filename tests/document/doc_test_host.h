@@ -1,6 +1,9 @@
 // A document host for tests: records everything the document asks of the framework, answers
 // message boxes and dialogs as the test says, and drives the idle processing the way the
-// application's message loop does.
+// application's message loop does. Like a list view, it keeps the rows of the last document that
+// sent a hint (dropped at RCLR, rebuilt at RFSH) and reads every row's cells at each hint and each
+// message box, where a real view would paint: under AddressSanitizer an entry freed while a view
+// may still hold it is caught in every document test.
 #pragma once
 #include <chrono>
 #include <deque>
@@ -9,6 +12,8 @@
 #include <vector>
 
 #include "document/doc_host.h"
+#include "document/entry_rows.h"
+#include "document/records/entry_columns.h"
 #include "document/vemo_doc.h"
 #include "foundation/process_values.h"
 
@@ -23,6 +28,7 @@ struct ShownMessage {
 class TestDocHost : public CVemoDocHost {
  public:
   int ShowMessageBox(std::wstring_view text, std::wstring_view caption, UINT style) override {
+    PaintRows();
     messages.push_back({std::wstring(text), std::wstring(caption), style});
     if (!answers.empty()) {
       const int answer = answers.front();
@@ -33,8 +39,20 @@ class TestDocHost : public CVemoDocHost {
     return type == MB_OK ? IDOK : IDCANCEL;
   }
 
-  void UpdateAllViews(CVemoDoc& /*doc*/, DWORD hint, const CVemoEntry* entry, int column) override {
+  void UpdateAllViews(CVemoDoc& doc, DWORD hint, const CVemoEntry* entry, int column) override {
     hints.push_back(hint);
+    if (&doc != rows_doc_) rows_.Clear();
+    rows_doc_ = &doc;
+    if (hint == RCLR) {
+      rows_.Clear();
+    } else if (hint == RFSH) {
+      rows_.Rebuild(doc, ShowFlags.load());
+      PaintRows();
+    } else if (hint == RDRW && entry != nullptr) {
+      painted_cells += GetColumnText(*entry, kColumnNote).size();
+      const std::ptrdiff_t row = rows_.RowOf(entry);
+      if (row >= 0) painted_cells += GetColumnText(*rows_[static_cast<std::size_t>(row)], 0).size();
+    }
     if (hint == RDRW && entry != nullptr) ++redraws;
     if (hint == ACOL) fitted_columns.push_back(column);
   }
@@ -59,6 +77,21 @@ class TestDocHost : public CVemoDocHost {
   void CloseDocumentFrames(CVemoDoc& /*doc*/) override { ++frame_closes; }
   void PostCloseOnNoDocument() override { ++close_on_no_document; }
 
+  // Reads every cell of every row held, as a view's paint does.
+  void PaintRows() {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      for (int column = 0; column < kColumnCount; ++column) {
+        painted_cells += GetColumnText(*rows_[i], column).size() +
+                         static_cast<std::size_t>(GetColumnState(*rows_[i], column) + 1);
+      }
+    }
+  }
+  // The document is about to go without telling its views (its destructor): forget its rows.
+  void ForgetRows() {
+    rows_.Clear();
+    rows_doc_ = nullptr;
+  }
+
   [[nodiscard]] std::size_t CountHints(DWORD hint) const {
     std::size_t n = 0;
     for (DWORD h : hints) n += h == hint ? 1 : 0;
@@ -82,6 +115,11 @@ class TestDocHost : public CVemoDocHost {
   int beeps = 0;
   int frame_closes = 0;
   int close_on_no_document = 0;
+  std::size_t painted_cells = 0;
+
+ private:
+  CVemoEntryRows rows_;
+  const CVemoDoc* rows_doc_ = nullptr;
 };
 
 // One run of the application's idle processing: counts from 0 upwards while PollWork asks for

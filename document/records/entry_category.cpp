@@ -1,4 +1,4 @@
-#include "cli/entry_category.h"
+#include "document/records/entry_category.h"
 
 #include "document/records/entry.h"
 

@@ -1,5 +1,6 @@
-// The category the command line reports an entry under, decided from the same flags and states
-// that the list view shows, once a cycle has ended (no entry awaits the scan or a checksum).
+// The categories an entry is shown under, in one place for every front end: the display category
+// of a list cell (its colours) and the category a report gives a whole entry once a cycle has ended
+// (no entry awaits the scan or a checksum). Both are decided from the same flags and states.
 // Pure functions of the entry; the document's thread.
 #pragma once
 #include <array>
@@ -7,6 +8,17 @@
 #include <string>
 
 class CVemoEntry;
+
+// Display categories of a list cell, which decide its colours (GetColumnState, entry_columns.h).
+enum EntryCategory : int {
+  kCategoryNone = -1,
+  kCategoryNormal = 1,
+  kCategoryChanged = 2,
+  kCategoryNotFound = 3,
+  kCategoryNew = 4,
+  kCategoryInProcess = 5,
+  kCategoryError = 6,
+};
 
 enum class ReportCategory : int {
   kUnchanged = 0,  // also: only tolerated differences
