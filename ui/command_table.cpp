@@ -8,14 +8,16 @@ namespace {
 
 constexpr bool kToggle = true;
 
-// The keys are the accelerator table's, plus the shortcuts the menus show beyond it (Ctrl+F4,
-// Ctrl+X, Ctrl+C), so that every shortcut a menu names also works inside the program.
+// The keys are the accelerator table's, plus Ctrl+X and Ctrl+C, which the Edit menu shows. The
+// two other shortcuts the menus show are the windows' own: Ctrl+F4 closes the active document
+// window (the MDI area's key; a second binding here would make the key ambiguous and dead), which
+// closes its document when it is the last window on it, and Alt+F4 closes the main window.
 constexpr VemoCommandInfo kCommands[] = {
     // File
     {ID_FILE_NEW, L"&New\tCtrl+N", L"Create a new document\nNew", "Ctrl+N", "file_new", false},
     {ID_FILE_OPEN, L"&Open...\tCtrl+O", L"Open an existing document\nOpen", "Ctrl+O", "file_open",
      false},
-    {ID_FILE_CLOSE, L"&Close\tCtrl+F4", L"Close the active document\nClose", "Ctrl+F4", "", false},
+    {ID_FILE_CLOSE, L"&Close\tCtrl+F4", L"Close the active document\nClose", "", "", false},
     {ID_FILE_SAVE, L"&Save\tCtrl+S", L"Save the active document\nSave", "Ctrl+S; F2", "file_save",
      false},
     {ID_FILE_SAVE_COPY_AS, L"Save Copy &As...\tCtrl+F12",
@@ -26,7 +28,6 @@ constexpr VemoCommandInfo kCommands[] = {
     {ID_FILE_PRINT, L"&Print...\tCtrl+P", L"Print the active document\nPrint", "Ctrl+P",
      "file_print", false},
     {ID_FILE_PRINT_PREVIEW, L"Print Pre&view", L"Display full pages\nPrint Preview", "", "", false},
-    // Alt+F4 is the window manager's close of the main window, which takes the same path as Exit.
     {ID_APP_EXIT, L"E&xit\tAlt+F4", L"Quit the application; prompts to save documents\nExit", "",
      "", false},
     {ID_RESCAN_NEW, L"R&escan New\tCtrl+R", L"Rescan any new document data\nRescan New",
