@@ -70,6 +70,27 @@ TEST_F(DocCycleTest, CreatesVerifiesAndUpdatesAList) {
   EXPECT_EQ(Find(L"sub")->m_stored.nChildCount, 1u);
 }
 
+TEST_F(DocCycleTest, AChangedToleranceRecomparesEveryEntry) {
+  File("a.txt", "alpha");
+  CreateAndSaveList();
+  File("a.txt", "alpha", kTreeTime + 3600);  // a summer-time shift: one whole hour
+  CVemoDoc& doc = OpenAndRun();
+  const std::wstring tolerated = Note(L"a.txt");
+  EXPECT_FALSE(doc.IsModified());
+
+  TolTZShift.store(0);
+  host_.hints.clear();
+  ASSERT_TRUE(doc.RecompareEntries());
+  EXPECT_NE(Note(L"a.txt"), tolerated);
+  EXPECT_NE(Note(L"a.txt").find(L"Newer"), std::wstring::npos);
+  EXPECT_EQ(host_.CountHints(RFSH), 1u);
+
+  // Refused while a cycle runs: the entries are not settled then.
+  doc.Rescan(RescanMode::kAll);
+  EXPECT_FALSE(doc.RecompareEntries());
+  ASSERT_TRUE(RunUntilIdle(doc));
+}
+
 TEST_F(DocCycleTest, SaveWithoutFollowUpCommitsAndStaysIdle) {
   File("a.txt", "alpha");
   tree_.Dir("sub");

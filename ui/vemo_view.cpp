@@ -1,0 +1,252 @@
+#include "ui/vemo_view.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+#include <algorithm>
+#include <cstdint>
+
+#include "document/command_ids.h"
+#include "document/doc_host.h"
+#include "document/records/entry_columns.h"
+#include "document/vemo_doc.h"
+#include "foundation/process_values.h"
+#include "ui/row_images.h"
+#include "ui/vemo_row_model.h"
+
+namespace {
+
+// The show-flag bit a filter command toggles; 0 for any other command.
+DWORD FilterBit(UINT id) {
+  switch (id) {
+    case ID_VIEW_SAME:
+      return SF_SAME;
+    case ID_VIEW_CHANGED:
+      return SF_CHANGED;
+    case ID_VIEW_NEW:
+      return SF_NEW;
+    case ID_VIEW_MISSING:
+      return SF_MISSING;
+    case ID_VIEW_ERRORS:
+      return SF_ERRORS;
+    case ID_VIEW_EMPTY_FOLDERS:
+      return SF_EMPTY_FOLDERS;
+    default:
+      return 0;
+  }
+}
+
+bool IsPrintCommand(UINT id) {
+  return id == ID_FILE_PRINT || id == ID_FILE_PRINT_DIRECT || id == ID_FILE_PRINT_PREVIEW;
+}
+
+}  // namespace
+
+CVemoView::CVemoView(CVemoDoc& doc, QWidget* parent)
+    : QTableView(parent),
+      CNView(doc),
+      model_(new CVemoRowModel(doc, this)),
+      follow_(FollowScan.load() != 0) {
+  setModel(model_);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setSortingEnabled(false);
+  setWordWrap(false);
+  setTabKeyNavigation(false);
+  setCornerButtonEnabled(false);
+  setIconSize(QSize(kRowImageSize, kRowImageSize));
+  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  setShowGrid(Gridlines.load() != 0);
+
+  // A header click neither sorts nor selects: the rows keep the document's order.
+  QHeaderView* header = horizontalHeader();
+  header->setSectionsClickable(false);
+  header->setSectionsMovable(false);
+  header->setHighlightSections(false);
+  header->setStretchLastSection(false);
+  header->setSortIndicatorShown(false);
+
+  // One fixed height for every row, so a million rows lay out at once.
+  QHeaderView* rows = verticalHeader();
+  rows->hide();
+  const int height = std::max(fontMetrics().height() + 4, kRowImageSize + 2);
+  rows->setMinimumSectionSize(height);
+  rows->setSectionResizeMode(QHeaderView::Fixed);
+  rows->setDefaultSectionSize(height);
+
+  TakeWindowColours();
+}
+
+CVemoView::~CVemoView() = default;
+
+void CVemoView::OnInitialUpdate() {
+  show_flags_ = ShowFlags.load();
+  setShowGrid(Gridlines.load() != 0);
+  model_->Clear();
+  for (int i = 0; i < kColumnCount; ++i) {
+    // The stored width's low 16 bits, as the document file has always kept them; a negative
+    // width fits contents and title.
+    const auto width = static_cast<std::int16_t>(GetDocument().GetColumnWidth(i) & 0xFFFF);
+    if (width < 0) {
+      resizeColumnToContents(i);
+    } else {
+      setColumnWidth(i, width);
+    }
+  }
+  initialised_ = true;
+  for (QWidget* frame = parentWidget(); frame != nullptr; frame = frame->parentWidget()) {
+    if (auto* child = qobject_cast<QMdiSubWindow*>(frame)) {
+      child->showMaximized();
+      break;
+    }
+  }
+}
+
+void CVemoView::OnUpdate(CNView* sender, DWORD hint, const CVemoEntry* entry, int column) {
+  if (sender == this) return;
+  switch (hint) {
+    case RDRW: {
+      const std::ptrdiff_t row = model_->RowOf(entry);
+      if (row < 0) {
+        viewport()->update();
+        return;
+      }
+      model_->RowChanged(static_cast<int>(row));
+      if (follow_) {
+        // Only up and down: the user may be reading the columns on the right.
+        const int x = horizontalScrollBar()->value();
+        scrollTo(model_->index(static_cast<int>(row), 0), QAbstractItemView::EnsureVisible);
+        horizontalScrollBar()->setValue(x);
+      }
+      return;
+    }
+    case ACOL:
+      AutoSizeColumns(column);
+      return;
+    case RCLR:
+      model_->Clear();
+      return;
+    default:
+      RebuildRows();
+      return;
+  }
+}
+
+void CVemoView::RebuildRows() {
+  if (!initialised_) return;
+  model_->Rebuild(show_flags_);
+}
+
+void CVemoView::AutoSizeColumns(int n) {
+  // Before the initial update the columns do not show the document's widths yet.
+  if (!initialised_) return;
+  const bool updates = updatesEnabled();
+  setUpdatesEnabled(false);
+  bool changed = false;
+  for (int i = 0; i < kColumnCount; ++i) {
+    if (n < 0 || i == n) {
+      resizeColumnToContents(i);
+      changed = true;
+    }
+    GetDocument().SetColumnWidth(i, columnWidth(i));
+  }
+  setUpdatesEnabled(updates);
+  if (changed) viewport()->update();
+}
+
+bool CVemoView::OnPreparePrinting() {
+  GetDocument().Host().ShowMessageBox(L"Sorry, printing is not supported at this time.",
+                                      L"Print Unavailable", MB_OK | MB_ICONERROR);
+  return false;
+}
+
+bool CVemoView::UpdateCommand(UINT id, CCmdState& state) {
+  if (const DWORD bit = FilterBit(id); bit != 0) {
+    state.enabled = true;
+    state.checked = (show_flags_ & bit) != 0;
+    return true;
+  }
+  if (IsPrintCommand(id)) {
+    state.enabled = true;
+    state.checked = false;
+    return true;
+  }
+  switch (id) {
+    case ID_RESCAN_ALL:
+    case ID_RESCAN_NEW:
+    case ID_FILE_SAVE_CLOSE_WHEN_DONE:
+    case ID_FILE_FREEZE:
+      return GetDocument().UpdateCommand(id, state);
+    case ID_VIEW_GRIDLINES:
+      state.enabled = true;
+      state.checked = showGrid();
+      return true;
+    case ID_VIEW_FOLLOW_SCAN:
+      state.enabled = true;
+      state.checked = follow_;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CVemoView::OnCommand(UINT id) {
+  if (const DWORD bit = FilterBit(id); bit != 0) {
+    ToggleShowFlag(bit);
+    return true;
+  }
+  if (IsPrintCommand(id)) {
+    (void)OnPreparePrinting();
+    return true;
+  }
+  CVemoDoc& doc = GetDocument();
+  switch (id) {
+    case ID_RESCAN_ALL:
+    case ID_RESCAN_NEW:
+      if (doc.IsCommandEnabled(id)) {
+        doc.Rescan(id == ID_RESCAN_ALL ? RescanMode::kAll : RescanMode::kNew);
+      }
+      return true;
+    case ID_FILE_SAVE_CLOSE_WHEN_DONE:
+    case ID_FILE_FREEZE:
+      return doc.OnCommand(id);
+    case ID_VIEW_GRIDLINES:
+      setShowGrid(!showGrid());
+      Gridlines.exchange(showGrid() ? 1 : 0);
+      return true;
+    case ID_VIEW_FOLLOW_SCAN:
+      follow_ = !follow_;
+      FollowScan.exchange(follow_ ? 1 : 0);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CVemoView::ToggleShowFlag(DWORD bit) {
+  show_flags_ ^= bit;
+  ShowFlags.exchange(show_flags_);
+  RebuildRows();
+  AutoSizeColumns(-1);
+}
+
+void CVemoView::TakeWindowColours() {
+  model_->SetWindowColours(palette().color(QPalette::Base), palette().color(QPalette::Text));
+}
+
+void CVemoView::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange) TakeWindowColours();
+  QTableView::changeEvent(event);
+}
+
+void CVemoView::keyPressEvent(QKeyEvent* event) {
+  // Copy has no handler in this program: the table must not put a cell on the clipboard itself.
+  if (event->matches(QKeySequence::Copy)) {
+    event->ignore();
+    return;
+  }
+  QTableView::keyPressEvent(event);
+}

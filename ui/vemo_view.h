@@ -1,0 +1,66 @@
+// CVemoView: the list of one document's entries, one row per shown entry in key order (never
+// sorted), seven columns, each cell coloured by its display category. The rows are the view's own
+// (CVemoRowModel over CVemoEntryRows); the table asks for the cells it paints, so a million rows
+// cost one pointer each.
+//
+// The view filters by category with its own copy of ShowFlags, follows the checksum scan when
+// asked, and carries the commands that act on the document shown: the filters, the rescans,
+// freezing, save-and-close-when-done, grid lines, following and the refused printing. The filter,
+// grid-line and follow settings act on this view only and are stored for views opened later.
+//
+// Lifecycle: made by the document template with its document; OnInitialUpdate once the frame
+// shows it; after that the document's hints (RFSH, RDRW, ACOL, RCLR) arrive through OnUpdate.
+// User-interface thread only.
+#pragma once
+#include <QTableView>
+
+#include "platform/win_types.h"
+#include "ui/framework/view.h"
+
+class CVemoRowModel;
+
+class CVemoView : public QTableView, public CNView {
+  Q_OBJECT
+
+ public:
+  explicit CVemoView(CVemoDoc& doc, QWidget* parent = nullptr);
+  ~CVemoView() override;
+
+  [[nodiscard]] static const char* GetRuntimeClassName() { return "CVemoView"; }
+
+  QWidget* Widget() override { return this; }
+  // Takes the stored show flags and grid lines, sets up the seven columns with the document's
+  // widths and maximises the child frame. The rows stay empty until the document's next update.
+  void OnInitialUpdate() override;
+  void OnUpdate(CNView* sender, DWORD hint, const CVemoEntry* entry, int column) override;
+
+  bool OnCommand(UINT id) override;
+  bool UpdateCommand(UINT id, CCmdState& state) override;
+
+  // Rows := the document's entries under this view's show flags; nothing before the initial
+  // update.
+  void RebuildRows();
+  // Fits column n to its contents and title (every column when n is negative), then stores all
+  // seven widths in the document.
+  void AutoSizeColumns(int n);
+  // Printing is not supported: says so and answers false.
+  bool OnPreparePrinting();
+
+  [[nodiscard]] bool IsInitialised() const { return initialised_; }
+  [[nodiscard]] DWORD GetShowFlags() const { return show_flags_; }
+  [[nodiscard]] bool IsFollowing() const { return follow_; }
+  [[nodiscard]] CVemoRowModel& RowModel() const { return *model_; }
+
+ protected:
+  void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void TakeWindowColours();
+  void ToggleShowFlag(DWORD bit);
+
+  CVemoRowModel* model_;
+  bool initialised_ = false;
+  DWORD show_flags_ = 63;
+  bool follow_;
+};
