@@ -173,7 +173,7 @@ TEST(CommandsMenus, HoveredItemShowsItsPromptInTheStatusBar) {
   const auto hover = [&](UINT id) {
     QTest::mouseMove(file, file->actionGeometry(w.manager.Action(id)).center());
     const QString prompt = ToQString(CommandPrompt(*FindVemoCommand(id)));
-    QTest::qWaitFor([&] { return w.window.statusBar()->currentMessage() == prompt; }, 2000);
+    (void)QTest::qWaitFor([&] { return w.window.statusBar()->currentMessage() == prompt; }, 2000);
     return w.window.statusBar()->currentMessage();
   };
   EXPECT_EQ(hover(ID_RESCAN_NEW), QStringLiteral("Rescan any new document data"));

@@ -109,7 +109,9 @@ TEST(CommandsState, CommandsNobodyHandlesStayDisabledEverywhere) {
   w.manager.UpdateAll();
   for (UINT id : never) {
     EXPECT_FALSE(w.manager.Action(id)->isEnabled()) << id;
-    if (QToolButton* button = w.Button(id)) EXPECT_FALSE(button->isEnabled()) << id;
+    if (QToolButton* button = w.Button(id)) {
+      EXPECT_FALSE(button->isEnabled()) << id;
+    }
   }
   for (const QAction* action : w.TopMenu(1)->actions())
     EXPECT_TRUE(action->isSeparator() || !action->isEnabled());
