@@ -83,6 +83,7 @@ class Session {
   int Interrupted() {
     progress_.Clear();
     if (doc_) doc_->OnCloseDocument();
+    NoteInterruptReported();
     Message(L"interrupted");
     return kInterruptedExitStatus;
   }
