@@ -8,8 +8,8 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdarg.h>
-#include <string.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/types.h>
 #include <unistd.h>
 
