@@ -29,11 +29,6 @@ void CVemoRowModel::Clear() {
   endResetModel();
 }
 
-void CVemoRowModel::RowChanged(int row) {
-  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return;
-  emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
-}
-
 const CVemoEntry* CVemoRowModel::EntryAt(int row) const {
   if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return nullptr;
   const CVemoEntry* entry = rows_[static_cast<std::size_t>(row)];

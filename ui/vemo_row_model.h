@@ -30,8 +30,6 @@ class CVemoRowModel : public QAbstractTableModel {
   void Clear();
   // The row of entry, -1 when it is not shown. O(log n).
   [[nodiscard]] std::ptrdiff_t RowOf(const CVemoEntry* entry) const { return rows_.RowOf(entry); }
-  // Repaints row (all columns) where it is visible.
-  void RowChanged(int row);
   [[nodiscard]] const CVemoEntryRows& Rows() const { return rows_; }
   // The entry row shows, or null for a stale row.
   [[nodiscard]] const CVemoEntry* EntryAt(int row) const;

@@ -68,6 +68,8 @@ CVemoView::CVemoView(CVemoDoc& doc, QWidget* parent)
   header->setHighlightSections(false);
   header->setStretchLastSection(false);
   header->setSortIndicatorShown(false);
+  // Any stored width is honoured, down to a column dragged shut.
+  header->setMinimumSectionSize(0);
 
   // One fixed height for every row, so a million rows lay out at once.
   QHeaderView* rows = verticalHeader();
@@ -114,7 +116,13 @@ void CVemoView::OnUpdate(CNView* sender, DWORD hint, const CVemoEntry* entry, in
         viewport()->update();
         return;
       }
-      model_->RowChanged(static_cast<int>(row));
+      // The rows may have been replaced since the last layout; positions must be current.
+      executeDelayedItemsLayout();
+      const int y = rowViewportPosition(static_cast<int>(row));
+      const int height = rowHeight(static_cast<int>(row));
+      if (y + height > 0 && y < viewport()->height()) {
+        viewport()->update(0, y, viewport()->width(), height);
+      }
       if (follow_) {
         // Only up and down: the user may be reading the columns on the right.
         const int x = horizontalScrollBar()->value();
