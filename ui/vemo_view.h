@@ -58,9 +58,13 @@ class CVemoView : public QTableView, public CNView {
  private:
   void TakeWindowColours();
   void ToggleShowFlag(DWORD bit);
+  // Scrolls row into view when the event loop next runs (the latest row asked for wins).
+  void FollowRow(int row);
+  void ScrollToFollowedRow();
 
   CVemoRowModel* model_;
   bool initialised_ = false;
   DWORD show_flags_ = 63;
   bool follow_;
+  int followed_row_ = -1;  // to be scrolled into view; -1 for none
 };

@@ -61,29 +61,36 @@ TEST_F(ViewUpdatesTest, FollowsTheScanOnlyInTheViewThatAskedForIt) {
   EXPECT_FALSE(before.IsFollowing());
   EXPECT_TRUE(later.IsFollowing());
 
+  // Between two runs of the event loop, the last row redrawn is the one each following view
+  // brings into view.
+  const CVemoEntry* last = nullptr;
   int redraws = 0;
-  int shown_in_following = 0;
-  int shown_in_later = 0;
-  int before_scrolled = 0;
+  host_.after_hint = [&](DWORD hint, const CVemoEntry* entry) {
+    if (hint == RDRW && entry != nullptr) ++redraws, last = entry;
+    if (hint == RCLR) last = nullptr;
+  };
   auto fully_visible = [](const CVemoView& view, const CVemoEntry* entry) {
     const auto row = view.RowModel().RowOf(entry);
     if (row < 0) return false;
     const int y = view.rowViewportPosition(static_cast<int>(row));
     return y >= 0 && y + view.rowHeight(static_cast<int>(row)) <= view.viewport()->height();
   };
-  host_.after_hint = [&](DWORD hint, const CVemoEntry* entry) {
-    if (hint != RDRW || entry == nullptr) return;
-    ++redraws;
-    shown_in_following += fully_visible(following, entry) ? 1 : 0;
-    shown_in_later += fully_visible(later, entry) ? 1 : 0;
-    before_scrolled += before.verticalScrollBar()->value() != 0 ? 1 : 0;
-  };
-  Open();
+  int checked = 0;
+  ASSERT_TRUE(doc_->OnOpenDocument(Wide(DocPath())));
+  while (doc_->GetState() != DocState::kIdle) {
+    RunIdleOnce(*doc_);
+    QApplication::processEvents();
+    if (last == nullptr) continue;
+    ++checked;
+    EXPECT_TRUE(fully_visible(following, last));
+    EXPECT_TRUE(fully_visible(later, last));
+    EXPECT_EQ(before.verticalScrollBar()->value(), 0);
+    last = nullptr;
+  }
   host_.after_hint = nullptr;
   EXPECT_EQ(redraws, 300);
-  EXPECT_EQ(shown_in_following, redraws);
-  EXPECT_EQ(shown_in_later, redraws);
-  EXPECT_EQ(before_scrolled, 0);
+  EXPECT_GT(checked, 0);
+  EXPECT_GT(following.verticalScrollBar()->value(), 0);
 }
 
 TEST_F(ViewUpdatesTest, FitsOneColumnOrNoneAndStoresAllWidths) {
