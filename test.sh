@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets up and runs every test: the clang-format check, a warnings-as-errors build, then the same
-# tests under AddressSanitizer with UndefinedBehaviorSanitizer, then the threading tests under
-# ThreadSanitizer.
+# Sets up and runs every test: the clang-format check, a warnings-as-errors build and its tests,
+# one quick round of every benchmark, then the same tests under AddressSanitizer with
+# UndefinedBehaviorSanitizer, then the threading tests under ThreadSanitizer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
@@ -20,9 +20,12 @@ if ! command -v clang-format-14 >/dev/null && ! command -v clang-format >/dev/nu
 fi
 scripts/check_format.sh
 
-echo "== build and test (-Wall -Wextra -Werror)"
-scripts/setup.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEMO_WERROR=ON
+echo "== build and test (the warnings of vemo_warnings, -Werror)"
+scripts/setup.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEMO_WERROR=ON -DVEMO_BUILD_BENCH=ON
 run_ctest build
+
+echo "== benchmarks, one quick round each"
+bench/smoke.sh build
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 scripts/setup.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVEMO_SANITIZE=address -DVEMO_BUILD_BENCH=OFF

@@ -11,19 +11,30 @@
 # (worst / best) is printed beside it. On a shared machine CPU time tells the program's own cost;
 # wall time also counts the time other processes took the cores. Data goes under /tmp and is
 # deleted afterwards. Installs p7zip-full with apt-get when 7z is missing.
+#
+# With VEMO_BENCH_QUICK=1 (the test command's smoke run) it takes BUILD_DIR as built and runs on
+# a 1 MiB file and 1,000 files in 10 directories: figures then mean nothing.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-5}
 build=${2:-$root/build-speed-bench}
+kernel_seconds=0.6 big_mib=1024 big_label="1 GiB" dirs=1000
+quick=${VEMO_BENCH_QUICK:-0}
+[ "$quick" = 1 ] && kernel_seconds=0.01 big_mib=1 big_label="1 MiB" dirs=10
 
 if ! command -v 7z >/dev/null; then
   echo "installing p7zip-full ..." >&2
-  apt-get install -y p7zip-full >/dev/null
+  sudo=""
+  [ "$(id -u)" = 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq p7zip-full >/dev/null
 fi
-mkdir -p "$build"
-{ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVEMO_BUILD_TESTS=OFF \
-  -DVEMO_BUILD_BENCH=ON && cmake --build "$build" -j2 --target crc_bench scan_bench vemo-cli; } \
-  >"$build/speed_bench_build.log" 2>&1 || { cat "$build/speed_bench_build.log" >&2; exit 1; }
+if [ "$quick" != 1 ]; then
+  mkdir -p "$build"
+  { cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVEMO_BUILD_TESTS=OFF \
+    -DVEMO_BUILD_BENCH=ON && cmake --build "$build" -j2 --target crc_bench scan_bench vemo-cli; } \
+    >"$build/speed_bench_build.log" 2>&1 || { cat "$build/speed_bench_build.log" >&2; exit 1; }
+fi
 cli="$build/cli/vemo-cli"
 
 work=$(mktemp -d /tmp/vemo_speed_bench.XXXXXX)
@@ -38,7 +49,7 @@ echo
 
 # --- a. kernels ---------------------------------------------------------------------------------
 echo "== a. CRC kernels, both CRCs over one 64 KiB buffer (bytes per CPU-second)"
-"$build/bench/crc_bench" 0.6 | tee "$work/crc.txt"
+"$build/bench/crc_bench" "$kernel_seconds" | tee "$work/crc.txt"
 awk '/^CCrc Update/ {printf "kernel ratio (active kernel, both CRCs / goal 20 GB/s): %.2f\n", $(NF - 1) / 20}' \
   "$work/crc.txt"
 echo
@@ -59,26 +70,30 @@ measure() {
     END {printf "%.3f %.3f %.3f %.3f\n", bw, ww, bc, wc}'
 }
 
+# A time below the 10 ms that time(1) resolves reads as 0 (the quick mode's tiny inputs).
+awk_div='function div(x, y) { return y > 0 ? x / y : 0 }'
+
 # Prints one row: name, bytes, "best_wall worst_wall best_cpu worst_cpu".
 row() {
   local name=$1 bytes=$2
   read -r bw ww bc wc <<<"$3"
-  awk -v n="$name" -v b="$bytes" -v bw="$bw" -v ww="$ww" -v bc="$bc" -v wc="$wc" 'BEGIN {
+  awk -v n="$name" -v b="$bytes" -v bw="$bw" -v ww="$ww" -v bc="$bc" -v wc="$wc" "$awk_div"'
+    BEGIN {
     printf "%-34s wall %7.3f s (worst %7.3f) %8.1f MB/s   CPU %7.3f s (worst %7.3f) %8.1f MB/s\n",
-      n, bw, ww, b / bw / 1e6, bc, wc, b / bc / 1e6 }'
+      n, bw, ww, div(b, bw) / 1e6, bc, wc, div(b, bc) / 1e6 }'
 }
 
 ratio() {  # label, "times of A", "times of B": A's best time over B's (B's rate over A's)
   read -r aw _ ac _ <<<"$2"
   read -r bw _ bc _ <<<"$3"
   awk -v l="$1" -v aw="$aw" -v ac="$ac" -v bw="$bw" -v bc="$bc" \
-    'BEGIN {printf "%-50s by wall %5.2f   by CPU %5.2f\n", l, aw / bw, ac / bc}'
+    "$awk_div"'BEGIN {printf "%-50s by wall %5.2f   by CPU %5.2f\n", l, div(aw, bw), div(ac, bc)}'
 }
 
 # --- b. one page-cached 1 GiB file --------------------------------------------------------------
-echo "== b. one page-cached 1 GiB file"
+echo "== b. one page-cached $big_label file"
 mkdir -p "$bigdir"
-head -c $((1 << 30)) /dev/urandom >"$big"
+head -c $((big_mib << 20)) /dev/urandom >"$big"
 cat "$big" >/dev/null
 big_bytes=$(stat -c %s "$big")
 worker_w=1e9 worker_ww=0 worker_c=1e9 worker_wc=0
@@ -96,18 +111,18 @@ sevenz_t=$(measure 7z h -scrcCRC32 "$big")
 row "checksum worker (both CRCs)" "$big_bytes" "$worker_t"
 row "cat FILE > /dev/null" "$big_bytes" "$cat_t"
 row "7z h -scrcCRC32 FILE" "$big_bytes" "$sevenz_t"
-ratio "1 GiB: worker rate / cat rate (goal >= 0.6)" "$cat_t" "$worker_t"
-ratio "1 GiB: worker rate / 7z rate (goal >= 3)" "$sevenz_t" "$worker_t"
+ratio "$big_label: worker rate / cat rate (goal >= 0.6)" "$cat_t" "$worker_t"
+ratio "$big_label: worker rate / 7z rate (goal >= 3)" "$sevenz_t" "$worker_t"
 rm -f "$big"
 echo
 
 # --- c. 100,000 small files ---------------------------------------------------------------------
-echo "== c. 100,000 files of 0 to 8 KiB in 1,000 directories"
-python3 - "$tree" <<'EOF'
+echo "== c. $((dirs * 100)) files of 0 to 8 KiB in $dirs directories"
+python3 - "$tree" "$dirs" <<'EOF'
 import os, sys
 root = sys.argv[1]
 block = os.urandom(8192)
-for d in range(1000):
+for d in range(int(sys.argv[2])):
     sub = os.path.join(root, "d%03d" % (d // 10), "e%d" % (d % 10))  # two levels deep
     os.makedirs(sub, exist_ok=True)
     for f in range(100):

@@ -10,12 +10,12 @@
 
 #include "cli/cli_doc_host.h"
 #include "cli/cycle_driver.h"
-#include "document/records/entry_category.h"
 #include "cli/interrupt.h"
 #include "cli/progress_line.h"
 #include "cli/report_writer.h"
 #include "cli/tracking_file_store.h"
 #include "document/document_format.h"
+#include "document/records/entry_category.h"
 #include "document/vemo_doc.h"
 #include "foundation/paths.h"
 #include "foundation/system_error.h"

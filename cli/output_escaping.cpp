@@ -14,9 +14,9 @@ bool IsInvalidScalar(wchar_t c) {
   return (c >= 0xD800 && c <= 0xDFFF) || static_cast<unsigned long>(c) > 0x10FFFF;
 }
 
-void AppendHex(std::string& out, const char* format, unsigned long value) {
+void AppendUnicodeEscape(std::string& out, unsigned long value) {
   char buffer[16];
-  std::snprintf(buffer, sizeof buffer, format, value);
+  std::snprintf(buffer, sizeof buffer, "\\u%04lx", value);
   out += buffer;
 }
 
@@ -102,7 +102,7 @@ std::string JsonString(std::wstring_view text) {
         break;
     }
     if (c < 0x20 || c == 0x7F || c == 0x2028 || c == 0x2029) {
-      AppendHex(out, "\\u%04x", static_cast<unsigned long>(c));
+      AppendUnicodeEscape(out, static_cast<unsigned long>(c));
     } else if (IsInvalidScalar(c)) {
       out += "\\ufffd";
     } else {

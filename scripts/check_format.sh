@@ -25,10 +25,11 @@ for d in platform foundation engine document cli ui tests bench tools; do
   [ -d "$d" ] && dirs+=("$d")
 done
 
-# One clang-format process for many files; each violation is reported as "FILE:LINE:COL: error: ...".
+# Few clang-format processes for all files; a violation is reported as "FILE:LINE:COL: error: ...".
 report=$(find "${dirs[@]}" -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.c' \) -print0 |
   xargs -0 -r "$format" --dry-run -Werror 2>&1 >/dev/null || true)
-mapfile -t bad < <(printf '%s\n' "$report" | sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: error: .*/\1/p' | sort -u)
+mapfile -t bad < <(printf '%s\n' "$report" |
+  sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: error: .*/\1/p' | sort -u)
 if [ -n "$report" ] && ! ((${#bad[@]})); then
   # clang-format failed without naming a file (e.g. an unreadable .clang-format)
   printf '%s\n' "$report" >&2

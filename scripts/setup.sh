@@ -6,8 +6,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:?build directory}
 shift
 
-packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev python3 qt6-base-dev qt6-svg-dev libgl-dev xvfb
-  xauth imagemagick ccache clang-format)
+packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev python3 qt6-base-dev qt6-svg-dev
+  libgl-dev xvfb xauth imagemagick ccache clang-format)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

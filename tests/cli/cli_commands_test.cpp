@@ -209,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"CreateOverCrx", {"create"}, true, "CRCDir.crx already exists"},
         FailureCase{"CreateOfAFile", {"create", "@a.txt"}, false, "The directory name is invalid"},
         FailureCase{"CreateOfNothing", {"create", "@missing"}, false, "cannot find"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& instance) { return std::string(instance.param.name); });
 
 TEST_F(CliCommandsTest, FailedWalkReportsNothingAndSavesNothing) {
   File("a.txt", "a");

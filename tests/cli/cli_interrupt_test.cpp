@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, CliInterruptTest,
                          ::testing::Values(InterruptCase{"CreateSigint", "create", SIGINT},
                                            InterruptCase{"UpdateSigint", "update", SIGINT},
                                            InterruptCase{"UpdateSigterm", "update", SIGTERM}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& instance) { return std::string(instance.param.name); });
 
 }  // namespace
 }  // namespace vemo_test

@@ -259,7 +259,7 @@ INSTANTIATE_TEST_SUITE_P(
                       {},
                       1,
                       "Contents unchanged, Newer time stamp (+00:00:02)"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& instance) { return std::string(instance.param.name); });
 
 TEST_F(CliReportTest, RescanNewReadsOnlyFilesWhoseSizeTimeOrAttributesChanged) {
   File("quiet.bin", "0123456789");

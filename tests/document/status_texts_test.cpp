@@ -129,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
                  L"0:02:00"},
         PaneCase{"RemainingWithoutRate", Checksumming(-1, 1, 100, 0), ID_PANE_REMAINING, L""},
         PaneCase{"UnknownPane", In(DocState::kIdle), 107, L""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& instance) { return std::string(instance.param.name); });
 
 TEST(StatusTexts, ModifiedAndInitialTexts) {
   CVemoStatusFigures f = In(DocState::kScanning);

@@ -118,8 +118,8 @@ TEST_P(CrcKernelTest, MatchesReferenceLoop) {
 INSTANTIATE_TEST_SUITE_P(AllKernels, CrcKernelTest,
                          ::testing::Values(CrcKernelId::kByteTable, CrcKernelId::kSlice16,
                                            CrcKernelId::kPclmul, CrcKernelId::kVpclmul),
-                         [](const testing::TestParamInfo<CrcKernelId>& info) {
-                           switch (info.param) {
+                         [](const testing::TestParamInfo<CrcKernelId>& instance) {
+                           switch (instance.param) {
                              case CrcKernelId::kByteTable:
                                return std::string("ByteTable");
                              case CrcKernelId::kSlice16:

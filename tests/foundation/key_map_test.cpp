@@ -138,7 +138,7 @@ TEST(KeyMapTest, CollectReplacesWhatTheTargetHeldWithoutDestroyingIt) {
 }
 
 struct Counted {
-  explicit Counted(int* deaths) : deaths(deaths) {}
+  explicit Counted(int* counter) : deaths(counter) {}
   virtual ~Counted() { ++*deaths; }
   int* deaths;
 };

@@ -68,7 +68,7 @@ TEST(PtrArrayTest, RemoveAllDestroysNonNullElementsAndFreesTheStorage) {
 
 TEST(PtrArrayTest, VariantDestructorsDestroyOwnedElements) {
   struct Counted {
-    explicit Counted(int* deaths) : deaths(deaths) {}
+    explicit Counted(int* counter) : deaths(counter) {}
     virtual ~Counted() { ++*deaths; }
     int* deaths;
   };

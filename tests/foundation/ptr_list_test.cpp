@@ -50,7 +50,7 @@ TEST(PtrListTest, RemoveAllDestroysFromTheHeadAfterUnlinkingEachNode) {
 }
 
 struct Counted {
-  explicit Counted(int* deaths) : deaths(deaths) {}
+  explicit Counted(int* counter) : deaths(counter) {}
   virtual ~Counted() { ++*deaths; }
   int* deaths;
 };
