@@ -198,10 +198,20 @@ bool CVemoDoc::PollLoading() {
   if (loader_.IsRunning()) return true;
   std::unique_ptr<CVemoEntryList> list = loader_.TakeResultList();
   CNByteBuffer text = loader_.TakeFileBytes();
-  // The loader's copy replaces the buffer only when it holds the text (a copy that could not be
-  // made must not turn the document into an empty file).
-  if (!text.IsEmpty() || file_buffer_.IsEmpty()) file_buffer_ = std::move(text);
-  if (!list && !file_buffer_.IsEmpty()) {
+  // A text of which not one line belongs to a checksum list (a README or a picture opened by
+  // mistake) is no list: the tree must not be listed into it. Its buffer keeps the bytes read.
+  const bool not_a_list = list && !file_buffer_.IsEmpty() && !loader_.ReadListLine();
+  if (not_a_list) {
+    list.reset();
+  } else if (!text.IsEmpty() || file_buffer_.IsEmpty()) {
+    // The loader's copy replaces the buffer only when it holds the text (a copy that could not be
+    // made must not turn the document into an empty file).
+    file_buffer_ = std::move(text);
+  }
+  if (not_a_list) {
+    list_unread_ = true;
+    ShowError(L"Not a Vemo document file\r" + path_name_);
+  } else if (!list && !file_buffer_.IsEmpty()) {
     // No list was read: the tree would show as all new and a save would replace the user's list
     // with it. The file buffer still holds the file as it was read. (An empty file, already
     // warned about, is an empty list.)

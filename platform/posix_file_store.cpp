@@ -115,24 +115,18 @@ class PosixFileStore final : public FileStore {
 
   bool GetAccess(const std::string& path, FileAccess* access) override {
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0) {
+    if (::lstat(path.c_str(), &st) != 0) {
       SetLastErrorFromErrno(errno);
+      return false;
+    }
+    if (S_ISLNK(st.st_mode)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
       return false;
     }
     access->mode = st.st_mode & 07777;
     access->owner = st.st_uid;
     access->group = st.st_gid;
     return true;
-  }
-
-  std::string ResolveTarget(const std::string& path) override {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) return path;  // dangling: the link itself is replaced
-    std::string target(resolved);
-    std::free(resolved);
-    return target;
   }
 
   std::unique_ptr<WritableFile> CreateTemporary(const std::string& dir, const std::string& prefix,
@@ -217,7 +211,7 @@ FileStore* FileStore::Default() {
 
 bool ReplaceFileContents(FileStore& store, const std::string& path,
                          std::span<const std::span<const BYTE>> pieces) {
-  const std::string target = store.ResolveTarget(path);
+  const std::string& target = path;
   const std::string dir = DirectoryOf(target);
   const std::string name = target.substr(dir.size());
   if (name.empty()) {
