@@ -305,7 +305,7 @@ int main(int argc, char** argv) {
   const CVemoRowModel& model = view.RowModel();
   for (int row = 0; row < 10000; ++row) {
     for (int column = 0; column < kColumnCount; ++column) {
-      const QModelIndex index = model.index(row, column);
+      const QModelIndex index = model.index(row % model.rowCount(), column);
       auto* item = new QStandardItem(index.data().toString());
       item->setData(index.data(Qt::DecorationRole), Qt::DecorationRole);
       item->setData(index.data(Qt::ForegroundRole), Qt::ForegroundRole);
@@ -374,11 +374,12 @@ int main(int argc, char** argv) {
       "RDRW hint %.0f ns for a random row, %.0f ns for the row after the last\n",
       shown.size(), lookup_ns, linear_ns, linear_ns / lookup_ns, hint_ns, next_ns);
 
-  // Type-ahead as Qt's tables do it: a prefix no row has makes it read every row's name.
+  // Type-ahead as Qt's tables do it (the view leaves it out): a prefix no row has reads every
+  // row's name.
   view.setCurrentIndex(view.model()->index(0, 0));
   t0 = Clock::now();
-  view.keyboardSearch(QStringLiteral("~"));
-  std::printf("type-ahead search for a prefix no row has: %.1f ms\n", Ms(Clock::now() - t0));
+  view.QTableView::keyboardSearch(QStringLiteral("~"));
+  std::printf("Qt's type-ahead search for a prefix no row has: %.1f ms\n", Ms(Clock::now() - t0));
 
   host.view = nullptr;
   doc->OnCloseDocument();

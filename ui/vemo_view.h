@@ -51,6 +51,10 @@ class CVemoView : public QTableView, public CNView {
   [[nodiscard]] bool IsFollowing() const { return follow_; }
   [[nodiscard]] CVemoRowModel& RowModel() const { return *model_; }
 
+  // No type-ahead: rows are in key order, not by name, so finding a typed prefix means reading
+  // every row's name, about a second for a million rows, on each key press.
+  void keyboardSearch(const QString& /*search*/) override {}
+
  protected:
   void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
