@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
@@ -70,6 +71,12 @@ bool CVemoMainFrame::Create() {
                              10);
     statusBar()->addPermanentWidget(indicator);
     indicators_[i] = indicator;
+  }
+
+  // The system's default placement: most of the screen.
+  if (const QScreen* screen = this->screen()) {
+    const QRect available = screen->availableGeometry();
+    resize(available.width() * 4 / 5, available.height() * 4 / 5);
   }
 
   UpdateMenu();
