@@ -49,8 +49,10 @@ class FileStore {
   // The POSIX implementation; lives for the whole process.
   static FileStore* Default();
 
-  // All bytes of the file at path, following symbolic links. A directory fails with
-  // ERROR_ACCESS_DENIED, a missing file with ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND.
+  // All bytes of the file at path, following symbolic links. A directory, FIFO or device fails
+  // with ERROR_ACCESS_DENIED (never blocking on it), a missing file with ERROR_FILE_NOT_FOUND or
+  // ERROR_PATH_NOT_FOUND, a file larger than the physical memory or one whose bytes cannot be
+  // allocated with ERROR_NOT_ENOUGH_MEMORY. Never throws.
   [[nodiscard]] virtual bool ReadWholeFile(const std::string& path, std::string* bytes) = 0;
 
   // Permission bits, owner and group of the regular file at path. A symbolic link is not

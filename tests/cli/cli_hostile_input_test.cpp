@@ -70,5 +70,33 @@ TEST_F(CliHostileInputTest, ListThatIsALinkIsNeverWrittenThrough) {
   EXPECT_EQ(ReadFile(outside.Path("tree.sum")), list);
 }
 
+TEST_F(CliHostileInputTest, ListLargerThanMemoryEndsWithNotEnoughMemory) {
+  // Sparse files: their size costs no disk. 1 TiB is more than the machine holds; 1 GiB fits the
+  // machine but not an address space capped at 512 MiB, where the allocation itself fails.
+  File("a.txt", "a");
+  struct Case {
+    off_t size;
+    rlim_t memory_limit;
+  };
+  std::vector<Case> cases = {{off_t{1} << 40, 0}};
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+  // (The sanitizers reserve terabytes of address space and end the process on a failed
+  // allocation instead of throwing.)
+  cases.push_back({off_t{1} << 30, rlim_t{512} << 20});
+#endif
+  for (const Case& c : cases) {
+    File("check.sum", "");
+    ASSERT_EQ(truncate(ListPath().c_str(), c.size), 0);
+    for (const char* command : {"verify", "update"}) {
+      const CliResult result = RunCli({command, Root()}, {}, c.memory_limit);
+      EXPECT_EQ(result.status, 2) << command << " " << c.size << "\n" << result.err;
+      EXPECT_TRUE(Contains(result.err,
+                           "Not enough memory resources are available to process this command."))
+          << result.err;
+      EXPECT_EQ(std::filesystem::file_size(ListPath()), static_cast<std::uintmax_t>(c.size));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vemo_test

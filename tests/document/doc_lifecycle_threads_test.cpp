@@ -231,6 +231,24 @@ TEST_F(DocLifecycleTest, AListThatIsASymbolicLinkIsReadButNeverWrittenThrough) {
   EXPECT_EQ(ReadBytes(tree_.Path("elsewhere/list.sum")), list);
 }
 
+TEST_F(DocLifecycleTest, AWorkerOutOfMemoryEndsTheCycleIncompleteAndSavesNothing) {
+  File("a.txt", "a");
+  CreateAndSaveList();
+  const std::string list = ReadBytes(DocPath());
+  File("b.txt", "b");
+  fs_.listing_out_of_memory = true;
+  host_.messages.clear();
+  CVemoDoc& doc = NewDoc();
+  doc.ToggleSaveAndCloseWhenDone();
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_TRUE(AnyMessageContains(
+      L"Error (8): Not enough memory resources are available to process this command.\r"));
+  EXPECT_TRUE(doc.IsCycleIncomplete());
+  EXPECT_EQ(ReadBytes(DocPath()), list);
+  fs_.listing_out_of_memory = false;
+}
+
 TEST_F(DocLifecycleTest, SavingIsRefusedWhileACycleRuns) {
   File("a.txt", "a");
   CVemoDoc& doc = NewDoc();
