@@ -33,9 +33,11 @@ bool CVemoChildFrame::Create() {
     auto* pane = new QLabel(QString::fromLatin1(kInitialTexts[static_cast<size_t>(i)]), bar_);
     pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pane->setObjectName(QStringLiteral("pane%1").arg(kPaneIds[static_cast<size_t>(i)]));
+    // All six are permanent widgets: the bar's own messages never cover them, and pane 0 takes
+    // the room the others leave.
     if (i == 0) {
       pane->setMinimumWidth(1);
-      bar_->addWidget(pane, 1);
+      bar_->addPermanentWidget(pane, 1);
     } else {
       pane->setFixedWidth(
           static_cast<int>(std::lround(kPaneWidths[static_cast<size_t>(i)] * scale)));

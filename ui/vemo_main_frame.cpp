@@ -3,7 +3,11 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
@@ -70,6 +74,12 @@ bool CVemoMainFrame::Create() {
                              10);
     statusBar()->addPermanentWidget(indicator);
     indicators_[i] = indicator;
+  }
+
+  // The system's default placement: most of the screen.
+  if (const QScreen* screen = this->screen()) {
+    const QRect available = screen->availableGeometry();
+    resize(available.width() * 4 / 5, available.height() * 4 / 5);
   }
 
   UpdateMenu();
@@ -146,7 +156,45 @@ void CVemoMainFrame::UpdateMenu() {
   const int wanted = MDIGetActive() != nullptr ? 1 : 0;
   if (wanted == document_menu_) return;
   document_menu_ = wanted;
-  BuildVemoMenu(*menuBar(), wanted == 1, app->Commands(), app->RecentFiles());
+  const VemoMenus menus =
+      BuildVemoMenu(*menuBar(), wanted == 1, app->Commands(), app->RecentFiles());
+  window_items_.clear();
+  window_menu_ = menus.window;
+  if (window_menu_ != nullptr) {
+    connect(window_menu_, &QMenu::aboutToShow, this, [this] { FillWindowMenu(); });
+  }
+}
+
+void CVemoMainFrame::FillWindowMenu() {
+  if (window_menu_ == nullptr) return;
+  for (const QPointer<QAction>& item : window_items_) {
+    if (item != nullptr) {
+      window_menu_->removeAction(item);
+      item->deleteLater();
+    }
+  }
+  window_items_.clear();
+  CNMDIChildFrame* active = MDIGetActive();
+  int number = 0;
+  for (QMdiSubWindow* window : MdiArea()->subWindowList()) {
+    auto* frame = qobject_cast<CNMDIChildFrame*>(window);
+    if (frame == nullptr || frame->GetView() == nullptr) continue;
+    if (number == 0) window_items_.emplace_back(window_menu_->addSeparator());
+    ++number;
+    QString title = frame->windowTitle();
+    title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    QAction* item = window_menu_->addAction(
+        (number < 10 ? QStringLiteral("&%1 ").arg(number) : QStringLiteral("%1 ").arg(number)) +
+        title);
+    item->setCheckable(true);
+    item->setChecked(frame == active);
+    item->setStatusTip(QStringLiteral("Activate this window"));
+    QPointer<QMdiSubWindow> target = window;
+    connect(item, &QAction::triggered, this, [this, target] {
+      if (target != nullptr) MdiArea()->setActiveSubWindow(target);
+    });
+    window_items_.emplace_back(item);
+  }
 }
 
 bool CVemoMainFrame::OnCommand(UINT id) {

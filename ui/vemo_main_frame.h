@@ -8,12 +8,17 @@
 // document menu. User-interface thread only.
 #pragma once
 #include <QIcon>
+#include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <array>
+#include <vector>
 
 #include "ui/framework/mdi_frame.h"
 
+class QAction;
 class QLabel;
+
 class QToolBar;
 
 class CVemoMainFrame : public CNMDIFrame {
@@ -47,6 +52,11 @@ class CVemoMainFrame : public CNMDIFrame {
   [[nodiscard]] QLabel* MessagePane() const { return message_; }
   [[nodiscard]] QLabel* Indicator(int i) const { return indicators_.at(static_cast<size_t>(i)); }
 
+  // The open windows at the end of the Window menu, the active one checked (each time the menu
+  // opens).
+  void FillWindowMenu();
+  [[nodiscard]] QMenu* WindowMenu() const { return window_menu_.data(); }
+
   void OnIdleUpdate() override;
   void OnCloseOnNoDocument() override;
   void OnActiveChildChanged() override;
@@ -61,6 +71,8 @@ class CVemoMainFrame : public CNMDIFrame {
   void UpdateMenu();
 
   QToolBar* tool_bar_ = nullptr;
+  QPointer<QMenu> window_menu_;
+  std::vector<QPointer<QAction>> window_items_;
   QLabel* message_ = nullptr;
   std::array<QLabel*, 3> indicators_{};
   QTimer timer_;

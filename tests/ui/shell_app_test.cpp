@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -161,6 +162,15 @@ TEST_F(ShellDocumentsTest, SeveralListsVerifyToTheirPanesAndEnterTheRecentFiles)
   EXPECT_EQ(app_->RecentFiles().Path(0), platform::FileNameToWide(two.Path("check.sum")));
   EXPECT_EQ(app_->RecentFiles().Path(1), platform::FileNameToWide(one.Path("check.sum")));
   EXPECT_TRUE(app_->VemoMainFrame()->ShowsDocumentMenu());
+  // The Window menu lists both windows, the active one checked.
+  CVemoMainFrame* main = app_->VemoMainFrame();
+  ASSERT_NE(main->WindowMenu(), nullptr);
+  main->FillWindowMenu();
+  const QList<QAction*> items = main->WindowMenu()->actions();
+  ASSERT_GE(items.size(), 2);
+  EXPECT_TRUE(items[items.size() - 2]->text().startsWith(QStringLiteral("&1 /")));
+  EXPECT_TRUE(items.back()->text().startsWith(QStringLiteral("&2 /")));
+  EXPECT_EQ(items[items.size() - 2]->isChecked() + items.back()->isChecked(), 1);
 
   // A second window on one document; its captions number the windows.
   CNMDIChildFrame* again = app_->CreateNewWindow(*first);
