@@ -46,7 +46,10 @@ struct ChecksumJob {
     return path_error != 0 ? unconvertible_path : platform::FileNameToWide(NativePath());
   }
 
-  SharedDir dir;         // native directory, ending in '/'
+  SharedDir dir;  // native directory, ending in '/'
+  // The length of the base directory at the start of dir: the rest is reached below the base
+  // without following links (DirectoryHandle::OpenSubdirectory). 0: dir is opened as it stands.
+  std::size_t base_length = 0;
   std::string name;      // native name inside it
   char* key;             // copy of the entry's lookup key
   ULONGLONG size;        // the entry's size when queued; the size measured on opening once read

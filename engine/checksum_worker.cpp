@@ -57,16 +57,21 @@ void CChecksumWorker::AddJob(const CVemoEntry& entry, QueueDirectory& directory)
     directory.base = entry.m_strBaseDir;
     directory.rel = entry.m_strRelDir;
     std::string native;
-    directory.native =
-        platform::FileNameFromWide(entry.m_strBaseDir.str() + entry.m_strRelDir.str(), native)
-            ? std::make_shared<const std::string>(std::move(native))
-            : nullptr;
+    std::string native_base;
+    // Names convert character by character, so the base's native form begins the whole one.
+    const bool converted =
+        platform::FileNameFromWide(entry.m_strBaseDir.str() + entry.m_strRelDir.str(), native) &&
+        platform::FileNameFromWide(entry.m_strBaseDir.view(), native_base) &&
+        native.starts_with(native_base);
+    directory.base_length = converted ? native_base.size() : 0;
+    directory.native = converted ? std::make_shared<const std::string>(std::move(native)) : nullptr;
   }
   std::string name;
   std::unique_ptr<ChecksumJob> job;
   if (directory.native && platform::FileNameFromWide(entry.GetCurrentState().name, name)) {
     job = std::make_unique<ChecksumJob>(directory.native, std::move(name), entry.m_pszKey,
                                         entry.GetSize());
+    job->base_length = directory.base_length;
   } else {
     // No file on disk can carry this path; the conversion of the whole path says why.
     std::wstring path = entry.GetEntryPath();
@@ -258,19 +263,14 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
   if (job.path_error != 0) {
     error = job.path_error;  // no file on disk can carry this name
   } else {
-    // Files of one directory follow each other in the queue: the directory's path is walked once
-    // for all of them instead of once per file.
-    if (job.dir && !job.name.empty()) {
-      if (!directory.path || (directory.path != job.dir && *directory.path != *job.dir)) {
-        directory.handle.reset();
-        directory.path = job.dir;
-        directory.handle = file_system_->OpenDirectory(*job.dir);
-      }
-      dir = directory.handle.get();
+    if (job.dir && !job.name.empty()) dir = DirectoryFor(job, directory, &error);
+    if (error != ERROR_SUCCESS) {
+      // The directory cannot be reached inside the tree: nothing of it is read.
+    } else if (dir != nullptr) {
+      file = dir->OpenForRead(job.name, platform::AccessPattern::kSequential);
+    } else {
+      file = file_system_->OpenForRead(job.NativePath(), platform::AccessPattern::kSequential);
     }
-    file = dir != nullptr
-               ? dir->OpenForRead(job.name, platform::AccessPattern::kSequential)
-               : file_system_->OpenForRead(job.NativePath(), platform::AccessPattern::kSequential);
   }
   if (error != ERROR_SUCCESS) {
     // nothing was opened
@@ -328,6 +328,43 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
   file.reset();
   FinishJob(std::move(owned_job), remaining, read_whole);
   return true;
+}
+
+platform::DirectoryHandle* CChecksumWorker::DirectoryFor(const ChecksumJob& job,
+                                                         DirectoryCache& cache, DWORD* error) {
+  // Files of one directory follow each other in the queue: the directory is reached once for all
+  // of them instead of once per file.
+  if (!cache.path || (cache.path != job.dir && *cache.path != *job.dir)) {
+    cache.handle.reset();
+    cache.error = 0;
+    cache.path = job.dir;
+    const std::string& dir = *job.dir;
+    if (job.base_length == 0 || job.base_length > dir.size()) {
+      cache.handle = file_system_->OpenDirectory(dir);
+    } else {
+      const bool same_base = (cache.base_handle || cache.base_error != 0) &&
+                             cache.base.size() == job.base_length &&
+                             dir.compare(0, job.base_length, cache.base) == 0;
+      if (!same_base) {
+        cache.base.assign(dir, 0, job.base_length);
+        cache.base_handle = file_system_->OpenDirectory(cache.base);
+        cache.base_error = cache.base_handle ? 0 : FailureCode();
+      }
+      if (!cache.base_handle) {
+        cache.error = cache.base_error;
+      } else if (dir.size() > job.base_length) {
+        cache.handle = cache.base_handle->OpenSubdirectory(dir.substr(job.base_length));
+        if (!cache.handle) cache.error = FailureCode();
+      }
+    }
+  }
+  *error = cache.error;
+  if (cache.handle) return cache.handle.get();
+  // The base directory itself.
+  if (cache.error == 0 && job.base_length != 0 && job.base_length == job.dir->size()) {
+    return cache.base_handle.get();
+  }
+  return nullptr;
 }
 
 bool CChecksumWorker::ChecksumLink(ChecksumJob& job, platform::DirectoryHandle* dir, CCrc& crc1,

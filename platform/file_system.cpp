@@ -18,6 +18,14 @@ class JoiningDirectoryHandle final : public DirectoryHandle {
   bool ReadLink(const std::string& name, std::string* target) override {
     return file_system_.ReadLink(dir_ + name, target);
   }
+  std::unique_ptr<DirectoryHandle> OpenSubdirectory(const std::string& relative) override {
+    std::string dir = dir_ + relative;
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    return std::make_unique<JoiningDirectoryHandle>(file_system_, std::move(dir));
+  }
+  std::unique_ptr<DirectoryListing> OpenListing(const std::string& relative) override {
+    return file_system_.OpenListing(dir_ + relative);
+  }
 
  private:
   FileSystem& file_system_;
