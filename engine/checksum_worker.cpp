@@ -21,6 +21,16 @@ DWORD FailureCode() {
   return error != ERROR_SUCCESS ? error : ERROR_INVALID_FUNCTION;
 }
 
+// Whether the file just read no longer has the size and time the scan saw (a writer was at work
+// meanwhile). A file system that cannot tell is taken at its word.
+bool ChangedSinceScan(const ChecksumJob& job, platform::ReadableFile& file) {
+  if (!job.check_seen) return false;
+  ULONGLONG size = 0;
+  ULONGLONG time = 0;
+  if (!file.GetWriteState(&size, &time)) return false;
+  return size != job.seen_size || (job.seen_time != 0 && time != job.seen_time);
+}
+
 }  // namespace
 
 CChecksumWorker::CChecksumWorker(platform::FileSystem* file_system) : file_system_(file_system) {
@@ -72,6 +82,7 @@ void CChecksumWorker::AddJob(const CVemoEntry& entry, QueueDirectory& directory)
     job = std::make_unique<ChecksumJob>(directory.native, std::move(name), entry.m_pszKey,
                                         entry.GetSize());
     job->base_length = directory.base_length;
+    job->SetScanState(entry.GetSize(), entry.GetCurrentState().time.Value());
   } else {
     // No file on disk can carry this path; the conversion of the whole path says why.
     std::wstring path = entry.GetEntryPath();
@@ -315,7 +326,8 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
       }
       if (error == ERROR_SUCCESS) {
         read_whole = true;
-        if (!file->Close()) error = FailureCode();
+        if (ChangedSinceScan(job, *file)) error = ERROR_SHARING_VIOLATION;
+        if (!file->Close() && error == ERROR_SUCCESS) error = FailureCode();
       }
     }
   }

@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "platform/error_codes.h"
+#include "platform/last_error.h"
+
 namespace platform {
 namespace {
 
@@ -33,6 +36,11 @@ class JoiningDirectoryHandle final : public DirectoryHandle {
 };
 
 }  // namespace
+
+bool ReadableFile::GetWriteState(ULONGLONG* /*size*/, ULONGLONG* /*write_time*/) {
+  SetLastError(ERROR_NOT_SUPPORTED);
+  return false;
+}
 
 std::unique_ptr<DirectoryHandle> FileSystem::OpenDirectory(const std::string& dir) {
   return std::make_unique<JoiningDirectoryHandle>(*this, dir);

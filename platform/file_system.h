@@ -53,6 +53,10 @@ class ReadableFile {
   // Reads up to length bytes at the file position; *bytes_read is 0 at the end of the file.
   // A failure maps its errno as a read (EIO gives ERROR_READ_FAULT).
   [[nodiscard]] virtual bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) = 0;
+  // The file's size and last-write time now (100 ns units since 1601, 0 for a time out of
+  // range), measured on the open file, so that a reader can tell whether the file changed while it
+  // was read. This default knows nothing: false with ERROR_NOT_SUPPORTED.
+  [[nodiscard]] virtual bool GetWriteState(ULONGLONG* size, ULONGLONG* write_time);
   // Releases the handle; as DirectoryListing::Close.
   [[nodiscard]] virtual bool Close() = 0;
 };
@@ -171,6 +175,9 @@ class ReadableFileWrapper : public ReadableFile {
   bool GetSize(ULONGLONG* size) override { return target_->GetSize(size); }
   bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) override {
     return target_->Read(buffer, length, bytes_read);
+  }
+  bool GetWriteState(ULONGLONG* size, ULONGLONG* write_time) override {
+    return target_->GetWriteState(size, write_time);
   }
   bool Close() override { return target_->Close(); }
 

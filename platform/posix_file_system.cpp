@@ -114,6 +114,17 @@ class PosixReadableFile final : public ReadableFile {
     }
   }
 
+  bool GetWriteState(ULONGLONG* size, ULONGLONG* write_time) override {
+    struct stat st;
+    if (fstat(fd_, &st) != 0) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    *size = static_cast<ULONGLONG>(st.st_size);
+    *write_time = FileTimeFromTimespec(st.st_mtim);
+    return true;
+  }
+
   bool Close() override {
     if (fd_ < 0) return true;
     const int rc = close(fd_);

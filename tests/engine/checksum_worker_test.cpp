@@ -14,6 +14,7 @@
 #include "engine/scan_support.h"
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
+#include "platform/file_time.h"
 #include "platform/last_error.h"
 #include "support/temp_tree.h"
 
@@ -46,10 +47,12 @@ class Entries {
     return AddWide(platform::FileNameToWide(name), size, flags);
   }
   CVemoEntry& AddWide(const std::wstring& name, ULONGLONG size,
-                      DWORD flags = EF_FOUND | EF_CRC_PENDING, const std::wstring& rel = {}) {
+                      DWORD flags = EF_FOUND | EF_CRC_PENDING, const std::wstring& rel = {},
+                      CNTimeStamp time = kNullTimeStamp) {
     FileState state;
     state.name = name;
     state.size = size;
+    state.time = time;
     state.attributes = 0;
     CVemoScanEntry scan(std::move(state), base_, SharedText(rel), DRIVE_FIXED, KeyCase::kExact);
     entries_.push_back(std::make_unique<CVemoEntry>(scan));
@@ -209,8 +212,10 @@ TEST(ChecksumWorker, SizeChangedSinceTheScanCorrectsBytesQueued) {
   ASSERT_EQ(results.size(), 2u);
   EXPECT_EQ(results[0]->size, 25u);
   EXPECT_EQ(results[1]->size, 4u);
-  EXPECT_EQ(results[0]->error, 0u);
-  EXPECT_EQ(results[1]->error, 0u);
+  // Read whole, but their checksums would not belong to the size the entry lists.
+  EXPECT_EQ(results[0]->error, ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(results[1]->error, ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(results[0]->crc1, kNoCrc);
   ExpectProgressComplete(worker, 29);
 }
 
@@ -223,7 +228,9 @@ TEST(ChecksumWorker, FileChangingWhileReadIsReadUpToItsSizeAtOpening) {
     DWORD error;
   } cases[] = {
       {"shrinks", static_cast<off_t>(CChecksumWorker::kChunkSize + 10), ERROR_READ_FAULT},
-      {"grows", static_cast<off_t>(kSize + 5000), 0},
+      // Read up to its size at opening, then found changed: no checksums of a mixture.
+      {"grows", static_cast<off_t>(kSize + 5000), ERROR_SHARING_VIOLATION},
+      {"stays", static_cast<off_t>(kSize), 0},
   };
   for (const auto& c : cases) {
     TempTree tree;
@@ -250,6 +257,33 @@ TEST(ChecksumWorker, FileChangingWhileReadIsReadUpToItsSizeAtOpening) {
       EXPECT_EQ(results[0]->crc1, 0xFFFFFFFFu) << c.name;
     }
     ExpectProgressComplete(worker, kSize);
+  }
+}
+
+TEST(ChecksumWorker, FileRewrittenInPlaceWhileReadIsAnError) {
+  // Same size, new contents and time: only the time tells. The entry must not list checksums of
+  // the new contents beside the scan's time (the next check would call it damaged).
+  constexpr time_t kTime = 1700000000;
+  const CNTimeStamp scanned(platform::FileTimeFromTimespec({kTime, 0}));
+  for (const bool rewrite : {false, true}) {
+    TempTree tree;
+    tree.File("f", std::string(3 * CChecksumWorker::kChunkSize, 'o'));
+    tree.SetTime("f", kTime);
+    Entries entries(tree);
+    entries.AddWide(L"f", 3 * CChecksumWorker::kChunkSize, EF_FOUND | EF_CRC_PENDING, {}, scanned);
+    const std::string path = tree.Path("f");
+    ReadHookFileSystem file_system([&](const std::string&, int number) {
+      if (rewrite && number == 2) {
+        tree.File("f", std::string(3 * CChecksumWorker::kChunkSize, 'n'));
+        tree.SetTime("f", kTime + 1);
+      }
+      return DWORD{0};
+    });
+    CChecksumWorker worker(&file_system);
+    const auto results = RunJobs(worker, entries);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0]->error, rewrite ? ERROR_SHARING_VIOLATION : 0u);
+    EXPECT_EQ(results[0]->crc1 == kNoCrc, rewrite);
   }
 }
 
