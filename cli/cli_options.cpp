@@ -35,6 +35,7 @@ const char* CliUsageText() {
          "  --new                 checksum only new files and files whose size, time stamp\n"
          "                        or attributes changed\n"
          "  --all                 report unchanged entries too\n"
+         "  --no-moves            report a moved file as missing and new, not as moved\n"
          "  --json                JSON Lines: one object per entry, then a summary object\n"
          "  --quiet               print only the summary\n"
          "  --no-progress         no progress line on a terminal\n"
@@ -87,6 +88,7 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions* options, std
       bool* flag = nullptr;
       if (name == "--new") flag = &options->only_new;
       if (name == "--all") flag = &options->all;
+      if (name == "--no-moves") flag = &options->no_moves;
       if (name == "--json") flag = &options->json;
       if (name == "--quiet" || name == "-q") flag = &options->quiet;
       if (name == "--no-progress") flag = &options->no_progress;

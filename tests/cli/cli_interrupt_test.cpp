@@ -52,7 +52,7 @@ TEST_P(CliInterruptTest, StopsTheChecksumAndLeavesNoPartialFile) {
   process.Signal(c.signal_number);
   const CliResult result = process.Wait(std::chrono::seconds(60));
   EXPECT_EQ(result.status, 130) << result.err;
-  EXPECT_NE(result.err.find("interrupted"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("vemo-cli: Interrupted.\n"), std::string::npos) << result.err;
   EXPECT_EQ(Names(), names_before);  // no new list, no temporary file
   if (update) {
     EXPECT_EQ(ReadFile(ListPath()), list_before);
