@@ -44,9 +44,9 @@ const char* CliUsageText() {
          "  --cd-attributes on|off  tolerate read-only/archive changes on CD-ROM drives\n"
          "  --help, --version\n"
          "\n"
-         "Exit status: 0 every entry unchanged; 1 something changed, is new, missing or in\n"
-         "error, or the list was tampered with; 2 the command could not do its work;\n"
-         "130 interrupted.\n";
+         "Exit status: 0 every entry unchanged; 1 something changed, moved, is new, missing\n"
+         "or in error, or the list was tampered with or empty; 2 the command could not do\n"
+         "its work; 130 interrupted.\n";
 }
 
 bool ParseCliOptions(int argc, const char* const* argv, CliOptions* options, std::string* error) {

@@ -257,13 +257,15 @@ int VerifyOrUpdate(const CliOptions& options, bool update) {
   if (!doc.OnOpenDocument(path)) return kExitFailure;
   if (const int failed = session.RunCycle(options.only_new); failed >= 0) return failed;
   session.ReportEntries(false);
+  // A list that cannot be trusted, or lists nothing, never verifies a tree as unchanged.
   const bool tampered = session.Host().SawTamperedWarning();
-  int status =
-      session.Report().Counts().AnyDifference() || tampered ? kExitDifferences : kExitUnchanged;
+  const bool empty = session.Host().SawEmptyWarning();
+  int status = session.Report().Counts().AnyDifference() || tampered || empty ? kExitDifferences
+                                                                              : kExitUnchanged;
   if (update) {
     if (session.WarnLeftOut()) status = kExitDifferences;
     // An intact list that matches the tree is left as it is: only its header's date would change.
-    if (doc.IsModified() || tampered || session.Host().SawEmptyWarning()) {
+    if (doc.IsModified() || tampered || empty) {
       if (const int failed = session.SaveAndFollowUp(); failed >= 0) {
         (void)session.Finish(status);
         return failed;

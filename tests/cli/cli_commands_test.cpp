@@ -175,6 +175,10 @@ TEST_F(CliCommandsTest, EmptyListIsWarnedAndItsTreeReportedNew) {
   ASSERT_TRUE(object && object->Get("summary")) << json.out;
   EXPECT_TRUE(object->Get("summary")->Get("empty")->boolean);
   EXPECT_FALSE(object->Get("summary")->Get("tampered")->boolean);
+
+  // An empty list never verifies a tree as unchanged, not even an empty tree.
+  std::filesystem::remove(tree_.Path("a.txt"));
+  EXPECT_EQ(Run({"verify"}).status, 1);
 }
 
 TEST_F(CliCommandsTest, ListOfAnUnknownEncodingIsReportedAndNeverReplaced) {
