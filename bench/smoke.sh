@@ -29,7 +29,7 @@ fi
 for program in "$bench"/*_bench; do
   case $(basename "$program") in
     crc_bench | doc_cycle_bench | doc_io_bench | entry_records_bench | key_map_bench) ;;
-    scan_bench) ;;
+    scan_bench | list_view_bench) ;;
     *)
       echo "bench smoke: $(basename "$program") has no smoke run in bench/smoke.sh" >&2
       exit 1
@@ -41,6 +41,10 @@ run crc_bench "$bench/crc_bench" 0.005
 run doc_cycle_bench "$bench/doc_cycle_bench" 300 1024 "$work"
 run entry_records_bench "$bench/entry_records_bench" 2000
 run key_map_bench "$bench/key_map_bench" 2000
+# Built only with the desktop program.
+if [[ -x "$bench/list_view_bench" ]]; then
+  run list_view_bench "$bench/list_view_bench" 3000 200
+fi
 run doc_io_bench.sh "$root/bench/doc_io_bench.sh" "$build" 2000
 export VEMO_BENCH_QUICK=1
 run scan_bench.sh "$root/bench/scan_bench.sh" "$build"

@@ -2,6 +2,8 @@
 // checksum lists of directory trees for scripts, cron jobs and machines without a display, with
 // the same files, comparison, notes and settings as the GUI.
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 
 #include "cli/cli_options.h"
@@ -27,9 +29,7 @@ std::wstring IdentityLine() {
   return line;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
   CliOptions options;
   std::string error;
   if (!ParseCliOptions(argc, argv, &options, &error)) {
@@ -67,6 +67,25 @@ int main(int argc, char** argv) {
       return RunUpdateCommand(options);
     case CliCommand::kNone:
       break;
+  }
+  return kExitFailure;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // No exception ends the program unexplained: whatever could not be allocated, the work stops
+  // (the session's destructors stop every worker; a save in progress leaves the old list intact)
+  // and the user reads why. The texts are literals: making a string may fail again.
+  try {
+    return Main(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("vemo-cli: Not enough memory resources are available to process this command.\n",
+               stderr);
+  } catch (const std::exception& failure) {
+    std::fputs("vemo-cli: ", stderr);
+    std::fputs(failure.what(), stderr);
+    std::fputs("\n", stderr);
   }
   return kExitFailure;
 }

@@ -295,3 +295,16 @@ void DecodeDocumentText(std::string_view bytes, std::wstring& out) {
   out.resize(i);
   (void)platform::DecodeUtf8(bytes.substr(i), platform::Utf8Decoding::kEscapeBytes, out);
 }
+
+bool IsHeaderOrTrailerLine(std::string_view line) {
+  // The prefixes are 7-bit, so their UTF-8 bytes are their characters.
+  const auto starts = [line](std::wstring_view prefix) {
+    if (line.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+      if (static_cast<unsigned char>(line[i]) != static_cast<unsigned>(prefix[i])) return false;
+    }
+    return true;
+  };
+  return line.starts_with(std::string_view(kSignatureMarker, kSignatureMarkerLength)) ||
+         starts(kDateHeaderPrefix) || starts(kSystemHeaderPrefix) || starts(kPathHeaderPrefix);
+}

@@ -59,6 +59,11 @@ struct EncodedRelDir {
 [[nodiscard]] bool CanCarryEntry(const CVemoEntry& entry, const EncodedRelDir& relDir);
 bool AppendEntryLineBytes(const CVemoEntry& entry, const EncodedRelDir& relDir, std::string& out);
 
+// Whether a line of document bytes (without its line end) is one of the date, system or path
+// header lines or the trailer: the lines by which a checksum list is told from any other text
+// (the identity line is left out, since "; " begins the comments of many other formats).
+[[nodiscard]] bool IsHeaderOrTrailerLine(std::string_view line);
+
 // The time field text: kNoTimeField for the zero time stamp, otherwise kEntryTimeFormat.
 [[nodiscard]] std::wstring FormatEntryTime(const CNTimeStamp& time);
 

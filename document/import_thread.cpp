@@ -90,6 +90,7 @@ bool CVemoImportThread::Start(std::wstring baseDir, CNByteBuffer fileBytes, KeyC
   }
   directory_count_ = 0;
   file_count_ = 0;
+  read_list_line_ = false;
   return CNWorkerThread::Start();
 }
 
@@ -172,6 +173,7 @@ DWORD CVemoImportThread::Run() {
     std::string_view bytes;
     std::wstring line;
     std::size_t shownPercent = 101;  // none shown yet
+    bool listLine = false;
     for (std::size_t k = 1; cursor.Next(bytes); ++k) {
       if (!CheckContinue()) return 0;  // the partial list dies with `list`
       // The text only changes with the percentage; a million lock round trips would show nothing
@@ -181,15 +183,20 @@ DWORD CVemoImportThread::Run() {
         shownPercent = percent;
         SetStatusText(FormatInt(static_cast<std::int32_t>(percent), 10, 2, L'0') + kStatusSuffix);
       }
-      if (!MayBeEntryLine(bytes)) continue;
+      if (!MayBeEntryLine(bytes)) {
+        listLine = listLine || IsHeaderOrTrailerLine(bytes);
+        continue;
+      }
       DecodeDocumentText(bytes, line);
       std::unique_ptr<CVemoEntry> entry = reader.ParseEntryLine(line);
       if (!entry) continue;
+      listLine = true;
       const bool directory = entry->m_stored.IsDirectory();
       if (list->AddTail(entry.get()) == list->End()) return ERROR_NOT_ENOUGH_MEMORY;
       entry.release();
       ++(directory ? directory_count_ : file_count_);
     }
+    read_list_line_ = listLine;
     CNMutexLock lock(lock_);
     result_ = std::move(list);
   } catch (const std::bad_alloc&) {

@@ -46,6 +46,9 @@ class CVemoImportThread : public CNWorkerThread {
   [[nodiscard]] std::unique_ptr<CVemoEntryList> TakeResultList();
   [[nodiscard]] LONG GetDirectoryCount() const { return directory_count_.load(); }
   [[nodiscard]] LONG GetFileCount() const { return file_count_.load(); }
+  // Whether the last run read at least one line of a checksum list: an entry line that parsed, a
+  // header line or the trailer (IsHeaderOrTrailerLine). A text without any is no checksum list.
+  [[nodiscard]] bool ReadListLine() const { return read_list_line_.load(); }
 
   // Stops the thread (waiting without limit), destroys the result list with its entries and
   // empties the file bytes.
@@ -72,4 +75,5 @@ class CVemoImportThread : public CNWorkerThread {
 
   std::atomic<LONG> directory_count_{0};
   std::atomic<LONG> file_count_{0};
+  std::atomic<bool> read_list_line_{false};
 };

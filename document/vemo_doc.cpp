@@ -145,6 +145,15 @@ bool CVemoDoc::ReadDocumentFile(const std::wstring& path, CNByteBuffer& out) {
   }
   // An empty or tampered file is shown and read all the same.
   (void)CheckDocumentSignature(out, full, [this](const std::wstring& text) { ShowError(text); });
+  // A save never writes through a link (it could point anywhere, outside the tree too): it
+  // replaces the link itself. The user is told now, before anything is saved.
+  DWORD attributes = 0;
+  if (PathExists(full, &attributes) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    ShowError(
+        L"Warning: Vemo document file is a symbolic link; saving replaces the link with a "
+        L"file\r" +
+        full);
+  }
   return true;
 }
 

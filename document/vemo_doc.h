@@ -155,7 +155,8 @@ class CVemoDoc {
   // found or new, but the document file keeps the last complete list and nothing is committed or
   // saved automatically.
   [[nodiscard]] bool IsCycleIncomplete() const { return cycle_incomplete_ || list_unread_; }
-  // True from the end of a loading that read no list (an encoding not recognised, no memory) until
+  // True from the end of a loading that read no list (an encoding not recognised, no memory, a
+  // text without a single line of a checksum list) until
   // another document file is opened or a new one started: the file's entries are unknown, and
   // every cycle counts as incomplete so that no save replaces the file with a list of the tree.
   [[nodiscard]] bool IsListUnread() const { return list_unread_; }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <new>
 
 #include "document/records/entry_key.h"
 #include "document/status_texts.h"
@@ -173,22 +174,34 @@ bool CVemoDoc::PollWork(long count) {
     fitting = column_fit_countdown_ >= 0;
   }
   bool more = false;
-  switch (state_) {
-    case DocState::kLoading:
-      more = PollLoading();
-      break;
-    case DocState::kScanning:
-      more = PollScanning();
-      break;
-    case DocState::kChecksumming:
-      more = PollChecksumming();
-      break;
-    case DocState::kFormatting:
-      more = PollFormatting();
-      break;
-    case DocState::kIdle:
-    case DocState::kNone:
-      break;
+  try {
+    switch (state_) {
+      case DocState::kLoading:
+        more = PollLoading();
+        break;
+      case DocState::kScanning:
+        more = PollScanning();
+        break;
+      case DocState::kChecksumming:
+        more = PollChecksumming();
+        break;
+      case DocState::kFormatting:
+        more = PollFormatting();
+        break;
+      case DocState::kIdle:
+      case DocState::kNone:
+        break;
+    }
+  } catch (const std::bad_alloc&) {
+    // The step that ran out of memory left its phase unfinished: the cycle cannot be trusted, so
+    // it is marked incomplete (nothing of it is saved or committed) and the next polls carry the
+    // phases on to Idle.
+    cycle_incomplete_ = true;
+    try {
+      ReportCycleError(ERROR_NOT_ENOUGH_MEMORY, base_dir_);
+    } catch (const std::bad_alloc&) {
+    }
+    more = true;
   }
   in_poll_ = false;
   return fitting || more;
@@ -198,10 +211,20 @@ bool CVemoDoc::PollLoading() {
   if (loader_.IsRunning()) return true;
   std::unique_ptr<CVemoEntryList> list = loader_.TakeResultList();
   CNByteBuffer text = loader_.TakeFileBytes();
-  // The loader's copy replaces the buffer only when it holds the text (a copy that could not be
-  // made must not turn the document into an empty file).
-  if (!text.IsEmpty() || file_buffer_.IsEmpty()) file_buffer_ = std::move(text);
-  if (!list && !file_buffer_.IsEmpty()) {
+  // A text of which not one line belongs to a checksum list (a README or a picture opened by
+  // mistake) is no list: the tree must not be listed into it. Its buffer keeps the bytes read.
+  const bool not_a_list = list && !file_buffer_.IsEmpty() && !loader_.ReadListLine();
+  if (not_a_list) {
+    list.reset();
+  } else if (!text.IsEmpty() || file_buffer_.IsEmpty()) {
+    // The loader's copy replaces the buffer only when it holds the text (a copy that could not be
+    // made must not turn the document into an empty file).
+    file_buffer_ = std::move(text);
+  }
+  if (not_a_list) {
+    list_unread_ = true;
+    ShowError(L"Not a Vemo document file\r" + path_name_);
+  } else if (!list && !file_buffer_.IsEmpty()) {
     // No list was read: the tree would show as all new and a save would replace the user's list
     // with it. The file buffer still holds the file as it was read. (An empty file, already
     // warned about, is an empty list.)
@@ -234,9 +257,13 @@ bool CVemoDoc::PollScanning() {
   if (scanner_.IsRunning()) return true;
   std::unique_ptr<CVemoScanList> list = scanner_.TakeResults();
   if (!list) {
-    // Nothing published by a walk that was not cancelled: it did not see the tree.
+    // Nothing published by a walk that was not cancelled: it did not see the tree (its thread
+    // ran out of memory, say).
+    if (const DWORD error = scanner_.ExitCode(); error != 0) {
+      ReportCycleError(error, base_dir_);
+    }
     cycle_incomplete_ = true;
-  } else if (list) {
+  } else {
     while (!list->IsEmpty()) {
       std::unique_ptr<CVemoScanEntry> record(static_cast<CVemoScanEntry*>(list->RemoveHead()));
       if (record->m_dwError != 0) {
@@ -332,6 +359,8 @@ void CVemoDoc::ApplyChecksumResult(const ChecksumJob* result) {
 }
 
 void CVemoDoc::FinishChecksumPhase() {
+  // A worker that ended early (out of memory) left files without a result.
+  if (const DWORD error = checksummer_.ExitCode(); error != 0) ReportCycleError(error, base_dir_);
   entries_.ForEach([](void* value) { AsEntry(value)->SetFlags(EF_AWAITING_SCAN, 0); });
   state_ = DocState::kFormatting;
   SendUpdate(RFSH);

@@ -1,6 +1,8 @@
 #include "foundation/worker_thread.h"
 
 #include <cassert>
+#include <exception>
+#include <new>
 
 #include "foundation/mutex_lock.h"
 #include "foundation/process_values.h"
@@ -93,7 +95,17 @@ bool CNWorkerThread::ShouldRun() { return true; }
 void CNWorkerThread::ThreadMain() {
   OnThreadStart();
   Notify(1);
-  exit_code_.store(Run());
+  // No exception may end the process from a worker: one that ran out of memory ends with that
+  // code, which its owner reports, and the thread's end is still counted and notified.
+  DWORD code = ERROR_INVALID_FUNCTION;
+  try {
+    code = Run();
+  } catch (const std::bad_alloc&) {
+    code = ERROR_NOT_ENOUGH_MEMORY;
+  } catch (const std::exception&) {
+    code = ERROR_INVALID_FUNCTION;
+  }
+  exit_code_.store(code);
   OnThreadEnd();
   Notify(0);
 }

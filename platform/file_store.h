@@ -49,16 +49,16 @@ class FileStore {
   // The POSIX implementation; lives for the whole process.
   static FileStore* Default();
 
-  // All bytes of the file at path, following symbolic links. A directory fails with
-  // ERROR_ACCESS_DENIED, a missing file with ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND.
+  // All bytes of the file at path, following symbolic links. A directory, FIFO or device fails
+  // with ERROR_ACCESS_DENIED (never blocking on it), a missing file with ERROR_FILE_NOT_FOUND or
+  // ERROR_PATH_NOT_FOUND, a file larger than the physical memory or one whose bytes cannot be
+  // allocated with ERROR_NOT_ENOUGH_MEMORY. Never throws.
   [[nodiscard]] virtual bool ReadWholeFile(const std::string& path, std::string* bytes) = 0;
 
-  // Permission bits, owner and group of the file at path, following symbolic links.
+  // Permission bits, owner and group of the regular file at path. A symbolic link is not
+  // followed: it fails with ERROR_INVALID_PARAMETER (a link's target may lie anywhere and belong
+  // to anyone, so a file replacing the link takes nothing from it).
   [[nodiscard]] virtual bool GetAccess(const std::string& path, FileAccess* access) = 0;
-
-  // The path a write to path should replace: the file a symbolic link points to (so that the link
-  // stays a link), otherwise path itself. Never fails; a link that cannot be resolved gives path.
-  [[nodiscard]] virtual std::string ResolveTarget(const std::string& path) = 0;
 
   // Creates a new file in dir (ending in '/') with a name that begins with prefix and does not
   // exist yet, with the permission bits the process's umask leaves of 0666. *path receives its
@@ -88,9 +88,6 @@ class FileStoreWrapper : public FileStore {
   }
   bool GetAccess(const std::string& path, FileAccess* access) override {
     return target_->GetAccess(path, access);
-  }
-  std::string ResolveTarget(const std::string& path) override {
-    return target_->ResolveTarget(path);
   }
   std::unique_ptr<WritableFile> CreateTemporary(const std::string& dir, const std::string& prefix,
                                                 std::string* path) override {
@@ -126,8 +123,9 @@ class WritableFileWrapper : public WritableFile {
 // moment path holds either the complete old contents or the complete new ones: the bytes go to a
 // temporary file in the same directory, which gets the old file's permission bits (and owner, where
 // allowed), is flushed to the device and then renamed over path; the directory is flushed last. A
-// symbolic link at path stays a link and its target is replaced. On failure the temporary file is
-// removed, the old file is untouched, and the last error tells what failed.
+// symbolic link at path is replaced itself, never written through: the file it points to stays as
+// it was. On failure the temporary file is removed, the old file is untouched, and the last error
+// tells what failed.
 [[nodiscard]] bool ReplaceFileContents(FileStore& store, const std::string& path,
                                        std::span<const std::span<const BYTE>> pieces);
 

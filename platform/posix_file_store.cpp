@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <random>
 
 #include "platform/error_codes.h"
@@ -76,6 +77,18 @@ class PosixWritableFile final : public WritableFile {
   int fd_;
 };
 
+// The physical memory: no file larger than that can be held in it.
+unsigned long long MemoryLimit() {
+  static const unsigned long long limit = [] {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long page_size = ::sysconf(_SC_PAGESIZE);
+    return pages > 0 && page_size > 0
+               ? static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(page_size)
+               : 1ULL << 32;
+  }();
+  return limit;
+}
+
 class PosixFileStore final : public FileStore {
  public:
   bool ReadWholeFile(const std::string& path, std::string* bytes) override {
@@ -93,19 +106,32 @@ class PosixFileStore final : public FileStore {
       // A directory, FIFO or device is no document: never block on it.
       SetLastError(ERROR_ACCESS_DENIED);
       ok = false;
+    } else if (static_cast<unsigned long long>(st.st_size) > MemoryLimit()) {
+      // More than the machine holds (a sparse file claims any size): asking for it would only
+      // end in an allocation failure, or in the kernel's out-of-memory killer.
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      ok = false;
     } else {
-      out.reserve(static_cast<std::size_t>(st.st_size));
-      char chunk[65536];
-      for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0) {
-          if (errno == EINTR) continue;
-          SetLastErrorFromErrno(errno, ErrnoUse::kRead);
-          ok = false;
-          break;
+      try {
+        out.reserve(static_cast<std::size_t>(st.st_size));
+        char chunk[65536];
+        for (;;) {
+          const ssize_t got = ::read(fd, chunk, sizeof chunk);
+          if (got < 0) {
+            if (errno == EINTR) continue;
+            SetLastErrorFromErrno(errno, ErrnoUse::kRead);
+            ok = false;
+            break;
+          }
+          if (got == 0) break;
+          if (out.size() + static_cast<std::size_t>(got) > MemoryLimit()) {
+            throw std::bad_alloc();  // a file that keeps growing
+          }
+          out.append(chunk, static_cast<std::size_t>(got));
         }
-        if (got == 0) break;
-        out.append(chunk, static_cast<std::size_t>(got));
+      } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ok = false;
       }
     }
     ::close(fd);
@@ -115,24 +141,18 @@ class PosixFileStore final : public FileStore {
 
   bool GetAccess(const std::string& path, FileAccess* access) override {
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0) {
+    if (::lstat(path.c_str(), &st) != 0) {
       SetLastErrorFromErrno(errno);
+      return false;
+    }
+    if (S_ISLNK(st.st_mode)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
       return false;
     }
     access->mode = st.st_mode & 07777;
     access->owner = st.st_uid;
     access->group = st.st_gid;
     return true;
-  }
-
-  std::string ResolveTarget(const std::string& path) override {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) return path;  // dangling: the link itself is replaced
-    std::string target(resolved);
-    std::free(resolved);
-    return target;
   }
 
   std::unique_ptr<WritableFile> CreateTemporary(const std::string& dir, const std::string& prefix,
@@ -217,7 +237,7 @@ FileStore* FileStore::Default() {
 
 bool ReplaceFileContents(FileStore& store, const std::string& path,
                          std::span<const std::span<const BYTE>> pieces) {
-  const std::string target = store.ResolveTarget(path);
+  const std::string& target = path;
   const std::string dir = DirectoryOf(target);
   const std::string name = target.substr(dir.size());
   if (name.empty()) {

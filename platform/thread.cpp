@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 
 #include "platform/last_error.h"
@@ -57,7 +58,14 @@ void* ThreadEntry(void* arg) {
     state->changed.wait(hold, [&] { return state->phase != Thread::State::Phase::kSuspended; });
     run = state->phase == Thread::State::Phase::kResumed;
   }
-  if (run) state->body();
+  if (run) {
+    // An exception must not leave a thread entry (that would end the process); the body reports
+    // its own failures.
+    try {
+      state->body();
+    } catch (const std::exception&) {
+    }
+  }
   state->body = nullptr;  // the body's captures end on this thread
   {
     std::lock_guard<std::mutex> hold(state->mutex);

@@ -1,6 +1,7 @@
 #include "ui/vemo_row_model.h"
 
 #include <QBrush>
+#include <algorithm>
 
 #include "document/records/entry_columns.h"
 #include "document/vemo_doc.h"
@@ -18,6 +19,7 @@ CVemoRowModel::CVemoRowModel(const CVemoDoc& doc, QObject* parent)
 
 void CVemoRowModel::Rebuild(DWORD show_flags) {
   beginResetModel();
+  last_found_ = 0;
   rows_.Rebuild(doc_, show_flags);
   endResetModel();
 }
@@ -25,13 +27,22 @@ void CVemoRowModel::Rebuild(DWORD show_flags) {
 void CVemoRowModel::Clear() {
   if (rows_.empty()) return;
   beginResetModel();
+  last_found_ = 0;
   rows_.Clear();
   endResetModel();
 }
 
-void CVemoRowModel::RowChanged(int row) {
-  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return;
-  emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
+std::ptrdiff_t CVemoRowModel::RowOf(const CVemoEntry* entry) const {
+  if (entry == nullptr) return -1;
+  // Pointers are only compared here, never followed.
+  constexpr std::size_t kNear = 8;
+  const std::size_t end = std::min(rows_.size(), last_found_ + kNear);
+  for (std::size_t row = last_found_; row < end; ++row) {
+    if (rows_[row] == entry) return static_cast<std::ptrdiff_t>(last_found_ = row);
+  }
+  const std::ptrdiff_t row = rows_.RowOf(entry);
+  if (row >= 0) last_found_ = static_cast<std::size_t>(row);
+  return row;
 }
 
 const CVemoEntry* CVemoRowModel::EntryAt(int row) const {

@@ -28,10 +28,9 @@ class CVemoRowModel : public QAbstractTableModel {
   void Rebuild(DWORD show_flags);
   // No rows, as one reset.
   void Clear();
-  // The row of entry, -1 when it is not shown. O(log n).
-  [[nodiscard]] std::ptrdiff_t RowOf(const CVemoEntry* entry) const { return rows_.RowOf(entry); }
-  // Repaints row (all columns) where it is visible.
-  void RowChanged(int row);
+  // The row of entry, -1 when it is not shown. O(1) for the rows just after the last one found
+  // (checksum results arrive in about the order of the rows), else O(log n).
+  [[nodiscard]] std::ptrdiff_t RowOf(const CVemoEntry* entry) const;
   [[nodiscard]] const CVemoEntryRows& Rows() const { return rows_; }
   // The entry row shows, or null for a stale row.
   [[nodiscard]] const CVemoEntry* EntryAt(int row) const;
@@ -51,6 +50,7 @@ class CVemoRowModel : public QAbstractTableModel {
  private:
   const CVemoDoc& doc_;
   CVemoEntryRows rows_;
+  mutable std::size_t last_found_ = 0;
   QColor window_;
   QColor window_text_;
 };

@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include "document/command_ids.h"
 #include "document/doc_host.h"
@@ -68,6 +69,8 @@ CVemoView::CVemoView(CVemoDoc& doc, QWidget* parent)
   header->setHighlightSections(false);
   header->setStretchLastSection(false);
   header->setSortIndicatorShown(false);
+  // Any stored width is honoured, down to a column dragged shut.
+  header->setMinimumSectionSize(0);
 
   // One fixed height for every row, so a million rows lay out at once.
   QHeaderView* rows = verticalHeader();
@@ -114,19 +117,21 @@ void CVemoView::OnUpdate(CNView* sender, DWORD hint, const CVemoEntry* entry, in
         viewport()->update();
         return;
       }
-      model_->RowChanged(static_cast<int>(row));
-      if (follow_) {
-        // Only up and down: the user may be reading the columns on the right.
-        const int x = horizontalScrollBar()->value();
-        scrollTo(model_->index(static_cast<int>(row), 0), QAbstractItemView::EnsureVisible);
-        horizontalScrollBar()->setValue(x);
+      // The rows may have been replaced since the last layout; positions must be current.
+      executeDelayedItemsLayout();
+      const int y = rowViewportPosition(static_cast<int>(row));
+      const int height = rowHeight(static_cast<int>(row));
+      if (y + height > 0 && y < viewport()->height()) {
+        viewport()->update(0, y, viewport()->width(), height);
       }
+      if (follow_) FollowRow(static_cast<int>(row));
       return;
     }
     case ACOL:
       AutoSizeColumns(column);
       return;
     case RCLR:
+      followed_row_ = -1;
       model_->Clear();
       return;
     default:
@@ -137,7 +142,36 @@ void CVemoView::OnUpdate(CNView* sender, DWORD hint, const CVemoEntry* entry, in
 
 void CVemoView::RebuildRows() {
   if (!initialised_) return;
+  // The row still to be followed is followed in the new rows: the entries are settled when a
+  // rebuild is asked for (RCLR dropped every row before any went).
+  const CVemoEntry* followed = model_->EntryAt(followed_row_);
+  // A rebuild at each phase of a cycle must not throw the reader back to the top.
+  const int top = verticalScrollBar()->value();
+  const int left = horizontalScrollBar()->value();
   model_->Rebuild(show_flags_);
+  executeDelayedItemsLayout();
+  verticalScrollBar()->setValue(top);
+  horizontalScrollBar()->setValue(left);
+  followed_row_ = followed != nullptr ? static_cast<int>(model_->RowOf(followed)) : -1;
+}
+
+void CVemoView::FollowRow(int row) {
+  // Results arrive by the thousand between two paints, and each scroll moves the window's pixels:
+  // only the latest row is scrolled into view, once the event loop runs again.
+  const bool scheduled = followed_row_ >= 0;
+  followed_row_ = row;
+  if (!scheduled) {
+    QMetaObject::invokeMethod(this, &CVemoView::ScrollToFollowedRow, Qt::QueuedConnection);
+  }
+}
+
+void CVemoView::ScrollToFollowedRow() {
+  const int row = std::exchange(followed_row_, -1);
+  if (row < 0 || row >= model_->rowCount()) return;
+  // Only up and down: the user may be reading the columns on the right.
+  const int x = horizontalScrollBar()->value();
+  scrollTo(model_->index(row, 0), QAbstractItemView::EnsureVisible);
+  horizontalScrollBar()->setValue(x);
 }
 
 void CVemoView::AutoSizeColumns(int n) {
@@ -219,6 +253,7 @@ bool CVemoView::OnCommand(UINT id) {
       return true;
     case ID_VIEW_FOLLOW_SCAN:
       follow_ = !follow_;
+      if (!follow_) followed_row_ = -1;
       FollowScan.exchange(follow_ ? 1 : 0);
       return true;
     default:

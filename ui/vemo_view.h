@@ -51,6 +51,10 @@ class CVemoView : public QTableView, public CNView {
   [[nodiscard]] bool IsFollowing() const { return follow_; }
   [[nodiscard]] CVemoRowModel& RowModel() const { return *model_; }
 
+  // No type-ahead: rows are in key order, not by name, so finding a typed prefix means reading
+  // every row's name, about a second for a million rows, on each key press.
+  void keyboardSearch(const QString& /*search*/) override {}
+
  protected:
   void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -58,9 +62,13 @@ class CVemoView : public QTableView, public CNView {
  private:
   void TakeWindowColours();
   void ToggleShowFlag(DWORD bit);
+  // Scrolls row into view when the event loop next runs (the latest row asked for wins).
+  void FollowRow(int row);
+  void ScrollToFollowedRow();
 
   CVemoRowModel* model_;
   bool initialised_ = false;
   DWORD show_flags_ = 63;
   bool follow_;
+  int followed_row_ = -1;  // to be scrolled into view; -1 for none
 };

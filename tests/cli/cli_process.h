@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,8 +25,10 @@ struct CliResult {
 class CliProcess {
  public:
   // Starts vemo-cli with args; env entries ("NAME=value") are added to the inherited environment.
+  // A memory_limit other than 0 caps the child's address space (RLIMIT_AS) in bytes, so that its
+  // allocations fail for real.
   explicit CliProcess(const std::vector<std::string>& args,
-                      const std::vector<std::string>& env = {}) {
+                      const std::vector<std::string>& env = {}, rlim_t memory_limit = 0) {
     int out_pipe[2];
     int err_pipe[2];
     if (pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0) return;
@@ -34,6 +37,10 @@ class CliProcess {
       dup2(out_pipe[1], STDOUT_FILENO);
       dup2(err_pipe[1], STDERR_FILENO);
       for (const std::string& entry : env) putenv(const_cast<char*>(entry.c_str()));
+      if (memory_limit != 0) {
+        const rlimit limit{memory_limit, memory_limit};
+        if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
+      }
       std::vector<char*> argv;
       argv.push_back(const_cast<char*>(VEMO_CLI_PATH));
       for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -102,8 +109,8 @@ class CliProcess {
 
 // Runs vemo-cli to its end.
 inline CliResult RunCli(const std::vector<std::string>& args,
-                        const std::vector<std::string>& env = {}) {
-  return CliProcess(args, env).Wait();
+                        const std::vector<std::string>& env = {}, rlim_t memory_limit = 0) {
+  return CliProcess(args, env, memory_limit).Wait();
 }
 
 }  // namespace vemo_test

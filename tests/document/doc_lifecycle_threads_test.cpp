@@ -165,6 +165,90 @@ TEST_F(DocLifecycleTest, FileOfAnUnknownEncodingIsNeverReplaced) {
   EXPECT_FALSE(doc.IsCycleIncomplete());
 }
 
+TEST_F(DocLifecycleTest, TextWithoutAListLineIsNoList) {
+  // Opened by mistake: nothing in them reads as a line of a checksum list. The user is told, and
+  // neither the automatic save nor the list of the tree can replace them.
+  File("a.txt", "a");
+  const std::string texts[] = {
+      "# Project\n\nSee   1, 2, 3 for details.\n; not ours\n",
+      std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
+      "Latin-1 text caf\xe9\r\n",
+  };
+  for (const std::string& text : texts) {
+    tree_.File("notes.md", text);
+    host_.messages.clear();
+    CVemoDoc& doc = NewDoc();
+    doc.ToggleSaveAndCloseWhenDone();
+    ASSERT_TRUE(doc.OnOpenDocument(Wide(tree_.Path("notes.md"))));
+    ASSERT_TRUE(RunUntilIdle(doc));
+    EXPECT_TRUE(AnyMessageContains(L"Not a Vemo document file\r" + Wide(tree_.Path("notes.md"))) ||
+                AnyMessageContains(L"Vemo document file could not be read\r"));
+    EXPECT_TRUE(doc.IsListUnread());
+    EXPECT_EQ(host_.frame_closes, 0);
+    // Even a save writes the bytes as they were read, never a list or a converted text.
+    doc.ToggleSaveAndCloseWhenDone();
+    ASSERT_TRUE(doc.DoFileSave());
+    ASSERT_TRUE(RunUntilIdle(doc));
+    EXPECT_EQ(ReadBytes(tree_.Path("notes.md")), text);
+  }
+
+  // One line of a list is enough: a list cut down to its header, or to a single entry line.
+  for (const std::string& text :
+       {std::string("% Date \"2007-03-14 09:26:53 (GMT+0100)\"\r\n"),
+        std::string(
+            "            1,E8B7BE43,C1EA8DD5,\"2023-11-14 22:13:20\",----a-------,,a.txt")}) {
+    tree_.File("check.sum", text);
+    host_.messages.clear();
+    CVemoDoc& doc = OpenAndRun();
+    EXPECT_FALSE(doc.IsListUnread()) << text;
+    EXPECT_FALSE(AnyMessageContains(L"Not a Vemo document file"));
+  }
+}
+
+TEST_F(DocLifecycleTest, AListThatIsASymbolicLinkIsReadButNeverWrittenThrough) {
+  File("a.txt", "a");
+  CreateAndSaveList();
+  const std::string list = ReadBytes(DocPath());
+  tree_.Dir("elsewhere");
+  tree_.File("elsewhere/list.sum", list);
+  std::filesystem::remove(DocPath());
+  tree_.Link("check.sum", tree_.Path("elsewhere/list.sum"));
+  File("b.txt", "b");
+
+  host_.messages.clear();
+  CVemoDoc& doc = OpenAndRun();
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text,
+            L"Warning: Vemo document file is a symbolic link; saving replaces the link with a "
+            L"file\r" +
+                Wide(DocPath()));
+  EXPECT_EQ(Note(L"a.txt"), L"Contents unchanged");
+  EXPECT_EQ(Note(L"b.txt"), L"New file");
+  ASSERT_TRUE(doc.DoFileSave());
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_FALSE(std::filesystem::is_symlink(DocPath()));
+  EXPECT_NE(ReadBytes(DocPath()).find("b.txt"), std::string::npos);
+  EXPECT_EQ(ReadBytes(tree_.Path("elsewhere/list.sum")), list);
+}
+
+TEST_F(DocLifecycleTest, AWorkerOutOfMemoryEndsTheCycleIncompleteAndSavesNothing) {
+  File("a.txt", "a");
+  CreateAndSaveList();
+  const std::string list = ReadBytes(DocPath());
+  File("b.txt", "b");
+  fs_.listing_out_of_memory = true;
+  host_.messages.clear();
+  CVemoDoc& doc = NewDoc();
+  doc.ToggleSaveAndCloseWhenDone();
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_TRUE(AnyMessageContains(
+      L"Error (8): Not enough memory resources are available to process this command.\r"));
+  EXPECT_TRUE(doc.IsCycleIncomplete());
+  EXPECT_EQ(ReadBytes(DocPath()), list);
+  fs_.listing_out_of_memory = false;
+}
+
 TEST_F(DocLifecycleTest, SavingIsRefusedWhileACycleRuns) {
   File("a.txt", "a");
   CVemoDoc& doc = NewDoc();

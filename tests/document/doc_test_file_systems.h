@@ -3,6 +3,7 @@
 #pragma once
 #include <atomic>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "platform/error_codes.h"
@@ -18,6 +19,9 @@ class DocTestFileSystem : public platform::FileSystemWrapper {
   DocTestFileSystem() : FileSystemWrapper(platform::FileSystem::Default()) {}
 
   std::unique_ptr<platform::DirectoryListing> OpenListing(const std::string& dir) override {
+    // As an allocation on the walk's way fails (the sanitizers' allocators would end the
+    // process instead of throwing, so the failure is thrown as the standard allocator throws it).
+    if (listing_out_of_memory.load()) throw std::bad_alloc();
     if (const DWORD error = listing_error.load(); error != 0) {
       platform::SetLastError(error);
       return nullptr;
@@ -39,7 +43,8 @@ class DocTestFileSystem : public platform::FileSystemWrapper {
 
   std::atomic<bool> fold_case{false};
   std::atomic<DWORD> listing_error{0};  // every listing fails with it when not 0
-  std::string unreadable_suffix;        // files whose path ends so cannot be opened
+  std::atomic<bool> listing_out_of_memory{false};
+  std::string unreadable_suffix;  // files whose path ends so cannot be opened
   std::atomic<int> opened_files{0};
 };
 

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -200,6 +201,36 @@ class RecordingWindow : public CNNotifyWindow {
  private:
   std::mutex mutex_;
 };
+
+// A worker whose run fails to allocate (a list too large, a tree too deep): the process goes on.
+class ThrowingWorker : public CNWorkerThread {
+ public:
+  ~ThrowingWorker() override { Stop(INFINITE); }
+  std::atomic<int> ended{0};
+
+ protected:
+  DWORD Run() override {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // The sanitizers' allocators end the process on a failed allocation instead of throwing.
+    throw std::bad_alloc();
+#else
+    // A real allocation that fails, not a thrown stand-in.
+    std::vector<char> huge;
+    huge.reserve(huge.max_size());
+    return 0;
+#endif
+  }
+  void OnThreadEnd() override { ++ended; }
+};
+
+TEST(CNWorkerThread, RunThatRunsOutOfMemoryEndsWithThatCode) {
+  ThrowingWorker worker;
+  ASSERT_TRUE(worker.Start());
+  ASSERT_TRUE(worker.Stop(INFINITE));
+  EXPECT_FALSE(worker.IsRunning());
+  EXPECT_EQ(worker.ExitCode(), ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(worker.ended.load(), 1);
+}
 
 TEST(CNWorkerThread, PostsOneStartAndOneEndNotificationPerRun) {
   std::vector<std::string> log;

@@ -67,14 +67,27 @@ TEST(FileStore, ReplaceKeepsModeAndLeavesNoTemporaryFile) {
   EXPECT_EQ(ModeOf(tree.Path("fresh.sum")), 0644u);
 }
 
-TEST(FileStore, ReplaceThroughASymbolicLinkKeepsTheLink) {
+TEST(FileStore, ReplaceNeverWritesThroughASymbolicLink) {
+  // A list that is a link to a file elsewhere (outside the tree, someone else's): the link is
+  // replaced, its target keeps its contents and its mode.
   vemo_test::TempTree tree;
-  tree.Dir("real");
-  tree.File("real/check.sum", "old");
-  tree.Link("check.sum", "real/check.sum");
+  tree.Dir("elsewhere");
+  tree.File("elsewhere/.bashrc", "keep me");
+  ASSERT_EQ(chmod(tree.Path("elsewhere/.bashrc").c_str(), 0600), 0);
+  tree.Link("check.sum", tree.Path("elsewhere/.bashrc"));
+  const mode_t mask = umask(022);
   ASSERT_TRUE(Replace(tree.Path("check.sum"), "new"));
-  EXPECT_TRUE(std::filesystem::is_symlink(tree.Path("check.sum")));
-  EXPECT_EQ(Read(tree.Path("real/check.sum")), "new");
+  umask(mask);
+  EXPECT_FALSE(std::filesystem::is_symlink(tree.Path("check.sum")));
+  EXPECT_EQ(Read(tree.Path("check.sum")), "new");
+  EXPECT_EQ(ModeOf(tree.Path("check.sum")), 0644u);
+  EXPECT_EQ(Read(tree.Path("elsewhere/.bashrc")), "keep me");
+
+  // A dangling link too.
+  tree.Link("dangling.sum", tree.Path("elsewhere/none"));
+  ASSERT_TRUE(Replace(tree.Path("dangling.sum"), "x"));
+  EXPECT_FALSE(std::filesystem::exists(tree.Path("elsewhere/none")));
+  EXPECT_EQ(Read(tree.Path("dangling.sum")), "x");
 }
 
 TEST(FileStore, ReplaceFailuresLeaveTheOldFile) {

@@ -186,6 +186,10 @@ TEST_F(ViewCommandsTest, HeaderClickAndCopyChangeNothing) {
   QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::ShiftModifier);
   QApplication::sendEvent(&view, &down);
   EXPECT_EQ(view.selectionModel()->selectedRows().size(), 2);
+  // Typing a name moves nothing: the rows are not in name order.
+  QKeyEvent letter(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+  QApplication::sendEvent(&view, &letter);
+  EXPECT_EQ(view.currentIndex().row(), 1);
   QApplication::clipboard()->setText(QStringLiteral("before"));
   QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
   QApplication::sendEvent(&view, &copy);

@@ -1,0 +1,102 @@
+// Hostile input and faults, as an attacker or an unlucky user meets them from the command line:
+// files that are no list, lists that are links, sizes the machine cannot hold, and the like.
+// Nothing may be overwritten, read from outside the tree, hang or crash.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string_view>
+
+#include "cli/cli_fixture.h"
+
+namespace vemo_test {
+namespace {
+
+using CliHostileInputTest = CliFixture;
+
+bool Contains(const std::string& text, std::string_view part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST_F(CliHostileInputTest, FileThatIsNoListIsNeverOverwritten) {
+  File("a.txt", "a");
+  const std::string readme = "# Notes\n\nRun it.\n";
+  File("README.md", readme);
+  const std::string picture("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 20);
+  File("logo.png", picture);
+  for (const char* command : {"verify", "update"}) {
+    for (const auto& [name, bytes] : {std::pair{"README.md", readme}, {"logo.png", picture}}) {
+      const CliResult result = RunCli({command, tree_.Path(name)});
+      EXPECT_EQ(result.status, 2) << command << " " << name << "\n" << result.err;
+      EXPECT_TRUE(Contains(result.err, "Not a Vemo document file\n" + tree_.Path(name)) ||
+                  Contains(result.err, "Vemo document file could not be read\n"))
+          << result.err;
+      EXPECT_EQ(result.out, "");
+      EXPECT_EQ(ReadFile(tree_.Path(name)), bytes);
+    }
+  }
+}
+
+TEST_F(CliHostileInputTest, ListThatIsALinkIsNeverWrittenThrough) {
+  // check.sum -> a file outside the tree that is no list (someone's ~/.bashrc): read, refused as
+  // no list, nothing written anywhere.
+  TempTree outside;
+  outside.File(".bashrc", "export PATH=$HOME/bin:$PATH\n");
+  File("a.txt", "a");
+  tree_.Link("check.sum", outside.Path(".bashrc"));
+  const CliResult update = Run({"update"});
+  EXPECT_EQ(update.status, 2) << update.err;
+  EXPECT_TRUE(Contains(update.err, "is a symbolic link")) << update.err;
+  EXPECT_TRUE(Contains(update.err, "Not a Vemo document file")) << update.err;
+  EXPECT_EQ(ReadFile(outside.Path(".bashrc")), "export PATH=$HOME/bin:$PATH\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(ListPath()));
+
+  // check.sum -> a real list kept elsewhere: verified through the link, and an update replaces
+  // the link with the new list while the list it pointed to stays as it was.
+  std::filesystem::remove(ListPath());
+  CreateList();
+  const std::string list = ReadFile(ListPath());
+  outside.File("tree.sum", list);
+  std::filesystem::remove(ListPath());
+  tree_.Link("check.sum", outside.Path("tree.sum"));
+  const CliResult verify = Run({"verify"});
+  EXPECT_EQ(verify.status, 0) << verify.out << verify.err;
+  EXPECT_TRUE(Contains(verify.err, "Warning: Vemo document file is a symbolic link")) << verify.err;
+  File("b.txt", "b");
+  const CliResult updated = Run({"update"});
+  EXPECT_EQ(updated.status, 1) << updated.err;
+  EXPECT_FALSE(std::filesystem::is_symlink(ListPath()));
+  EXPECT_TRUE(Contains(ReadFile(ListPath()), "b.txt"));
+  EXPECT_EQ(ReadFile(outside.Path("tree.sum")), list);
+}
+
+TEST_F(CliHostileInputTest, ListLargerThanMemoryEndsWithNotEnoughMemory) {
+  // Sparse files: their size costs no disk. 1 TiB is more than the machine holds; 1 GiB fits the
+  // machine but not an address space capped at 512 MiB, where the allocation itself fails.
+  File("a.txt", "a");
+  struct Case {
+    off_t size;
+    rlim_t memory_limit;
+  };
+  std::vector<Case> cases = {{off_t{1} << 40, 0}};
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+  // (The sanitizers reserve terabytes of address space and end the process on a failed
+  // allocation instead of throwing.)
+  cases.push_back({off_t{1} << 30, rlim_t{512} << 20});
+#endif
+  for (const Case& c : cases) {
+    File("check.sum", "");
+    ASSERT_EQ(truncate(ListPath().c_str(), c.size), 0);
+    for (const char* command : {"verify", "update"}) {
+      const CliResult result = RunCli({command, Root()}, {}, c.memory_limit);
+      EXPECT_EQ(result.status, 2) << command << " " << c.size << "\n" << result.err;
+      EXPECT_TRUE(Contains(result.err,
+                           "Not enough memory resources are available to process this command."))
+          << result.err;
+      EXPECT_EQ(std::filesystem::file_size(ListPath()), static_cast<std::uintmax_t>(c.size));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vemo_test
