@@ -87,6 +87,7 @@ class Session {
   int Interrupted() {
     progress_.Clear();
     if (doc_) doc_->OnCloseDocument();
+    NoteInterruptReported();
     Message(L"Interrupted.");
     return kInterruptedExitStatus;
   }
