@@ -16,10 +16,24 @@ std::atomic<bool> g_temp_valid{false};
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
               "the handler needs lock-free atomics");
 
-void OnSignal(int) {
-  if (g_signals.fetch_add(1) == 0) return;
+std::atomic<bool> g_reported{false};
+
+// Async-signal-safe calls only.
+void ForceExit() {
   if (g_temp_valid.load()) unlink(g_temp_path);
+  if (!g_reported.exchange(true)) {
+    static constexpr char kText[] = "\nvemo-cli: Interrupted.\n";
+    (void)!write(STDERR_FILENO, kText, sizeof kText - 1);
+  }
   _exit(kInterruptedExitStatus);
+}
+
+// How long the orderly end may take after the first signal.
+constexpr unsigned kGraceSeconds = 1;
+
+void OnSignal(int signal_number) {
+  if (signal_number == SIGALRM || g_signals.fetch_add(1) != 0) ForceExit();
+  alarm(kGraceSeconds);
 }
 
 }  // namespace
@@ -29,7 +43,7 @@ void InstallInterruptHandlers() {
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP})
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGALRM})
     sigaction(signal_number, &action, nullptr);
   struct sigaction ignore {};
   ignore.sa_handler = SIG_IGN;
@@ -48,3 +62,5 @@ void TrackTemporaryFile(const char* path) {
 }
 
 void ForgetTemporaryFile() { g_temp_valid.store(false); }
+
+void NoteInterruptReported() { g_reported.store(true); }

@@ -32,6 +32,8 @@ constexpr int kMaxBackups = 100;
 // Writers hold the lock for one small file write; a holder that stays longer is stuck, and a
 // save then fails rather than hang.
 constexpr auto kLockTimeout = std::chrono::seconds(10);
+// The program's settings take a few kilobytes; a store far beyond that is not read.
+constexpr off_t kMaxStoreSize = 16 << 20;
 
 std::string ConfigHome() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
@@ -91,10 +93,14 @@ StoreState& State() {
 
 bool IsMissing(int err) { return err == ENOENT || err == ENOTDIR; }
 
-enum class ReadOutcome { kRead, kMissing, kFailed };
+// kRefused: no regular file, or too large to be the program's settings.
+enum class ReadOutcome { kRead, kMissing, kFailed, kRefused };
 
+// Reads the file at path. Only a regular file of at most kMaxStoreSize bytes is read: a FIFO, a
+// device or a directory in its place fails with ERROR_ACCESS_DENIED and a larger file with
+// ERROR_NOT_ENOUGH_MEMORY, at once (O_NONBLOCK: opening a FIFO never waits for a writer).
 ReadOutcome ReadWholeFile(const std::string& path, std::string* text, FileSignature* signature) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     if (IsMissing(errno)) return ReadOutcome::kMissing;
     SetLastErrorFromErrno(errno, ErrnoUse::kRead);
@@ -105,6 +111,11 @@ ReadOutcome ReadWholeFile(const std::string& path, std::string* text, FileSignat
     SetLastErrorFromErrno(errno, ErrnoUse::kRead);
     close(fd);
     return ReadOutcome::kFailed;
+  }
+  if (!S_ISREG(st.st_mode) || st.st_size > kMaxStoreSize) {
+    SetLastError(S_ISREG(st.st_mode) ? ERROR_NOT_ENOUGH_MEMORY : ERROR_ACCESS_DENIED);
+    close(fd);
+    return ReadOutcome::kRefused;
   }
   *signature = SignatureOf(st);
   text->clear();
@@ -117,6 +128,11 @@ ReadOutcome ReadWholeFile(const std::string& path, std::string* text, FileSignat
       SetLastErrorFromErrno(errno, ErrnoUse::kRead);
       close(fd);
       return ReadOutcome::kFailed;
+    }
+    if (text->size() + static_cast<std::size_t>(n) > kMaxStoreSize) {  // it grows meanwhile
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      close(fd);
+      return ReadOutcome::kRefused;
     }
     text->append(buffer, static_cast<std::size_t>(n));
   }
@@ -139,7 +155,13 @@ bool WriteAll(int fd, const std::string& text) {
 
 // Writes text to a fresh file at temp (mode), flushed to the disk. On failure nothing is left.
 bool WriteFlushedFile(const std::string& temp, const std::string& text, mode_t mode) {
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode);
+  // Whatever holds the name (a file left by a crash, a FIFO someone made) goes: the new file is
+  // made exclusively, so that opening it can neither block nor write through anything.
+  if (unlink(temp.c_str()) != 0 && errno != ENOENT) {
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
   if (fd < 0) {
     SetLastErrorFromErrno(errno);
     return false;
@@ -190,9 +212,14 @@ bool MakeDirectories(const std::string& dir) {
 class StoreLock {
  public:
   explicit StoreLock(const std::string& path) {
-    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0600);
     if (fd_ < 0) {
       SetLastErrorFromErrno(errno);
+      return;
+    }
+    struct stat st;
+    if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+      SetLastError(ERROR_ACCESS_DENIED);
       return;
     }
     const auto deadline = std::chrono::steady_clock::now() + kLockTimeout;
@@ -228,8 +255,10 @@ std::string UniqueTempName(const std::string& base) {
 }
 
 // Copies the damaged text beside the store under the first backup name that is free or already
-// holds the same text. Returns the backup's path, or empty with the last error set.
-std::string KeepBackup(const std::string& dir, const std::string& text) {
+// holds the same text. Returns the backup's path, or empty with the last error set; *made tells
+// whether this call made it (false: an earlier run kept the same damage already).
+std::string KeepBackup(const std::string& dir, const std::string& text, bool* made) {
+  *made = false;
   for (int n = 1; n <= kMaxBackups; ++n) {
     std::string name = dir + "/" + kBackupName;
     if (n > 1) name.append(1, '-').append(std::to_string(n));
@@ -240,6 +269,7 @@ std::string KeepBackup(const std::string& dir, const std::string& text) {
         if (existing == text) return name;
         continue;
       case ReadOutcome::kFailed:
+      case ReadOutcome::kRefused:
         continue;
       case ReadOutcome::kMissing:
         break;
@@ -253,6 +283,7 @@ std::string KeepBackup(const std::string& dir, const std::string& text) {
     unlink(temp.c_str());
     if (linked) {
       SyncDirectory(dir);
+      *made = true;
       return name;
     }
     if (err != EEXIST) {
@@ -277,10 +308,13 @@ std::string LineList(const std::vector<std::size_t>& lines) {
 // (last error set) when no backup could be made.
 bool HandleDamage(StoreState& state, const std::string& dir, const std::string& path,
                   const std::string& text, const std::vector<std::size_t>& bad_lines) {
-  const std::string backup = KeepBackup(dir, text);
+  bool made = false;
+  const std::string backup = KeepBackup(dir, text, &made);
   const DWORD backup_error = LastError();
   const auto key = std::make_pair(path, std::hash<std::string>{}(text));
-  if (state.reported.insert(key).second) {
+  // Once: a backup of the same text kept by an earlier run means that run reported it (the
+  // damaged file stays until something saves the settings, and a command-line run never does).
+  if (state.reported.insert(key).second && (made || backup.empty())) {
     std::string report = "vemo: the settings store \"" + path + "\" has damaged lines (" +
                          LineList(bad_lines) + "); they are left out";
     if (!backup.empty()) {
@@ -297,6 +331,23 @@ bool HandleDamage(StoreState& state, const std::string& dir, const std::string& 
   }
   SetLastError(backup_error);
   return !backup.empty();
+}
+
+// Called with the state locked and the refusal's code as last error, which it keeps. Once per
+// process and path: nothing is written over such a store, so every run meets it again.
+void ReportRefusedStore(StoreState& state, const std::string& path) {
+  const DWORD error = LastError();
+  if (!state.reported.insert(std::make_pair(path, std::size_t{0})).second) return;
+  const std::string report =
+      "vemo: the settings store \"" + path + "\" is " +
+      (error == ERROR_NOT_ENOUGH_MEMORY ? "larger than any settings file" : "not a regular file") +
+      "; the defaults are used, and settings are not saved over it";
+  if (state.reporter) {
+    state.reporter(report);
+  } else {
+    std::fprintf(stderr, "%s\n", report.c_str());
+  }
+  SetLastError(error);
 }
 
 }  // namespace
@@ -321,6 +372,9 @@ std::shared_ptr<const RegistryTree> ReadRegistry() {
   FileSignature signature;
   std::shared_ptr<const RegistryTree> tree;
   switch (ReadWholeFile(path, &text, &signature)) {
+    case ReadOutcome::kRefused:
+      ReportRefusedStore(state, path);
+      return nullptr;
     case ReadOutcome::kFailed:
       return nullptr;
     case ReadOutcome::kMissing:
@@ -352,6 +406,9 @@ bool ModifyRegistry(const std::function<bool(RegistryTree&)>& change) {
   FileSignature signature;
   RegistryTree tree;
   switch (ReadWholeFile(path, &text, &signature)) {
+    case ReadOutcome::kRefused:
+      ReportRefusedStore(state, path);
+      return false;
     case ReadOutcome::kFailed:
       return false;
     case ReadOutcome::kMissing:

@@ -6,10 +6,14 @@
 // - Every change holds an exclusive flock on registry.lock beside the file, re-reads the file,
 //   applies the change and replaces the file atomically (temporary file, fsync, rename, fsync of
 //   the directory). Two processes writing at once keep each other's values.
-// - A file with damaged lines is reported once per process (path, lines, backup) and copied
-//   beside itself as registry.reg.damaged (or .damaged-2, ...) before anything replaces it; the
-//   lines that could be read are used. When no backup can be made, changes fail (the damaged file
-//   is never overwritten silently).
+// - A file with damaged lines is reported once (path, lines, backup) and copied beside itself as
+//   registry.reg.damaged (or .damaged-2, ...) before anything replaces it; the lines that could
+//   be read are used. The backup is the memory across runs: damage whose backup already exists
+//   was reported when that was made. When no backup can be made, the damage is reported by every
+//   process that meets it and changes fail (the damaged file is never overwritten silently).
+// - Only a regular file of at most 16 MiB is read, opened without waiting (O_NONBLOCK): a FIFO, a
+//   device or a directory in its place, or a larger file, fails the read and every change, so
+//   the defaults apply and nothing is written over it. No call blocks on what the user put there.
 // - A missing directory is created (mode 0700) by the first change; reads then see no keys.
 //
 // Any thread may call these. Failures return false or null and leave the Windows error code as

@@ -98,5 +98,28 @@ TEST_F(CliHostileInputTest, ListLargerThanMemoryEndsWithNotEnoughMemory) {
   }
 }
 
+TEST_F(CliHostileInputTest, SettingsStoreThatIsAFifoIsNotWaitedFor) {
+  // It used to block every start in open(), and SIGTERM restarted the open.
+  File("a.txt", "a");
+  std::filesystem::create_directories(config_.StoreDir());
+  ASSERT_EQ(mkfifo(config_.StoreFile().c_str(), 0600), 0);
+  const CliResult result = RunCli({"create", Root()});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.err, "is not a regular file; the defaults are used")) << result.err;
+  EXPECT_TRUE(std::filesystem::exists(ListPath()));
+}
+
+TEST_F(CliHostileInputTest, DamagedSettingsAreReportedOnceNotOnEveryRun) {
+  File("a.txt", "a");
+  config_.WriteStore(
+      "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software]\nbroken\n");
+  const CliResult first = RunCli({"create", Root()});
+  EXPECT_EQ(first.status, 0) << first.err;
+  EXPECT_TRUE(Contains(first.err, "has damaged lines")) << first.err;
+  const CliResult second = RunCli({"verify", Root()});
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(second.err, "");
+}
+
 }  // namespace
 }  // namespace vemo_test

@@ -1,13 +1,17 @@
 /* Loaded into vemo-cli with LD_PRELOAD by the tests, which run as root, where permission bits never
    stop a read: every open of a path ending in ".unreadable" fails with EACCES, as an unreadable
-   file (or, opened as a directory, an unlistable one) would. Everything else is passed on. */
+   file (or, opened as a directory, an unlistable one) would. With VEMO_TEST_FSYNC_SECONDS set,
+   every fsync first waits that long, through any signal, as on a disk that hangs. Everything else
+   is passed on. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdarg.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 static int IsUnreadable(const char* path) {
   static const char kSuffix[] = ".unreadable";
@@ -62,4 +66,14 @@ int openat(int dir, const char* path, int flags, ...) {
 int openat64(int dir, const char* path, int flags, ...) {
   MODE_ARGUMENT(flags, mode)
   return ForwardAt("openat64", dir, path, flags, mode);
+}
+
+typedef int (*FsyncFunction)(int);
+
+int fsync(int fd) {
+  const char* seconds = getenv("VEMO_TEST_FSYNC_SECONDS");
+  unsigned left = seconds != NULL ? (unsigned)atoi(seconds) : 0;
+  while (left > 0) left = sleep(left);
+  FsyncFunction next = (FsyncFunction)dlsym(RTLD_NEXT, "fsync");
+  return next(fd);
 }

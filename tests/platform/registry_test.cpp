@@ -342,6 +342,40 @@ TEST_F(RegistryTest, NeverOverwritesADamagedStoreItCannotBackUp) {
   EXPECT_NE(reports[0].find("not saved over it"), std::string::npos) << reports[0];
 }
 
+TEST_F(RegistryTest, AStoreThatIsNoRegularFileIsNeitherWaitedForNorOverwritten) {
+  // A FIFO as the store used to block every start in open(); a huge file would be read whole.
+  std::filesystem::create_directories(home_.StoreDir());
+  const std::string store = home_.StoreFile().string();
+  ASSERT_EQ(mkfifo(store.c_str(), 0600), 0);
+  RegistryKey key;
+  EXPECT_FALSE(platform::OpenRegistryKey(Hkcu(), L"Software", KEY_READ, &key));
+  EXPECT_EQ(platform::LastError(), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(platform::CreateRegistryKey(Hkcu(), L"Software\\A", KEY_WRITE, &key, nullptr));
+  struct stat st;
+  ASSERT_EQ(lstat(store.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+  ASSERT_EQ(unlink(store.c_str()), 0);
+  home_.WriteStore("Windows Registry Editor Version 5.00\n");
+  ASSERT_EQ(truncate(store.c_str(), off_t{1} << 30), 0);  // sparse
+  EXPECT_FALSE(platform::OpenRegistryKey(Hkcu(), L"Software", KEY_READ, &key));
+  EXPECT_EQ(platform::LastError(), ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(std::filesystem::file_size(store), std::uintmax_t{1} << 30);
+
+  // FIFOs at the names a change uses for its temporary file and its lock.
+  ASSERT_EQ(unlink(store.c_str()), 0);
+  const std::string temp = (home_.StoreDir() / "registry.reg.tmp").string();
+  ASSERT_EQ(mkfifo(temp.c_str(), 0600), 0);
+  EXPECT_TRUE(platform::CreateRegistryKey(Hkcu(), L"Software\\A", KEY_WRITE, &key, nullptr))
+      << platform::LastError();
+  EXPECT_FALSE(std::filesystem::exists(temp));
+  const std::string lock = (home_.StoreDir() / "registry.lock").string();
+  ASSERT_EQ(unlink(lock.c_str()), 0);
+  ASSERT_EQ(mkfifo(lock.c_str(), 0600), 0);
+  EXPECT_FALSE(platform::CreateRegistryKey(Hkcu(), L"Software\\B", KEY_WRITE, &key, nullptr));
+  EXPECT_EQ(platform::LastError(), ERROR_ACCESS_DENIED);
+}
+
 TEST_F(RegistryTest, FirstWriteCreatesThePrivateDirectory) {
   ASSERT_FALSE(std::filesystem::exists(home_.StoreDir()));
   Create(L"K");
