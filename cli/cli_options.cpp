@@ -35,6 +35,7 @@ const char* CliUsageText() {
          "  --new                 checksum only new files and files whose size, time stamp\n"
          "                        or attributes changed\n"
          "  --all                 report unchanged entries too\n"
+         "  --no-moves            report a moved file as missing and new, not as moved\n"
          "  --json                JSON Lines: one object per entry, then a summary object\n"
          "  --quiet               print only the summary\n"
          "  --no-progress         no progress line on a terminal\n"
@@ -43,9 +44,9 @@ const char* CliUsageText() {
          "  --cd-attributes on|off  tolerate read-only/archive changes on CD-ROM drives\n"
          "  --help, --version\n"
          "\n"
-         "Exit status: 0 every entry unchanged; 1 something changed, is new, missing or in\n"
-         "error, or the list was tampered with; 2 the command could not do its work;\n"
-         "130 interrupted.\n";
+         "Exit status: 0 every entry unchanged; 1 something changed, moved, is new, missing\n"
+         "or in error, or the list was tampered with or empty; 2 the command could not do\n"
+         "its work; 130 interrupted.\n";
 }
 
 bool ParseCliOptions(int argc, const char* const* argv, CliOptions* options, std::string* error) {
@@ -87,6 +88,7 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions* options, std
       bool* flag = nullptr;
       if (name == "--new") flag = &options->only_new;
       if (name == "--all") flag = &options->all;
+      if (name == "--no-moves") flag = &options->no_moves;
       if (name == "--json") flag = &options->json;
       if (name == "--quiet" || name == "-q") flag = &options->quiet;
       if (name == "--no-progress") flag = &options->no_progress;

@@ -11,6 +11,7 @@ struct CliOptions {
   std::wstring path;         // empty: the current directory
   bool only_new = false;     // --new: checksum only new and changed files (Rescan New)
   bool all = false;          // --all: report unchanged entries too
+  bool no_moves = false;     // --no-moves: a moved entry stays a missing and a new one
   bool json = false;         // --json: JSON Lines
   bool quiet = false;        // --quiet: only the summary
   bool no_progress = false;  // --no-progress

@@ -11,11 +11,13 @@
 #include "cli/cli_doc_host.h"
 #include "cli/cycle_driver.h"
 #include "cli/interrupt.h"
+#include "cli/move_pairing.h"
 #include "cli/progress_line.h"
 #include "cli/report_writer.h"
 #include "cli/tracking_file_store.h"
 #include "document/document_format.h"
 #include "document/document_signature.h"
+#include "document/records/entry.h"
 #include "document/records/entry_category.h"
 #include "document/vemo_doc.h"
 #include "foundation/paths.h"
@@ -70,11 +72,13 @@ class Session {
         break;
     }
     if (doc_->IsListUnread()) {
-      Message(L"the list could not be read; nothing is reported or saved");
+      Message(doc_->GetPathName() +
+              L": The list could not be read, so nothing is reported or saved.");
       return kExitFailure;
     }
     if (doc_->IsCycleIncomplete()) {
-      Message(L"the tree could not be checked completely; nothing is reported or saved");
+      Message(doc_->GetBaseDir() +
+              L": The tree could not be checked completely, so nothing is reported or saved.");
       return kExitFailure;
     }
     return -1;
@@ -85,17 +89,47 @@ class Session {
     progress_.Clear();
     if (doc_) doc_->OnCloseDocument();
     NoteInterruptReported();
-    Message(L"interrupted");
+    Message(L"Interrupted.");
     return kInterruptedExitStatus;
   }
 
-  // Reports every entry in key order (create: errors only, every entry with --all).
+  // Reports every entry in key order (create: errors only, every entry with --all). A verify or
+  // update reports a missing entry found again elsewhere once, as moved (unless --no-moves).
   void ReportEntries(bool creating) {
-    doc_->GetEntries().ForEach([this, creating](void* value) {
+    const bool pair_moves = !creating && !options_.no_moves;
+    MovePairing pairing;
+    if (pair_moves) {
+      doc_->GetEntries().ForEach([&pairing](void* value) {
+        const auto& entry = *static_cast<const CVemoEntry*>(value);
+        pairing.Add(entry, CategorizeEntry(entry));
+      });
+      pairing.Pair();
+    }
+    doc_->GetEntries().ForEach([&](void* value) {
       const auto& entry = *static_cast<const CVemoEntry*>(value);
-      const ReportCategory category = CategorizeEntry(entry);
-      report_.Entry(entry, category,
-                    !creating || options_.all || category == ReportCategory::kError);
+      CliReportItem item{&entry, ToCliCategory(CategorizeEntry(entry))};
+      const bool pairable =
+          item.category == CliCategory::kMissing || item.category == CliCategory::kNew;
+      if (const MovePairing::Match* match = pairable ? pairing.Find(entry) : nullptr) {
+        switch (match->role) {
+          case MovePairing::Role::kLeft:
+            return;
+          case MovePairing::Role::kInsideMove:
+            report_.CountOnly(CliCategory::kMoved, entry.IsDirectory());
+            return;
+          case MovePairing::Role::kMovedFile:
+          case MovePairing::Role::kMovedFolder:
+            item.category = CliCategory::kMoved;
+            item.from = match->from;
+            item.files = match->files;
+            break;
+          case MovePairing::Role::kUnpaired:
+            item.missing_alike = match->missing_alike;
+            item.new_alike = match->new_alike;
+            break;
+        }
+      }
+      report_.Entry(item, !creating || options_.all || item.category == CliCategory::kError);
     });
   }
 
@@ -114,17 +148,19 @@ class Session {
     return any;
   }
 
-  // Names the found entries the list format cannot hold (they are left out of a saved list).
-  // True when there was one.
+  // Names the found entries the list format cannot hold (they are left out of a saved list) and
+  // counts the files and directories a saved list holds. True when one was left out.
   bool WarnLeftOut() {
     bool any = false;
     doc_->GetEntries().ForEach([this, &any](void* value) {
       const auto& entry = *static_cast<const CVemoEntry*>(value);
-      if ((entry.m_dwFlags & EF_FOUND) && !CanCarryEntry(entry)) {
-        Message(L"left out of the list (the list cannot hold this name): " +
-                RelativeEntryPath(entry));
+      if ((entry.m_dwFlags & EF_FOUND) == 0) return;
+      if (!CanCarryEntry(entry)) {
+        Message(entry.GetEntryPath() + L": Left out of the list, which cannot hold this name.");
         any = true;
+        return;
       }
+      ++(entry.IsDirectory() ? listed_directories_ : listed_files_);
     });
     return any;
   }
@@ -132,20 +168,27 @@ class Session {
   // The summary and the status the output allows: 2 when writing it failed (a reader that closed
   // the pipe early is not a failure), else status.
   int Finish(int status) {
-    report_.Summary();
+    if (creating_) {
+      report_.CreateSummary(listed_files_, listed_directories_);
+    } else {
+      report_.Summary({host_.SawTamperedWarning(), host_.SawEmptyWarning()});
+    }
     if (report_.Failed() && report_.Error() != EPIPE) {
-      Message(L"cannot write the report: " +
-              platform::FileNameToWide(std::strerror(report_.Error())));
+      Message(L"standard output: The report could not be written (" +
+              platform::FileNameToWide(std::strerror(report_.Error())) + L").");
       return kExitFailure;
     }
     return status;
   }
 
+  // Makes Finish write the summary of a create.
+  void SetCreating() { creating_ = true; }
+
   // Saves the document as the GUI's Save does. Returns -1 on success, else the exit status to end
   // with.
   int Save() {
     if (!doc_->DoFileSave()) return kExitFailure;
-    Info(L"saved " + doc_->GetPathName());
+    Info(doc_->GetPathName() + L": Saved.");
     return -1;
   }
 
@@ -156,7 +199,8 @@ class Session {
     const int failed = RunCycle(false);
     if (failed >= 0) return failed;
     if (doc_->IsModified()) {
-      Message(L"the tree changed while the list was saved; run 'vemo-cli update' again");
+      Message(doc_->GetBaseDir() +
+              L": The tree changed while the list was saved; run 'vemo-cli update' again.");
     }
     return -1;
   }
@@ -168,6 +212,9 @@ class Session {
   CliTrackingFileStore store_;
   CliReportWriter report_;
   std::unique_ptr<CVemoDoc> doc_;
+  bool creating_ = false;
+  std::size_t listed_files_ = 0;
+  std::size_t listed_directories_ = 0;
 };
 
 // Whether path names a directory, following symbolic links (a base directory given through a
@@ -200,12 +247,12 @@ std::wstring FindDocument(Session& session) {
   const std::wstring& given = session.Options().path;
   const std::wstring full = AbsoluteOrEmpty(given);
   if (full.empty()) {
-    session.Message(SystemText() + L": " + given);
+    session.Message(given + L": " + SystemText());
     return {};
   }
   DWORD attributes = 0;
   if (!PathExists(full, &attributes)) {
-    session.Message(SystemText() + L": " + full);
+    session.Message(full + L": " + SystemText());
     return {};
   }
   if (!IsDirectory(full)) return full;
@@ -213,8 +260,9 @@ std::wstring FindDocument(Session& session) {
   for (const wchar_t* name : {kDefaultDocName1, kDefaultDocName2}) {
     if (PathExists(dir + name)) return dir + name;
   }
-  session.Message(L"no checksum list (check.sum or CRCDir.crx) in " + dir +
-                  L"; use 'vemo-cli create'");
+  session.Message(dir +
+                  L": There is no checksum list (check.sum or CRCDir.crx) here; "
+                  L"'vemo-cli create' makes one.");
   return {};
 }
 
@@ -231,19 +279,21 @@ int VerifyOrUpdate(const CliOptions& options, bool update) {
   if (unsigned_list) session.Message(L"the list carries no signature");
   session.ReportEntries(false);
   (void)session.WarnChangedWhileRead();
+  // A list that cannot be trusted, or lists nothing, never verifies a tree as unchanged.
   const bool tampered = session.Host().SawTamperedWarning();
-  int status =
-      session.Report().Counts().AnyDifference() || tampered ? kExitDifferences : kExitUnchanged;
+  const bool empty = session.Host().SawEmptyWarning();
+  int status = session.Report().Counts().AnyDifference() || tampered || empty ? kExitDifferences
+                                                                              : kExitUnchanged;
   if (update) {
     if (session.WarnLeftOut()) status = kExitDifferences;
     // An intact list that matches the tree is left as it is: only its header's date would change.
-    if (doc.IsModified() || tampered || unsigned_list || session.Host().SawEmptyWarning()) {
+    if (doc.IsModified() || tampered || unsigned_list || empty) {
       if (const int failed = session.SaveAndFollowUp(); failed >= 0) {
         (void)session.Finish(status);
         return failed;
       }
     } else {
-      session.Info(L"nothing changed; the list is left as it is");
+      session.Info(path + L": Nothing changed, so the list is left as it is.");
     }
   }
   return session.Finish(status);
@@ -255,16 +305,18 @@ int RunCreateCommand(const CliOptions& options) {
   Session session(options);
   const std::wstring dir = AbsoluteOrEmpty(options.path);
   if (dir.empty() || !IsDirectory(dir)) {
-    session.Message(SystemText() + L": " + (dir.empty() ? options.path : dir));
+    session.Message((dir.empty() ? options.path : dir) + L": " + SystemText());
     return kExitFailure;
   }
   const std::wstring base = SetTrailingChar(dir, true, kPathSeparator);
   for (const wchar_t* name : {kDefaultDocName1, kDefaultDocName2}) {
     if (PathExists(base + name)) {
-      session.Message(base + name + L" already exists; use 'vemo-cli update' to change it");
+      session.Message(base + name +
+                      L": A checksum list is already here; 'vemo-cli update' changes it.");
       return kExitFailure;
     }
   }
+  session.SetCreating();
   CVemoDoc& doc = session.NewDocument();
   // A missing default-named file is a new document for its directory, as in the GUI.
   if (!doc.OnOpenDocument(base + kDefaultDocName1)) return kExitFailure;
@@ -272,7 +324,7 @@ int RunCreateCommand(const CliOptions& options) {
   session.ReportEntries(true);
   (void)session.WarnChangedWhileRead();
   int status =
-      session.Report().Counts().Of(ReportCategory::kError) != 0 ? kExitDifferences : kExitUnchanged;
+      session.Report().Counts().Total(CliCategory::kError) != 0 ? kExitDifferences : kExitUnchanged;
   if (session.WarnLeftOut()) status = kExitDifferences;
   // The list is complete once saved: a follow-up cycle would only walk the tree a second time.
   doc.SetRescanAfterSave(false);

@@ -1,7 +1,8 @@
 // The three commands of vemo-cli. Each runs one document through its cycle on the calling (main)
 // thread and returns the process's exit status:
 //   0  every entry unchanged (tolerated differences count as unchanged)
-//   1  an entry changed, damaged, new, missing or in error, or the list was tampered with
+//   1  an entry changed, damaged, moved, new, missing or in error, or the list was tampered with
+//      or empty
 //   2  the command could not do its work (unreadable list, failed walk, failed save, bad output)
 //   130 interrupted (no partial file is left behind)
 // The settings (tolerances) must be in force before a command is called.

@@ -22,7 +22,7 @@ std::atomic<bool> g_reported{false};
 void ForceExit() {
   if (g_temp_valid.load()) unlink(g_temp_path);
   if (!g_reported.exchange(true)) {
-    static constexpr char kText[] = "\nvemo-cli: interrupted\n";
+    static constexpr char kText[] = "\nvemo-cli: Interrupted.\n";
     (void)!write(STDERR_FILENO, kText, sizeof kText - 1);
   }
   _exit(kInterruptedExitStatus);

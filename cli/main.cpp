@@ -15,6 +15,7 @@
 #include "foundation/process_values.h"
 #include "foundation/program_identity.h"
 #include "platform/file_name_text.h"
+#include "platform/registry_store.h"
 
 namespace {
 
@@ -52,7 +53,10 @@ int Main(int argc, char** argv) {
   (void)ComputerName();
   // The kept settings; the command line's own choices hold for this run only and are never saved.
   if (!LoadAppSettings()) {
-    std::fputs("vemo-cli: the settings could not be read; the defaults are used\n", stderr);
+    std::fputs(("vemo-cli: " + EscapeText(platform::FileNameToWide(platform::RegistryStorePath())) +
+                ": The settings could not be read; the defaults are used.\n")
+                   .c_str(),
+               stderr);
   }
   ApplyTolerance(options.tz_shift, TolTZShift);
   ApplyTolerance(options.one_second, Tol2Seconds);

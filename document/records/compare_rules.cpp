@@ -79,33 +79,37 @@ int CompareTimes(const CNTimeStamp& stored, const CNTimeStamp& current, bool one
   return order;
 }
 
+DWORD CompareStates(const FileState& s, const FileState& c, DWORD driveType, KeyCase keyCase) {
+  DWORD f = 0;
+  if (keyCase == KeyCase::kFold) {
+    if (BaseName(s.name) != BaseName(c.name)) f |= EF_BASENAME_CASE;
+    if (Extension(s.name) != Extension(c.name)) f |= EF_EXT_CASE;
+  }
+  if (s.size < c.size) f |= EF_SIZE_LARGER;
+  if (s.size > c.size) f |= EF_SIZE_SMALLER;
+  if (On(TolTZShift) && IsWholeHourShift(s.time, c.time)) {
+    f |= EF_TOL_TZSHIFT;
+  } else {
+    const int order = CompareTimes(s.time, c.time, On(Tol2Seconds), f);
+    if (order > 0) f |= EF_TIME_OLDER;
+    if (order < 0) f |= EF_TIME_NEWER;
+  }
+  if (On(TolARAttrOnCD) && IsCdAttrTolerated(s.attributes, c.attributes, driveType)) {
+    f |= EF_TOL_ATTR;
+  } else {
+    const DWORD x = s.attributes ^ c.attributes;
+    if ((x & kComparedAttributes) != 0) {
+      f |= (x & kSignificantAttributes) != 0 ? EF_ATTR_CHANGED : EF_TOL_ATTR;
+    }
+  }
+  if (s.dwCrc1 != c.dwCrc1 || s.dwCrc2 != c.dwCrc2) f |= EF_CRC_CHANGED;
+  return f;
+}
+
 void Recompare(CVemoEntry& entry) {
   DWORD f = entry.m_dwFlags & ~EF_COMPARE_MASK;
   if (IsComparable(f)) {
-    const FileState& s = entry.m_stored;
-    const FileState& c = entry.m_current;
-    if (entry.m_keyCase == KeyCase::kFold) {
-      if (BaseName(s.name) != BaseName(c.name)) f |= EF_BASENAME_CASE;
-      if (Extension(s.name) != Extension(c.name)) f |= EF_EXT_CASE;
-    }
-    if (s.size < c.size) f |= EF_SIZE_LARGER;
-    if (s.size > c.size) f |= EF_SIZE_SMALLER;
-    if (On(TolTZShift) && IsWholeHourShift(s.time, c.time)) {
-      f |= EF_TOL_TZSHIFT;
-    } else {
-      const int order = CompareTimes(s.time, c.time, On(Tol2Seconds), f);
-      if (order > 0) f |= EF_TIME_OLDER;
-      if (order < 0) f |= EF_TIME_NEWER;
-    }
-    if (On(TolARAttrOnCD) && IsCdAttrTolerated(s.attributes, c.attributes, entry.m_nDriveType)) {
-      f |= EF_TOL_ATTR;
-    } else {
-      const DWORD x = s.attributes ^ c.attributes;
-      if ((x & kComparedAttributes) != 0) {
-        f |= (x & kSignificantAttributes) != 0 ? EF_ATTR_CHANGED : EF_TOL_ATTR;
-      }
-    }
-    if (s.dwCrc1 != c.dwCrc1 || s.dwCrc2 != c.dwCrc2) f |= EF_CRC_CHANGED;
+    f |= CompareStates(entry.m_stored, entry.m_current, entry.m_nDriveType, entry.m_keyCase);
   }
   entry.m_dwFlags = f;
 }

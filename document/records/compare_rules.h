@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "document/records/file_state.h"
+#include "document/records/letter_case.h"
 #include "platform/win_types.h"
 
 class CVemoEntry;
@@ -38,6 +39,11 @@ inline constexpr DWORD kCdAttributes = 0x21;
 // times at most one whole second apart give 0 and set EF_TOL_2SECONDS in `flags`.
 [[nodiscard]] int CompareTimes(const CNTimeStamp& stored, const CNTimeStamp& current,
                                bool oneSecondTolerance, DWORD& flags);
+
+// The EF_COMPARE_MASK bits for a listed state against a found one, as Recompare sets them: the
+// names are compared for letter case only under KeyCase::kFold.
+[[nodiscard]] DWORD CompareStates(const FileState& stored, const FileState& current,
+                                  DWORD driveType, KeyCase keyCase);
 
 // Recomputes the EF_COMPARE_MASK bits of an entry's flag word from its two states; clears them
 // unless the entry is both found and listed. Names are compared for letter case only when the

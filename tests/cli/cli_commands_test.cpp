@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "cli/cli_fixture.h"
+#include "cli/json_line.h"
 #include "document/document_signature.h"
 #include "engine/crc.h"
 
@@ -21,15 +22,16 @@ TEST_F(CliCommandsTest, CreateVerifyUpdateCycle) {
   const CliResult created = Run({"create"});
   EXPECT_EQ(created.status, 0) << created.err;
   EXPECT_EQ(Lines(created.out),
-            std::vector<std::string>{
-                "Summary: 0 unchanged, 0 changed, 0 damaged?, 4 new, 0 missing, 0 errors"});
+            std::vector<std::string>{"Summary: listed 2 files and 2 directories, 0 errors"});
   EXPECT_EQ(CheckSignature(ReadFile(ListPath())), SignatureStatus::kIntact);
 
   // Unchanged: only the summary, status 0; the list file as well as its directory will do.
   const CliResult same = Run({"verify"});
   EXPECT_EQ(same.status, 0) << same.err;
-  EXPECT_EQ(Lines(same.out), std::vector<std::string>{"Summary: 4 unchanged, 0 changed, 0 "
-                                                      "damaged?, 0 new, 0 missing, 0 errors"});
+  EXPECT_EQ(Lines(same.out),
+            std::vector<std::string>{"Summary: files 2 unchanged, 0 changed, 0 damaged?, 0 moved, "
+                                     "0 new, 0 missing, 0 errors; directories 2 unchanged, 0 "
+                                     "moved, 0 new, 0 missing, 0 errors"});
   EXPECT_EQ(RunCli({"verify", ListPath()}).status, 0);
   const auto all = Report(Run({"verify", "--all"}).out);
   EXPECT_EQ(all.at("sub/").category, "unchanged");
@@ -51,7 +53,8 @@ TEST_F(CliCommandsTest, CreateVerifyUpdateCycle) {
   EXPECT_EQ(changes.at("a.txt").category, "changed");
   EXPECT_EQ(changes.at("sub/b.txt").category, "missing");
   EXPECT_EQ(changes.at("sub/c.txt").category, "new");
-  EXPECT_NE(updated.err.find("saved " + ListPath()), std::string::npos) << updated.err;
+  EXPECT_NE(updated.err.find("vemo-cli: " + ListPath() + ": Saved.\n"), std::string::npos)
+      << updated.err;
   EXPECT_EQ(CheckSignature(ReadFile(ListPath())), SignatureStatus::kIntact);
   const CliResult clean = Run({"verify", "--all"});
   EXPECT_EQ(clean.status, 0) << clean.out;
@@ -117,20 +120,41 @@ TEST_P(WindowsListTest, VerifiesHere) {
   for (const char* path : {"docs/", "docs/deep/"}) {
     EXPECT_EQ(report.at(path).category, "unchanged") << path << result.out;
   }
-  EXPECT_EQ(report.at("docs/abc.txt").note, "Contents unchanged") << result.out;
+  // The archive bits listed on Windows are not set here: always tolerated, and said so.
+  const std::string tolerated = "; tolerated: attribute change (----a-------)";
+  EXPECT_EQ(report.at("docs/abc.txt").note, "Contents unchanged" + tolerated) << result.out;
   const std::string tamper_warning =
       "Warning: Vemo document file has been tampered with\n" + tree_.Path("CRCDir.crx") + "\n";
-  if (GetParam() == Signature::kTampered) {
+  const bool tampered = GetParam() == Signature::kTampered;
+  if (tampered) {
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find(tamper_warning), std::string::npos) << result.err;
-    EXPECT_EQ(report.at("docs/deep/Abc.bin").category, "missing");
+    // The altered line names a file that is not there; the file that is, is its rename.
+    EXPECT_EQ(report.at("docs/deep/abc.bin").category, "moved");
+    EXPECT_EQ(report.at("docs/deep/abc.bin").note,
+              "Renamed (letter case only) from docs/deep/Abc.bin" + tolerated);
   } else {
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     // Accepted as the format allows, but not taken for a verified list.
     EXPECT_EQ(result.err,
               GetParam() == Signature::kNone ? "vemo-cli: the list carries no signature\n" : "");
-    EXPECT_EQ(report.at("docs/deep/abc.bin").note, "Contents unchanged");
+    EXPECT_EQ(report.at("docs/deep/abc.bin").note, "Contents unchanged" + tolerated);
   }
+
+  // The tampering is part of the result in both formats, with what the signature can tell.
+  std::string summary;
+  (void)Report(result.out, &summary);
+  EXPECT_EQ(summary.ends_with("; the list was tampered with: its signature tells that it changed, "
+                              "not where, so no line of it can be trusted"),
+            tampered)
+      << summary;
+  const CliResult json = Run({"verify", "--json"});
+  const auto object = JsonLineReader::ParseObject(Lines(json.out).back());
+  ASSERT_TRUE(object && object->Get("summary")) << json.out;
+  const JsonValue& counts = *object->Get("summary");
+  EXPECT_EQ(counts.Get("tampered")->boolean, tampered);
+  EXPECT_EQ(counts.Get("untrusted")->text, tampered ? "all" : "none");
+  EXPECT_FALSE(counts.Get("empty")->boolean);
 }
 
 INSTANTIATE_TEST_SUITE_P(Signatures, WindowsListTest,
@@ -145,7 +169,18 @@ TEST_F(CliCommandsTest, EmptyListIsWarnedAndItsTreeReportedNew) {
   EXPECT_NE(result.err.find("Warning: Vemo document file is empty\n" + ListPath()),
             std::string::npos)
       << result.err;
-  EXPECT_EQ(Report(result.out).at("a.txt").category, "new");
+  std::string summary;
+  EXPECT_EQ(Report(result.out, &summary).at("a.txt").category, "new");
+  EXPECT_TRUE(summary.ends_with("; the list was empty")) << summary;
+  const CliResult json = Run({"verify", "--json"});
+  const auto object = JsonLineReader::ParseObject(Lines(json.out).back());
+  ASSERT_TRUE(object && object->Get("summary")) << json.out;
+  EXPECT_TRUE(object->Get("summary")->Get("empty")->boolean);
+  EXPECT_FALSE(object->Get("summary")->Get("tampered")->boolean);
+
+  // An empty list never verifies a tree as unchanged, not even an empty tree.
+  std::filesystem::remove(tree_.Path("a.txt"));
+  EXPECT_EQ(Run({"verify"}).status, 1);
 }
 
 TEST_F(CliCommandsTest, ListOfAnUnknownEncodingIsReportedAndNeverReplaced) {
@@ -168,7 +203,7 @@ struct FailureCase {
   const char* name;
   std::vector<std::string> args;  // the tree's root is appended when append_root is set
   bool append_root;
-  const char* message;  // part of standard error
+  const char* message;  // part of standard error; '@' stands for the tree's root and its '/'
 };
 
 class CliFailureTest : public CliFixture, public ::testing::WithParamInterface<FailureCase> {
@@ -191,7 +226,12 @@ TEST_P(CliFailureTest, ExitsWithStatusTwo) {
   }
   const CliResult result = c.append_root ? Run(args) : RunCli(args);
   EXPECT_EQ(result.status, 2) << result.out << result.err;
-  EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+  // A path in the message comes first, then one sentence.
+  std::string message = c.message;
+  for (std::size_t at = message.find('@'); at != std::string::npos; at = message.find('@', at)) {
+    message.replace(at, 1, tree_.Path(""));
+  }
+  EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -203,14 +243,30 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"BadSwitch", {"verify", "--tz-shift", "maybe"}, true, "takes on or off"},
         FailureCase{"MissingSwitch", {"verify", "--one-second"}, false, "needs on or off"},
         FailureCase{"TwoPaths", {"verify", "/tmp"}, true, "more than one path"},
-        FailureCase{"NoList", {"verify"}, true, "no checksum list (check.sum or CRCDir.crx)"},
-        FailureCase{
-            "MissingPath", {"verify", "@nothing/here.sum"}, false, "The system cannot find the"},
+        FailureCase{"NoList",
+                    {"verify"},
+                    true,
+                    "vemo-cli: @: There is no checksum list (check.sum or CRCDir.crx) here; "
+                    "'vemo-cli create' makes one.\n"},
+        FailureCase{"MissingPath",
+                    {"verify", "@nothing/here.sum"},
+                    false,
+                    "vemo-cli: @nothing/here.sum: The system cannot find the path specified.\n"},
         FailureCase{"ListIsADirectory", {"verify"}, true, "Access is denied."},
-        FailureCase{"CreateOverList", {"create"}, true, "check.sum already exists"},
-        FailureCase{"CreateOverCrx", {"create"}, true, "CRCDir.crx already exists"},
-        FailureCase{"CreateOfAFile", {"create", "@a.txt"}, false, "The directory name is invalid"},
-        FailureCase{"CreateOfNothing", {"create", "@missing"}, false, "cannot find"}),
+        FailureCase{"CreateOverList",
+                    {"create"},
+                    true,
+                    "vemo-cli: @check.sum: A checksum list is already here; 'vemo-cli update' "
+                    "changes it.\n"},
+        FailureCase{"CreateOverCrx", {"create"}, true, "@CRCDir.crx: A checksum list is already"},
+        FailureCase{"CreateOfAFile",
+                    {"create", "@a.txt"},
+                    false,
+                    "vemo-cli: @a.txt: The directory name is invalid.\n"},
+        FailureCase{"CreateOfNothing",
+                    {"create", "@missing"},
+                    false,
+                    "vemo-cli: @missing: The system cannot find the file specified.\n"}),
     [](const auto& instance) { return std::string(instance.param.name); });
 
 TEST_F(CliCommandsTest, FailedWalkReportsNothingAndSavesNothing) {

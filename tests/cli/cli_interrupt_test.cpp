@@ -52,7 +52,7 @@ TEST_P(CliInterruptTest, StopsTheChecksumAndLeavesNoPartialFile) {
   process.Signal(c.signal_number);
   const CliResult result = process.Wait(std::chrono::seconds(60));
   EXPECT_EQ(result.status, 130) << result.err;
-  EXPECT_NE(result.err.find("interrupted"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("vemo-cli: Interrupted.\n"), std::string::npos) << result.err;
   EXPECT_EQ(Names(), names_before);  // no new list, no temporary file
   if (update) {
     EXPECT_EQ(ReadFile(ListPath()), list_before);
@@ -93,7 +93,7 @@ TEST_F(CliInterruptTest, EndsWithinASecondWhereverItWaits) {
   const CliResult result = process.Wait(std::chrono::seconds(30));
   EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(5));
   EXPECT_EQ(result.status, 130) << result.err;
-  EXPECT_NE(result.err.find("interrupted"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("vemo-cli: Interrupted.\n"), std::string::npos) << result.err;
   std::set<std::string> names_after = Names();
   names_after.erase("b.txt");
   EXPECT_EQ(names_after, names_before);

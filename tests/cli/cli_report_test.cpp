@@ -50,7 +50,8 @@ struct Expected {
 
 const Expected kEveryCategory[] = {
     {"same.txt", "unchanged", "Contents unchanged"},
-    {"shifted.txt", "unchanged", "Contents unchanged"},
+    {"shifted.txt", "unchanged",
+     "Contents unchanged; tolerated: whole-hour time shift (+01:00:00)"},
     {"keep/", "unchanged", ""},
     {"keep/k.txt", "unchanged", "Contents unchanged"},
     {"grown.txt", "changed", "Contents changed, Newer time stamp (+2d 00:00:00)"},
@@ -75,7 +76,10 @@ TEST_F(EveryCategoryTest, TextReportNamesEachEntryWithTheListViewNote) {
     EXPECT_EQ(report.at(e.path).note, e.note) << e.path;
   }
   EXPECT_EQ(report.size(), std::size(kEveryCategory)) << result.out;
-  EXPECT_EQ(summary, "Summary: 4 unchanged, 2 changed, 1 damaged?, 2 new, 3 missing, 1 errors");
+  EXPECT_EQ(
+      summary,
+      "Summary: files 3 unchanged, 2 changed, 1 damaged?, 0 moved, 1 new, 2 missing, 1 error; "
+      "directories 1 unchanged, 0 moved, 1 new, 1 missing, 0 errors");
   // The summary comes last.
   EXPECT_EQ(Lines(result.out).back(), summary);
 
@@ -99,7 +103,7 @@ TEST_F(EveryCategoryTest, JsonLinesCarryTheSameReportWithEveryColumn) {
   for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
     const auto object = JsonLineReader::ParseObject(lines[i]);
     ASSERT_TRUE(object) << lines[i];
-    EXPECT_EQ(object->members.size(), 8u) << lines[i];
+    EXPECT_EQ(object->members.size(), 10u) << lines[i];
     const JsonValue* path = object->Get("path");
     ASSERT_TRUE(path && path->kind == JsonValue::Kind::kString) << lines[i];
     ASSERT_TRUE(report.count(path->text)) << lines[i];
@@ -120,10 +124,27 @@ TEST_F(EveryCategoryTest, JsonLinesCarryTheSameReportWithEveryColumn) {
       EXPECT_EQ(size->kind, JsonValue::Kind::kNumber) << lines[i];
       EXPECT_EQ(object->Get("attr")->text.size(), 12u);
     }
+    // The listed state beside the found one; null for what the list did not hold.
+    const JsonValue* listed = object->Get("listed");
+    ASSERT_TRUE(listed != nullptr);
+    EXPECT_EQ(listed->kind, report.at(path->text).category == "new" ? JsonValue::Kind::kNull
+                                                                    : JsonValue::Kind::kObject)
+        << lines[i];
+    const JsonValue* tolerated = object->Get("tolerated");
+    ASSERT_TRUE(tolerated && tolerated->kind == JsonValue::Kind::kArray) << lines[i];
+    EXPECT_EQ(tolerated->items.size(), path->text == "shifted.txt" ? 1u : 0u) << lines[i];
     if (path->text == "grown.txt") {
       EXPECT_EQ(size->text, "12");
       EXPECT_EQ(object->Get("date")->text, "2023-11-16 22:13:20");
       EXPECT_EQ(object->Get("crc")->text.size(), std::string("0x12345678/0x12345678").size());
+      EXPECT_EQ(listed->Get("size")->text, "5");
+      EXPECT_EQ(listed->Get("date")->text, "2023-11-14 22:13:20");
+      EXPECT_EQ(listed->Get("attr")->text, object->Get("attr")->text);
+      EXPECT_NE(listed->Get("crc")->text, object->Get("crc")->text);
+    }
+    if (path->text == "shifted.txt") {
+      EXPECT_EQ(tolerated->items[0]->Get("name")->text, "tz-shift");
+      EXPECT_EQ(tolerated->items[0]->Get("by")->text, "+01:00:00");
     }
     if (path->text == "f.unreadable") {
       EXPECT_EQ(object->Get("crc")->text, "Error (5)");
@@ -136,11 +157,26 @@ TEST_F(EveryCategoryTest, JsonLinesCarryTheSameReportWithEveryColumn) {
   ASSERT_TRUE(summary) << lines.back();
   const JsonValue* counts = summary->Get("summary");
   ASSERT_TRUE(counts && counts->kind == JsonValue::Kind::kObject) << lines.back();
-  const std::map<std::string, std::string> expected = {{"unchanged", "4"}, {"changed", "2"},
-                                                       {"damaged", "1"},   {"new", "2"},
-                                                       {"missing", "3"},   {"errors", "1"}};
-  ASSERT_EQ(counts->members.size(), expected.size());
+  // Totals first (files and directories together), then each kind apart.
+  const std::map<std::string, std::string> expected = {
+      {"unchanged", "4"}, {"changed", "2"}, {"damaged", "1"}, {"moved", "0"},
+      {"new", "2"},       {"missing", "3"}, {"errors", "1"}};
+  const std::map<std::string, std::string> files = {
+      {"unchanged", "3"}, {"changed", "2"}, {"damaged", "1"}, {"moved", "0"},
+      {"new", "1"},       {"missing", "2"}, {"errors", "1"}};
+  const std::map<std::string, std::string> directories = {
+      {"unchanged", "1"}, {"moved", "0"}, {"new", "1"}, {"missing", "1"}, {"errors", "0"}};
+  ASSERT_EQ(counts->members.size(), expected.size() + 5);
   for (const auto& [key, value] : expected) EXPECT_EQ(counts->Get(key)->text, value) << key;
+  for (const auto& [kind, table] :
+       {std::pair{"files", files}, std::pair{"directories", directories}}) {
+    const JsonValue* apart = counts->Get(kind);
+    ASSERT_TRUE(apart && apart->members.size() == table.size()) << kind;
+    for (const auto& [key, value] : table) EXPECT_EQ(apart->Get(key)->text, value) << kind << key;
+  }
+  EXPECT_FALSE(counts->Get("tampered")->boolean);
+  EXPECT_EQ(counts->Get("untrusted")->text, "none");
+  EXPECT_FALSE(counts->Get("empty")->boolean);
 }
 
 TEST_F(CliReportTest, NamesThatNeedEscapingStayOnTheirLineAndGiveValidJson) {
@@ -184,7 +220,8 @@ TEST_F(CliReportTest, NamesThatNeedEscapingStayOnTheirLineAndGiveValidJson) {
   // A name the list cannot hold is named and left out; the rest of the list stays sound.
   const CliResult update = Run({"update"});
   EXPECT_EQ(update.status, 1);
-  EXPECT_NE(update.err.find("left out of the list (the list cannot hold this name): line\\nbreak"),
+  EXPECT_NE(update.err.find("vemo-cli: " + tree_.Path("line\\nbreak") +
+                            ": Left out of the list, which cannot hold this name.\n"),
             std::string::npos)
       << update.err;
   const auto after = Report(Run({"verify"}).out);
@@ -227,7 +264,12 @@ TEST_P(ToleranceTest, DecidesWhetherATimeDifferenceCounts) {
 INSTANTIATE_TEST_SUITE_P(
     Tolerances, ToleranceTest,
     ::testing::Values(
-        ToleranceCase{"HourShiftToleratedByDefault", 3600, "", {}, 0, "Contents unchanged"},
+        ToleranceCase{"HourShiftToleratedByDefault",
+                      3600,
+                      "",
+                      {},
+                      0,
+                      "Contents unchanged; tolerated: whole-hour time shift (+01:00:00)"},
         ToleranceCase{"HourShiftOptionOff",
                       3600,
                       "",
@@ -245,8 +287,13 @@ INSTANTIATE_TEST_SUITE_P(
                       "\"TolTZShift\"=dword:00000000\n",
                       {"--tz-shift=on"},
                       0,
-                      "Contents unchanged"},
-        ToleranceCase{"OneSecondToleratedByDefault", -1, "", {}, 0, "Contents unchanged"},
+                      "Contents unchanged; tolerated: whole-hour time shift (+01:00:00)"},
+        ToleranceCase{"OneSecondToleratedByDefault",
+                      -1,
+                      "",
+                      {},
+                      0,
+                      "Contents unchanged; tolerated: one-second time difference (-00:00:01)"},
         ToleranceCase{"OneSecondOptionOff",
                       -1,
                       "",

@@ -8,16 +8,18 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/utf8.h"
 
 namespace vemo_test {
 
 struct JsonValue {
-  enum class Kind { kNull, kBool, kNumber, kString, kObject } kind = Kind::kNull;
+  enum class Kind { kNull, kBool, kNumber, kString, kObject, kArray } kind = Kind::kNull;
   bool boolean = false;
   std::string text;  // the number's digits, or the decoded string
   std::map<std::string, std::shared_ptr<JsonValue>> members;
+  std::vector<std::shared_ptr<JsonValue>> items;  // an array's elements
 
   const JsonValue* Get(const std::string& key) const {
     const auto it = members.find(key);
@@ -62,6 +64,7 @@ class JsonLineReader {
     if (pos_ >= s_.size()) return false;
     const char c = s_[pos_];
     if (c == '{') return Object(out);
+    if (c == '[') return Array(out);
     if (c == '"') {
       out->kind = JsonValue::Kind::kString;
       return String(&out->text);
@@ -96,6 +99,18 @@ class JsonLineReader {
       out->members[key] = value;
     } while (Eat(','));
     return Eat('}');
+  }
+
+  bool Array(JsonValue* out) {
+    out->kind = JsonValue::Kind::kArray;
+    ++pos_;
+    if (Eat(']')) return true;
+    do {
+      auto value = std::make_shared<JsonValue>();
+      if (!Value(value.get())) return false;
+      out->items.push_back(value);
+    } while (Eat(','));
+    return Eat(']');
   }
 
   bool Hex4(std::uint32_t* out) {
