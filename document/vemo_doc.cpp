@@ -120,6 +120,7 @@ bool CVemoDoc::OnNewDocument() {
   if (!FrameworkNewDocument()) return false;
   SetBaseDir(PathDirPart(a));
   SetPathName(a);
+  file_is_new_ = true;
   StartRescan(RescanMode::kAll);
   return true;
 }
@@ -132,6 +133,7 @@ bool CVemoDoc::FrameworkOpenDocument(const std::wstring& path) {
   DeleteContents();
   std::swap(loaded, file_buffer_);
   SetModifiedFlag(false);
+  file_is_new_ = false;
   return true;
 }
 
@@ -190,13 +192,14 @@ bool CVemoDoc::OnOpenDocument(std::wstring_view path) {
   if (!FrameworkNewDocument()) return false;
   SetBaseDir(PathDirPart(full));
   SetPathName(full);
+  file_is_new_ = true;
   StartRescan(rescan_mode_);
   return true;
 }
 
 // --- Save ---
 
-bool CVemoDoc::WriteDocumentFile(const std::wstring& path) {
+bool CVemoDoc::WriteDocumentFile(const std::wstring& path, bool create_only) {
   std::vector<std::span<const BYTE>> pieces;
   pieces.reserve(file_buffer_.GetChunkCount());
   for (std::size_t i = 0; i < file_buffer_.GetChunkCount(); ++i) {
@@ -204,7 +207,8 @@ bool CVemoDoc::WriteDocumentFile(const std::wstring& path) {
   }
   std::string native;
   if (!platform::FileNameFromWide(path, native) ||
-      !platform::ReplaceFileContents(*file_store_, native, pieces)) {
+      !(create_only ? platform::CreateFileContents(*file_store_, native, pieces)
+                    : platform::ReplaceFileContents(*file_store_, native, pieces))) {
     ShowError(L"Failed to save document.\r" + FormatSystemError(kUseLastError, true) + L"\r" +
               path);
     return false;
@@ -213,7 +217,9 @@ bool CVemoDoc::WriteDocumentFile(const std::wstring& path) {
 }
 
 bool CVemoDoc::FrameworkSaveDocument(const std::wstring& path) {
-  if (!WriteDocumentFile(path)) return false;
+  const bool own_file = path == path_name_;
+  if (!WriteDocumentFile(path, own_file && file_is_new_ && !save_path_chosen_)) return false;
+  if (own_file) file_is_new_ = false;
   SetModifiedFlag(false);
   return true;
 }
@@ -245,13 +251,21 @@ bool CVemoDoc::OnSaveDocument(std::wstring_view path) {
 
 bool CVemoDoc::DoSave(std::wstring_view path, bool replace) {
   std::wstring name(path);
+  bool chosen = false;
   if (name.empty()) {
     name = path_name_;
     if (replace && name.empty()) name = base_dir_ + std::wstring(PathNamePart(title_));
     if (!host_.PromptSaveFileName(name, replace)) return false;
+    chosen = true;  // the dialog asked before replacing a file
   }
-  if (!OnSaveDocument(name)) return false;
-  if (replace) SetPathName(name);
+  save_path_chosen_ = chosen;
+  const bool saved = OnSaveDocument(name);
+  save_path_chosen_ = false;
+  if (!saved) return false;
+  if (replace) {
+    if (Absolute(name) != path_name_) file_is_new_ = false;  // the chosen file now exists
+    SetPathName(name);
+  }
   return true;
 }
 

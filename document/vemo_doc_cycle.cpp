@@ -15,6 +15,7 @@
 #include "foundation/system_error.h"
 #include "platform/error_codes.h"
 #include "platform/file_attributes.h"
+#include "platform/file_store.h"
 #include "platform/last_error.h"
 #include "platform/tick.h"
 
@@ -284,6 +285,9 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
     return;
   }
   if (record->m_strRelDir.empty() && IsDefaultDocName(record->m_state.name)) return;
+  // A save's temporary file (one in progress, or left by a save that was killed) is never part
+  // of the tree; the next save in its directory removes a stale one.
+  if (platform::IsTemporaryFileName(record->m_state.name)) return;
   if (record->m_strBaseDir.str() != base_dir_ || record->m_pszKey == nullptr) return;
   bool needs_checksum = false;
   CVemoEntry* entry = AsEntry(entries_.Lookup(record->m_pszKey));

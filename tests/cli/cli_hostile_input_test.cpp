@@ -144,5 +144,33 @@ TEST_F(CliHostileInputTest, ListCutBeforeOrInsideItsTrailerSaysItCarriesNoSignat
   EXPECT_FALSE(Contains(Run({"verify"}).err, "signature"));
 }
 
+TEST_F(CliHostileInputTest, TwoCreatesAtOnceNeverBothSucceed) {
+  // Both may find no list when they begin; the second to save must not replace the first's.
+  for (int i = 0; i < 300; ++i) File("d" + std::to_string(i % 10) + "/f" + std::to_string(i), "x");
+  for (int round = 0; round < 3; ++round) {
+    std::filesystem::remove(ListPath());
+    CliProcess first({"create", Root()});
+    CliProcess second({"create", Root()});
+    const CliResult a = first.Wait();
+    const CliResult b = second.Wait();
+    EXPECT_EQ((a.status == 0) + (b.status == 0), 1) << a.err << "\n" << b.err;
+    EXPECT_EQ(a.status + b.status, 2) << a.err << "\n" << b.err;
+    const std::string& refused = a.status == 0 ? b.err : a.err;
+    EXPECT_TRUE(Contains(refused, "already exists") || Contains(refused, "The file exists."))
+        << refused;
+  }
+}
+
+TEST_F(CliHostileInputTest, TemporaryFileOfAKilledSaveIsNoEntryAndGoes) {
+  File("a.txt", "a");
+  const std::string stale = ".check.sum.999999999-0-a1b2c3.tmp";
+  File(stale, "half a list");
+  const CliResult create = Run({"create", "--all"});
+  EXPECT_EQ(create.status, 0) << create.err;
+  EXPECT_FALSE(Contains(create.out, stale)) << create.out;
+  EXPECT_FALSE(Contains(ReadFile(ListPath()), ".tmp"));
+  EXPECT_FALSE(std::filesystem::exists(tree_.Path(stale)));
+}
+
 }  // namespace
 }  // namespace vemo_test
