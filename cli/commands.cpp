@@ -16,6 +16,7 @@
 #include "cli/report_writer.h"
 #include "cli/tracking_file_store.h"
 #include "document/document_format.h"
+#include "document/document_signature.h"
 #include "document/records/entry.h"
 #include "document/records/entry_category.h"
 #include "document/vemo_doc.h"
@@ -130,6 +131,21 @@ class Session {
       }
       report_.Entry(item, !creating || options_.all || item.category == CliCategory::kError);
     });
+  }
+
+  // Says so when files changed after the walk or while they were read (their entries are errors:
+  // their checksums are not taken). True when there was one.
+  bool WarnChangedWhileRead() {
+    bool any = false;
+    doc_->GetEntries().ForEach([&any](void* value) {
+      any = any || static_cast<const CVemoEntry*>(value)->m_dwError == ERROR_SHARING_VIOLATION;
+    });
+    if (any) {
+      Message(
+          L"files changed while they were read; their new checksums are not listed; run "
+          L"'vemo-cli update' again");
+    }
+    return any;
   }
 
   // Names the found entries the list format cannot hold (they are left out of a saved list) and
@@ -257,7 +273,12 @@ int VerifyOrUpdate(const CliOptions& options, bool update) {
   CVemoDoc& doc = session.NewDocument();
   if (!doc.OnOpenDocument(path)) return kExitFailure;
   if (const int failed = session.RunCycle(options.only_new); failed >= 0) return failed;
+  // The format lets a list end without its trailer, so a list cut short reads without a word;
+  // the user is told that it was not verified.
+  const bool unsigned_list = doc.GetReadSignatureStatus() == SignatureStatus::kUnsigned;
+  if (unsigned_list) session.Message(L"the list carries no signature");
   session.ReportEntries(false);
+  (void)session.WarnChangedWhileRead();
   // A list that cannot be trusted, or lists nothing, never verifies a tree as unchanged.
   const bool tampered = session.Host().SawTamperedWarning();
   const bool empty = session.Host().SawEmptyWarning();
@@ -266,7 +287,7 @@ int VerifyOrUpdate(const CliOptions& options, bool update) {
   if (update) {
     if (session.WarnLeftOut()) status = kExitDifferences;
     // An intact list that matches the tree is left as it is: only its header's date would change.
-    if (doc.IsModified() || tampered || empty) {
+    if (doc.IsModified() || tampered || unsigned_list || empty) {
       if (const int failed = session.SaveAndFollowUp(); failed >= 0) {
         (void)session.Finish(status);
         return failed;
@@ -301,6 +322,7 @@ int RunCreateCommand(const CliOptions& options) {
   if (!doc.OnOpenDocument(base + kDefaultDocName1)) return kExitFailure;
   if (const int failed = session.RunCycle(false); failed >= 0) return failed;
   session.ReportEntries(true);
+  (void)session.WarnChangedWhileRead();
   int status =
       session.Report().Counts().Total(CliCategory::kError) != 0 ? kExitDifferences : kExitUnchanged;
   if (session.WarnLeftOut()) status = kExitDifferences;

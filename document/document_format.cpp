@@ -7,6 +7,7 @@
 #include "document/records/compare_rules.h"
 #include "foundation/blank_chars.h"
 #include "foundation/comma_fields.h"
+#include "platform/file_time.h"
 #include "platform/utf8.h"
 
 namespace {
@@ -31,6 +32,11 @@ bool IsPrintableAscii(std::wstring_view text) {
 }
 
 bool IsDotName(std::wstring_view name) { return name == L"." || name == L".."; }
+
+// Only a time the reader takes back is written (kMaxFileTime: the calendar's range); beyond it
+// (the year 30828 and on) an entry is listed without a time stamp rather than with a line that
+// would never read back.
+bool IsWritableTime(const CNTimeStamp& time) { return time.Value() <= platform::kMaxFileTime; }
 
 // One path component that reads back as itself.
 bool IsCarriedName(std::wstring_view name) {
@@ -139,6 +145,7 @@ void AppendDigits(char*& at, unsigned value, int width) {
 // The quoted time field: the fixed form by hand, anything else through FormatEntryTime.
 bool AppendTimeField(const CNTimeStamp& time, std::string& out) {
   SYSTEMTIME fields{};
+  if (!IsWritableTime(time)) return AppendTimeField(kNullTimeStamp, out);
   if (!time.IsZero() &&
       (time.ToSystemTime(&fields) == nullptr || fields.wYear < 1000 || fields.wYear > 9999)) {
     return AppendFieldBytes(FormatEntryTime(time), false, out);
@@ -218,7 +225,7 @@ bool CanCarryEntry(const CVemoEntry& entry, const EncodedRelDir& relDir) {
 }
 
 std::wstring FormatEntryTime(const CNTimeStamp& time) {
-  if (time.IsZero()) return std::wstring(kNoTimeField);
+  if (time.IsZero() || !IsWritableTime(time)) return std::wstring(kNoTimeField);
   SYSTEMTIME fields{};
   if (time.ToSystemTime(&fields) == nullptr || fields.wYear < 1000 || fields.wYear > 9999) {
     return time.Format(kEntryTimeFormat);

@@ -93,6 +93,7 @@ void CVemoDoc::ShowError(const std::wstring& text) { host_.ShowMessageBox(text, 
 
 bool CVemoDoc::FrameworkNewDocument() {
   DeleteContents();
+  read_signature_ = SignatureStatus::kEmpty;
   SetModifiedFlag(false);
   return true;
 }
@@ -144,7 +145,8 @@ bool CVemoDoc::ReadDocumentFile(const std::wstring& path, CNByteBuffer& out) {
     return false;
   }
   // An empty or tampered file is shown and read all the same.
-  (void)CheckDocumentSignature(out, full, [this](const std::wstring& text) { ShowError(text); });
+  read_signature_ =
+      CheckDocumentSignature(out, full, [this](const std::wstring& text) { ShowError(text); });
   // A save never writes through a link (it could point anywhere, outside the tree too): it
   // replaces the link itself. The user is told now, before anything is saved.
   DWORD attributes = 0;

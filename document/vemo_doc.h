@@ -27,6 +27,7 @@
 #include "document/command_ids.h"
 #include "document/doc_host.h"
 #include "document/doc_state.h"
+#include "document/document_signature.h"
 #include "document/format_thread.h"
 #include "document/import_thread.h"
 #include "document/records/entry.h"
@@ -166,6 +167,10 @@ class CVemoDoc {
   [[nodiscard]] bool ContainsEntry(const void* entry) const {
     return entry != nullptr && entry_set_.Lookup(entry) != nullptr;
   }
+  // The signature check of the document file as last read (kEmpty also for a document that was
+  // not read from a file). kUnsigned: the file carries no trailer, so it was never verified; a
+  // list cut short before or inside its trailer reads so.
+  [[nodiscard]] SignatureStatus GetReadSignatureStatus() const { return read_signature_; }
   // The exact bytes the next save writes.
   [[nodiscard]] const CNByteBuffer& GetFileBuffer() const { return file_buffer_; }
   // Width of list column index (0..6); -1 for another index.
@@ -237,6 +242,7 @@ class CVemoDoc {
   KeyCase key_case_ = KeyCase::kExact;
   bool cycle_incomplete_ = false;
   bool list_unread_ = false;
+  SignatureStatus read_signature_ = SignatureStatus::kEmpty;
   bool in_poll_ = false;
   std::size_t format_total_ = 0;  // entries handed to the formatter
 

@@ -28,6 +28,14 @@ struct ChecksumJob {
         name(std::move(file_name)),
         key(entry_key != nullptr ? strdup(entry_key) : nullptr),
         size(entry_size) {}
+  // The size and last-write time the scan saw (0: no time stamp, not compared). A file that no
+  // longer has them once read changed after the scan or while it was read: its checksums would
+  // not belong to the size and time the entry lists, so the job ends in ERROR_SHARING_VIOLATION.
+  void SetScanState(ULONGLONG scan_size, ULONGLONG scan_time) {
+    seen_size = scan_size;
+    seen_time = scan_time;
+    check_seen = true;
+  }
   // A file whose wide path has no native form: conversion_error is its result.
   ChecksumJob(std::wstring wide_path, DWORD conversion_error, const char* entry_key,
               ULONGLONG entry_size)
@@ -46,11 +54,17 @@ struct ChecksumJob {
     return path_error != 0 ? unconvertible_path : platform::FileNameToWide(NativePath());
   }
 
-  SharedDir dir;         // native directory, ending in '/'
-  std::string name;      // native name inside it
-  char* key;             // copy of the entry's lookup key
-  ULONGLONG size;        // the entry's size when queued; the size measured on opening once read
-  DWORD path_error = 0;  // not 0: the path has no native form; this code is the result
+  SharedDir dir;  // native directory, ending in '/'
+  // The length of the base directory at the start of dir: the rest is reached below the base
+  // without following links (DirectoryHandle::OpenSubdirectory). 0: dir is opened as it stands.
+  std::size_t base_length = 0;
+  std::string name;         // native name inside it
+  char* key;                // copy of the entry's lookup key
+  ULONGLONG size;           // the entry's size when queued; the size measured on opening once read
+  ULONGLONG seen_size = 0;  // SetScanState
+  ULONGLONG seen_time = 0;
+  bool check_seen = false;
+  DWORD path_error = 0;             // not 0: the path has no native form; this code is the result
   std::wstring unconvertible_path;  // the wide path of a path_error job
   DWORD error = 0;                  // 0, or the Windows error code of the failure
   DWORD crc1 = 0xFFFFFFFF;          // standard CRC-32 of the contents; all ones until computed

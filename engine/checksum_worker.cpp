@@ -21,6 +21,16 @@ DWORD FailureCode() {
   return error != ERROR_SUCCESS ? error : ERROR_INVALID_FUNCTION;
 }
 
+// Whether the file just read no longer has the size and time the scan saw (a writer was at work
+// meanwhile). A file system that cannot tell is taken at its word.
+bool ChangedSinceScan(const ChecksumJob& job, platform::ReadableFile& file) {
+  if (!job.check_seen) return false;
+  ULONGLONG size = 0;
+  ULONGLONG time = 0;
+  if (!file.GetWriteState(&size, &time)) return false;
+  return size != job.seen_size || (job.seen_time != 0 && time != job.seen_time);
+}
+
 }  // namespace
 
 CChecksumWorker::CChecksumWorker(platform::FileSystem* file_system) : file_system_(file_system) {
@@ -57,16 +67,22 @@ void CChecksumWorker::AddJob(const CVemoEntry& entry, QueueDirectory& directory)
     directory.base = entry.m_strBaseDir;
     directory.rel = entry.m_strRelDir;
     std::string native;
-    directory.native =
-        platform::FileNameFromWide(entry.m_strBaseDir.str() + entry.m_strRelDir.str(), native)
-            ? std::make_shared<const std::string>(std::move(native))
-            : nullptr;
+    std::string native_base;
+    // Names convert character by character, so the base's native form begins the whole one.
+    const bool converted =
+        platform::FileNameFromWide(entry.m_strBaseDir.str() + entry.m_strRelDir.str(), native) &&
+        platform::FileNameFromWide(entry.m_strBaseDir.view(), native_base) &&
+        native.starts_with(native_base);
+    directory.base_length = converted ? native_base.size() : 0;
+    directory.native = converted ? std::make_shared<const std::string>(std::move(native)) : nullptr;
   }
   std::string name;
   std::unique_ptr<ChecksumJob> job;
   if (directory.native && platform::FileNameFromWide(entry.GetCurrentState().name, name)) {
     job = std::make_unique<ChecksumJob>(directory.native, std::move(name), entry.m_pszKey,
                                         entry.GetSize());
+    job->base_length = directory.base_length;
+    job->SetScanState(entry.GetSize(), entry.GetCurrentState().time.Value());
   } else {
     // No file on disk can carry this path; the conversion of the whole path says why.
     std::wstring path = entry.GetEntryPath();
@@ -258,19 +274,14 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
   if (job.path_error != 0) {
     error = job.path_error;  // no file on disk can carry this name
   } else {
-    // Files of one directory follow each other in the queue: the directory's path is walked once
-    // for all of them instead of once per file.
-    if (job.dir && !job.name.empty()) {
-      if (!directory.path || (directory.path != job.dir && *directory.path != *job.dir)) {
-        directory.handle.reset();
-        directory.path = job.dir;
-        directory.handle = file_system_->OpenDirectory(*job.dir);
-      }
-      dir = directory.handle.get();
+    if (job.dir && !job.name.empty()) dir = DirectoryFor(job, directory, &error);
+    if (error != ERROR_SUCCESS) {
+      // The directory cannot be reached inside the tree: nothing of it is read.
+    } else if (dir != nullptr) {
+      file = dir->OpenForRead(job.name, platform::AccessPattern::kSequential);
+    } else {
+      file = file_system_->OpenForRead(job.NativePath(), platform::AccessPattern::kSequential);
     }
-    file = dir != nullptr
-               ? dir->OpenForRead(job.name, platform::AccessPattern::kSequential)
-               : file_system_->OpenForRead(job.NativePath(), platform::AccessPattern::kSequential);
   }
   if (error != ERROR_SUCCESS) {
     // nothing was opened
@@ -315,7 +326,8 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
       }
       if (error == ERROR_SUCCESS) {
         read_whole = true;
-        if (!file->Close()) error = FailureCode();
+        if (ChangedSinceScan(job, *file)) error = ERROR_SHARING_VIOLATION;
+        if (!file->Close() && error == ERROR_SUCCESS) error = FailureCode();
       }
     }
   }
@@ -328,6 +340,43 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
   file.reset();
   FinishJob(std::move(owned_job), remaining, read_whole);
   return true;
+}
+
+platform::DirectoryHandle* CChecksumWorker::DirectoryFor(const ChecksumJob& job,
+                                                         DirectoryCache& cache, DWORD* error) {
+  // Files of one directory follow each other in the queue: the directory is reached once for all
+  // of them instead of once per file.
+  if (!cache.path || (cache.path != job.dir && *cache.path != *job.dir)) {
+    cache.handle.reset();
+    cache.error = 0;
+    cache.path = job.dir;
+    const std::string& dir = *job.dir;
+    if (job.base_length == 0 || job.base_length > dir.size()) {
+      cache.handle = file_system_->OpenDirectory(dir);
+    } else {
+      const bool same_base = (cache.base_handle || cache.base_error != 0) &&
+                             cache.base.size() == job.base_length &&
+                             dir.compare(0, job.base_length, cache.base) == 0;
+      if (!same_base) {
+        cache.base.assign(dir, 0, job.base_length);
+        cache.base_handle = file_system_->OpenDirectory(cache.base);
+        cache.base_error = cache.base_handle ? 0 : FailureCode();
+      }
+      if (!cache.base_handle) {
+        cache.error = cache.base_error;
+      } else if (dir.size() > job.base_length) {
+        cache.handle = cache.base_handle->OpenSubdirectory(dir.substr(job.base_length));
+        if (!cache.handle) cache.error = FailureCode();
+      }
+    }
+  }
+  *error = cache.error;
+  if (cache.handle) return cache.handle.get();
+  // The base directory itself.
+  if (cache.error == 0 && job.base_length != 0 && job.base_length == job.dir->size()) {
+    return cache.base_handle.get();
+  }
+  return nullptr;
 }
 
 bool CChecksumWorker::ChecksumLink(ChecksumJob& job, platform::DirectoryHandle* dir, CCrc& crc1,

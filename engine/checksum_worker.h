@@ -68,18 +68,30 @@ class CChecksumWorker : public CNWorkerThread {
   using JobQueue = std::deque<std::unique_ptr<ChecksumJob>>;
 
   // The directory of the file read last, held open while the following files lie in it too, so
-  // that each is opened by its name alone. A directory that cannot be opened is remembered
-  // without a handle: its files are then opened by their full paths, which report the error.
+  // that each is opened by its name alone; and the base directory it was reached from. A
+  // directory below the base is reached without following links: one that cannot be reached so
+  // is remembered with its error, which becomes the result of each of its files (never a read by
+  // the full path, which would follow a link planted on the way). A job without a base (tests)
+  // opens its directory as it stands, and by full paths when that fails.
   struct DirectoryCache {
+    std::string base;  // native, ending in '/'
+    std::unique_ptr<platform::DirectoryHandle> base_handle;
+    DWORD base_error = 0;
     ChecksumJob::SharedDir path;  // native, ending in '/'
     std::unique_ptr<platform::DirectoryHandle> handle;
+    DWORD error = 0;
   };
   // The native form of the directory of the entries queued last, worked out once for all of them.
   struct QueueDirectory {
     SharedText base;
     SharedText rel;
     ChecksumJob::SharedDir native;  // null: the directory has no native form
+    std::size_t base_length = 0;    // of the base directory's native form, at its start
   };
+  // The handle for job's directory (null when it could not be opened: *error then says why, or
+  // is 0 for a job without a base, whose files are opened by full path).
+  platform::DirectoryHandle* DirectoryFor(const ChecksumJob& job, DirectoryCache& cache,
+                                          DWORD* error);
 
   template <class Collection>
   bool QueueFrom(const Collection& entries);

@@ -30,12 +30,16 @@ UINT DriveTypeOfVolume(platform::FileSystem& file_system, std::string path) {
   }
 }
 
-// The single record of a walk that failed; a list that cannot take it is published empty.
+// The single record of a walk that failed, naming the directory where it failed (rel below the
+// base); a list that cannot take it is published empty.
 void AppendErrorRecord(CVemoScanList& list, DWORD error, const std::wstring& base_dir,
-                       UINT drive_type) {
-  auto record = std::make_unique<CVemoScanEntry>(error, base_dir, SharedText(), drive_type);
+                       UINT drive_type, SharedText rel = SharedText()) {
+  auto record = std::make_unique<CVemoScanEntry>(error, base_dir, std::move(rel), drive_type);
   if (list.AddTail(record.get()) != list.End()) record.release();
 }
+
+// A path a directory's items could not be named by on this system (PATH_MAX with its NUL).
+constexpr std::size_t kMaxPathBytes = 4095;
 
 }  // namespace
 
@@ -43,20 +47,33 @@ void AppendErrorRecord(CVemoScanList& list, DWORD error, const std::wstring& bas
 // subdirectory records, so memory follows the number of records and the depth of the tree.
 class CVemoScanThread::Walk {
  public:
+  // base: the base directory held open; every directory below it is listed through it, never
+  // following a link, so that a directory swapped for a link (to /etc) during the walk fails the
+  // walk instead of bringing another tree into the list.
   Walk(CVemoScanThread& owner, const std::wstring& base_dir, std::string native_base,
-       UINT drive_type, KeyCase key_case, CVemoScanList& out)
+       platform::DirectoryHandle& base, UINT drive_type, KeyCase key_case, CVemoScanList& out)
       : owner_(owner),
         base_wide_(base_dir),
         base_native_(std::move(native_base)),
+        base_(base),
         drive_type_(drive_type),
         key_case_(key_case),
         out_(out) {}
 
+  // The directory where the walk failed, relative to the base.
+  [[nodiscard]] const SharedText& FailedDirectory() const { return failed_; }
+
   // Walks the directory at relative path rel (empty, or ending in '/'); *file_count receives the
-  // number of files directly inside it. Returns 0, ERROR_CANCELLED after a stop, or the failure.
+  // number of files directly inside it. Returns 0, ERROR_CANCELLED after a stop, or the failure
+  // (FailedDirectory tells where).
   DWORD Directory(const std::string& rel_native, const SharedText& rel, DWORD* file_count) {
-    std::unique_ptr<platform::DirectoryListing> listing =
-        owner_.file_system_->OpenListing(base_native_ + rel_native);
+    failed_ = rel;
+    // Every item of the tree must be reachable by its full path (the document and its hosts name
+    // items so), whatever the walk itself could reach.
+    if (base_native_.size() + rel_native.size() > kMaxPathBytes) {
+      return ERROR_FILENAME_EXCED_RANGE;
+    }
+    std::unique_ptr<platform::DirectoryListing> listing = base_.OpenListing(rel_native);
     if (listing == nullptr) {
       const DWORD error = platform::LastError();
       if (error == ERROR_NO_MORE_FILES) {
@@ -106,6 +123,7 @@ class CVemoScanThread::Walk {
     // One listing at a time: close it before descending.
     if (!listing->Close()) return platform::LastError();
     listing.reset();
+    failed_ = SharedText();
 
     for (Pending& sub : pending) {
       if (!owner_.CheckContinue()) return ERROR_CANCELLED;
@@ -125,6 +143,8 @@ class CVemoScanThread::Walk {
   CVemoScanThread& owner_;
   const SharedText base_wide_;
   const std::string base_native_;
+  platform::DirectoryHandle& base_;
+  SharedText failed_;
   const UINT drive_type_;
   const KeyCase key_case_;
   CVemoScanList& out_;
@@ -210,13 +230,22 @@ DWORD CVemoScanThread::Run() {
     return 0;
   }
 
+  std::unique_ptr<platform::DirectoryHandle> base = file_system_->OpenDirectory(native_base);
+  if (base == nullptr) {
+    // As a listing reports it: a directory that is not there is a path not found.
+    DWORD error = platform::LastError();
+    if (error == ERROR_FILE_NOT_FOUND) error = ERROR_PATH_NOT_FOUND;
+    AppendErrorRecord(*list, error != 0 ? error : ERROR_INVALID_FUNCTION, base_dir, drive_type);
+    Publish(std::move(list));
+    return 0;
+  }
   DWORD files = 0;
-  const DWORD error =
-      Walk(*this, base_dir, native_base, drive_type, key_case, *list).Directory({}, {}, &files);
+  Walk walk(*this, base_dir, native_base, *base, drive_type, key_case, *list);
+  const DWORD error = walk.Directory({}, {}, &files);
   if (error == ERROR_CANCELLED) return 0;  // the list and its records go; nothing is published
   if (error != 0) {
     list->RemoveAll(true);
-    AppendErrorRecord(*list, error, base_dir, drive_type);
+    AppendErrorRecord(*list, error, base_dir, drive_type, walk.FailedDirectory());
   }
   Publish(std::move(list));
   return 0;

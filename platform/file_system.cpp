@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "platform/error_codes.h"
+#include "platform/last_error.h"
+
 namespace platform {
 namespace {
 
@@ -18,6 +21,14 @@ class JoiningDirectoryHandle final : public DirectoryHandle {
   bool ReadLink(const std::string& name, std::string* target) override {
     return file_system_.ReadLink(dir_ + name, target);
   }
+  std::unique_ptr<DirectoryHandle> OpenSubdirectory(const std::string& relative) override {
+    std::string dir = dir_ + relative;
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    return std::make_unique<JoiningDirectoryHandle>(file_system_, std::move(dir));
+  }
+  std::unique_ptr<DirectoryListing> OpenListing(const std::string& relative) override {
+    return file_system_.OpenListing(dir_ + relative);
+  }
 
  private:
   FileSystem& file_system_;
@@ -25,6 +36,11 @@ class JoiningDirectoryHandle final : public DirectoryHandle {
 };
 
 }  // namespace
+
+bool ReadableFile::GetWriteState(ULONGLONG* /*size*/, ULONGLONG* /*write_time*/) {
+  SetLastError(ERROR_NOT_SUPPORTED);
+  return false;
+}
 
 std::unique_ptr<DirectoryHandle> FileSystem::OpenDirectory(const std::string& dir) {
   return std::make_unique<JoiningDirectoryHandle>(*this, dir);

@@ -53,6 +53,10 @@ class ReadableFile {
   // Reads up to length bytes at the file position; *bytes_read is 0 at the end of the file.
   // A failure maps its errno as a read (EIO gives ERROR_READ_FAULT).
   [[nodiscard]] virtual bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) = 0;
+  // The file's size and last-write time now (100 ns units since 1601, 0 for a time out of
+  // range), measured on the open file, so that a reader can tell whether the file changed while it
+  // was read. This default knows nothing: false with ERROR_NOT_SUPPORTED.
+  [[nodiscard]] virtual bool GetWriteState(ULONGLONG* size, ULONGLONG* write_time);
   // Releases the handle; as DirectoryListing::Close.
   [[nodiscard]] virtual bool Close() = 0;
 };
@@ -61,6 +65,12 @@ enum class AccessPattern { kNormal, kSequential };
 
 // A directory held open, so that the files inside it are opened by name alone instead of walking
 // the whole path again for each (openat). Destroying it releases it.
+//
+// It is also the root of a tree that nothing may leave: the directories below it are reached by
+// their relative paths ("a/b/", components separated and optionally ended by '/', "" for the
+// directory itself) without following a symbolic link in any component. A directory replaced by
+// a link (to /etc, say) between a walk and a read is therefore an error there
+// (ERROR_CANT_RESOLVE_FILENAME, or ERROR_PATH_NOT_FOUND), never the directory the link names.
 class DirectoryHandle {
  public:
   virtual ~DirectoryHandle() = default;
@@ -68,6 +78,14 @@ class DirectoryHandle {
   [[nodiscard]] virtual std::unique_ptr<ReadableFile> OpenForRead(const std::string& name,
                                                                   AccessPattern pattern) = 0;
   [[nodiscard]] virtual bool ReadLink(const std::string& name, std::string* target) = 0;
+  // The directory at relative path below this one, held open in turn; null with the last error
+  // set when it cannot be reached as described above.
+  [[nodiscard]] virtual std::unique_ptr<DirectoryHandle> OpenSubdirectory(
+      const std::string& relative) = 0;
+  // FileSystem::OpenListing of the directory at relative path below this one, reached as
+  // described above.
+  [[nodiscard]] virtual std::unique_ptr<DirectoryListing> OpenListing(
+      const std::string& relative) = 0;
 };
 
 class FileSystem {
@@ -101,12 +119,16 @@ class FileSystem {
   // is not a symbolic link.
   [[nodiscard]] virtual bool ReadLink(const std::string& path, std::string* target) = 0;
 
-  // Holds the directory dir (ending in '/') open for opening the files inside it by name. The
-  // default handle opens nothing itself: it joins dir and the name and calls this file system's
-  // OpenForRead and ReadLink, so a wrapper that overrides those still sees every file. The POSIX
-  // one opens the directory once (O_PATH) and its files with openat; null with the last error set
-  // when the directory cannot be opened. A handle keeps naming the directory it opened even when
-  // that is renamed or replaced meanwhile.
+  // Holds the directory dir (ending in '/') open for opening the files inside it by name, and the
+  // directories below it by relative path. dir itself is opened as given (symbolic links in it
+  // followed: it is the directory the user named). The default handle opens nothing itself: it
+  // joins dir, the relative path and the name and calls this file system's OpenForRead, ReadLink
+  // and OpenListing, so a wrapper that overrides those still sees every call (and does not guard
+  // against links). The POSIX one opens the directory once (O_PATH), its files with openat and
+  // the directories below with openat2 (RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS), or component by
+  // component with O_NOFOLLOW where the kernel lacks it; null with the last error set when the
+  // directory cannot be opened. A handle keeps naming the
+  // directory it opened even when that is renamed or replaced meanwhile.
   [[nodiscard]] virtual std::unique_ptr<DirectoryHandle> OpenDirectory(const std::string& dir);
 };
 
@@ -153,6 +175,9 @@ class ReadableFileWrapper : public ReadableFile {
   bool GetSize(ULONGLONG* size) override { return target_->GetSize(size); }
   bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) override {
     return target_->Read(buffer, length, bytes_read);
+  }
+  bool GetWriteState(ULONGLONG* size, ULONGLONG* write_time) override {
+    return target_->GetWriteState(size, write_time);
   }
   bool Close() override { return target_->Close(); }
 

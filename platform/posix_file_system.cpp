@@ -1,10 +1,13 @@
 // FileSystem on POSIX calls. errno becomes a Windows code only through ErrorFromErrno.
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -109,6 +112,17 @@ class PosixReadableFile final : public ReadableFile {
       SetLastErrorFromErrno(errno, ErrnoUse::kRead);
       return false;
     }
+  }
+
+  bool GetWriteState(ULONGLONG* size, ULONGLONG* write_time) override {
+    struct stat st;
+    if (fstat(fd_, &st) != 0) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+    *size = static_cast<ULONGLONG>(st.st_size);
+    *write_time = FileTimeFromTimespec(st.st_mtim);
+    return true;
   }
 
   bool Close() override {
@@ -221,22 +235,97 @@ bool ReadLinkAt(int dir_fd, const char* path, std::string* target) {
   }
 }
 
+// Whether the kernel has openat2 (Linux 5.6); cleared by the first ENOSYS.
+std::atomic<bool> g_have_openat2{true};
+
+// openat2 with flags and resolve, retried while a rename elsewhere races the lookup (EAGAIN);
+// -1 with errno set, ENOSYS when the kernel lacks it.
+int OpenAt2(int dir_fd, const char* path, int flags, unsigned long long resolve) {
+  open_how how{};
+  how.flags = static_cast<unsigned long long>(flags);
+  how.resolve = resolve;
+  for (int attempt = 0;; ++attempt) {
+    const long fd = syscall(SYS_openat2, dir_fd, path, &how, sizeof how);
+    if (fd >= 0) return static_cast<int>(fd);
+    if (errno == EINTR || (errno == EAGAIN && attempt < 16)) continue;
+    return -1;
+  }
+}
+
+// Opens the directory at relative below dir_fd (O_PATH, or O_RDONLY for a listing) without
+// following a symbolic link in any component and without leaving dir_fd's tree: a link met on the
+// way fails with ELOOP, a component that is no directory with ENOTDIR. -1 with errno set.
+int OpenDirectoryBeneath(int dir_fd, const std::string& relative, int access) {
+  const char* path = relative.empty() ? "." : relative.c_str();
+  const int flags = access | O_DIRECTORY | O_CLOEXEC;
+  if (g_have_openat2.load(std::memory_order_relaxed)) {
+    const int fd =
+        OpenAt2(dir_fd, path, flags, RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS);
+    if (fd >= 0) return fd;
+    if (errno != ENOSYS) {
+      if (errno == EXDEV) errno = ELOOP;  // a way out of the tree
+      return -1;
+    }
+    g_have_openat2.store(false, std::memory_order_relaxed);
+  }
+  // Component by component: O_NOFOLLOW | O_DIRECTORY refuses a link in each step.
+  int current = openat(dir_fd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  std::size_t begin = 0;
+  while (current >= 0 && begin < relative.size()) {
+    std::size_t end = relative.find('/', begin);
+    if (end == std::string::npos) end = relative.size();
+    const std::string name = relative.substr(begin, end - begin);
+    begin = end + 1;
+    if (name.empty() || name == ".") continue;
+    int next = -1;
+    if (name == "..") {
+      errno = ELOOP;
+    } else {
+      next = openat(current, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      struct stat st;
+      if (next < 0 && errno == ENOTDIR &&
+          fstatat(current, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
+        errno = ELOOP;  // as openat2 reports a link on the way
+      }
+    }
+    const int saved = errno;
+    close(current);
+    errno = saved;
+    current = next;
+  }
+  if (current < 0 || (access & O_PATH) != 0) return current;
+  const int fd = openat(current, ".", flags);
+  const int saved = errno;
+  close(current);
+  errno = saved;
+  return fd;
+}
+
+// The listing of a directory open as fd (which it takes over), or null with the last error set.
+std::unique_ptr<DirectoryListing> ListingOf(int fd) {
+  DIR* d = fdopendir(fd);
+  if (d == nullptr) {
+    SetLastErrorFromErrno(errno);
+    close(fd);
+    return nullptr;
+  }
+  return std::make_unique<PosixDirectoryListing>(d);
+}
+
+// A listing names a directory, so "not there" means the path, as on Windows.
+void SetListingError(int err) {
+  if (SetLastErrorFromErrno(err) == ERROR_FILE_NOT_FOUND) SetLastError(ERROR_PATH_NOT_FOUND);
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   std::unique_ptr<DirectoryListing> OpenListing(const std::string& dir) override {
     const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-      // A listing names a directory, so "not there" means the path, as on Windows.
-      if (SetLastErrorFromErrno(errno) == ERROR_FILE_NOT_FOUND) SetLastError(ERROR_PATH_NOT_FOUND);
+      SetListingError(errno);
       return nullptr;
     }
-    DIR* d = fdopendir(fd);
-    if (d == nullptr) {
-      SetLastErrorFromErrno(errno);
-      close(fd);
-      return nullptr;
-    }
-    return std::make_unique<PosixDirectoryListing>(d);
+    return ListingOf(fd);
   }
 
   UINT GetDriveType(const std::string& path) override {
@@ -313,6 +402,22 @@ class PosixDirectoryHandle final : public DirectoryHandle {
   }
   bool ReadLink(const std::string& name, std::string* target) override {
     return ReadLinkAt(fd_, name.c_str(), target);
+  }
+  std::unique_ptr<DirectoryHandle> OpenSubdirectory(const std::string& relative) override {
+    const int fd = OpenDirectoryBeneath(fd_, relative, O_PATH);
+    if (fd < 0) {
+      SetLastErrorFromErrno(errno);
+      return nullptr;
+    }
+    return std::make_unique<PosixDirectoryHandle>(fd);
+  }
+  std::unique_ptr<DirectoryListing> OpenListing(const std::string& relative) override {
+    const int fd = OpenDirectoryBeneath(fd_, relative, O_RDONLY);
+    if (fd < 0) {
+      SetListingError(errno);
+      return nullptr;
+    }
+    return ListingOf(fd);
   }
 
  private:

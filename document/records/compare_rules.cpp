@@ -34,6 +34,9 @@ std::wstring_view Extension(std::wstring_view name) {
 
 bool NeedsChecksum(const FileState& reference, const FileState& found, DWORD driveType) {
   if (reference.IsDirectory()) return false;
+  // Listed without checksums (it could not be read, or changed while it was): nothing to take
+  // as unchanged.
+  if (!reference.HasChecksums()) return true;
   if (reference.name != found.name || reference.size != found.size) return true;
   if (((reference.attributes ^ found.attributes) & kComparedAttributes) != 0 &&
       !(On(TolARAttrOnCD) &&

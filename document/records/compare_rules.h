@@ -23,7 +23,8 @@ inline constexpr DWORD kCdAttributes = 0x21;
 
 // Whether the contents of a file found by a rescan must be read again. `reference` is the listed
 // state (or the current one of an unlisted entry), `found` what the scan saw, carrying checksums
-// already computed in this pass or none. A directory never needs it.
+// already computed in this pass or none. A directory never needs it; a file whose reference has
+// no checksums always does.
 [[nodiscard]] bool NeedsChecksum(const FileState& reference, const FileState& found,
                                  DWORD driveType);
 

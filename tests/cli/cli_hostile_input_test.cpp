@@ -121,5 +121,28 @@ TEST_F(CliHostileInputTest, DamagedSettingsAreReportedOnceNotOnEveryRun) {
   EXPECT_EQ(second.err, "");
 }
 
+TEST_F(CliHostileInputTest, ListCutBeforeOrInsideItsTrailerSaysItCarriesNoSignature) {
+  File("a.txt", "a");
+  File("b.txt", "b");
+  CreateList();
+  const std::string list = ReadFile(ListPath());
+  const std::size_t trailer = list.find("~ AutoSigned ");
+  ASSERT_NE(trailer, std::string::npos);
+  const CliResult intact = Run({"verify"});
+  EXPECT_EQ(intact.status, 0);
+  EXPECT_FALSE(Contains(intact.err, "signature")) << intact.err;
+  for (const std::size_t cut : {trailer, trailer + 5}) {
+    File("check.sum", list.substr(0, cut));
+    const CliResult verify = Run({"verify"});
+    EXPECT_EQ(verify.status, 0) << verify.out;  // every entry is still there
+    EXPECT_TRUE(Contains(verify.err, "vemo-cli: the list carries no signature")) << verify.err;
+  }
+  // An update writes a signed list again, though nothing else changed.
+  const CliResult update = Run({"update"});
+  EXPECT_EQ(update.status, 0) << update.err;
+  EXPECT_TRUE(Contains(ReadFile(ListPath()), "~ AutoSigned "));
+  EXPECT_FALSE(Contains(Run({"verify"}).err, "signature"));
+}
+
 }  // namespace
 }  // namespace vemo_test

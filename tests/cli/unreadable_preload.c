@@ -1,5 +1,6 @@
 /* Loaded into vemo-cli with LD_PRELOAD by the tests, which run as root, where permission bits never
-   stop a read: every open of a path ending in ".unreadable" fails with EACCES, as an unreadable
+   stop a read: every open of a path ending in ".unreadable" fails with EACCES (openat2 through
+   syscall() too), as an unreadable
    file (or, opened as a directory, an unlistable one) would. With VEMO_TEST_FSYNC_SECONDS set,
    every fsync first waits that long, through any signal, as on a disk that hangs. Everything else
    is passed on. */
@@ -10,6 +11,7 @@
 #include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/syscall.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -76,4 +78,21 @@ int fsync(int fd) {
   while (left > 0) left = sleep(left);
   FsyncFunction next = (FsyncFunction)dlsym(RTLD_NEXT, "fsync");
   return next(fd);
+}
+
+typedef long (*SyscallFunction)(long, ...);
+
+long syscall(long number, ...) {
+  /* Every system call takes at most six word-sized arguments. */
+  va_list args;
+  va_start(args, number);
+  long a[6];
+  for (int i = 0; i < 6; ++i) a[i] = va_arg(args, long);
+  va_end(args);
+  if (number == SYS_openat2 && IsUnreadable((const char*)a[1])) {
+    errno = EACCES;
+    return -1;
+  }
+  SyscallFunction next = (SyscallFunction)dlsym(RTLD_NEXT, "syscall");
+  return next(number, a[0], a[1], a[2], a[3], a[4], a[5]);
 }

@@ -316,6 +316,33 @@ TEST_F(DocCycleTest, SaveAndCloseWhenDone) {
   EXPECT_EQ(host_.beeps, 0);
 }
 
+TEST_F(DocCycleTest, AFileListedWithoutChecksumsIsReadAgainByRescanNew) {
+  // A file that could not be read for the list (or changed while it was read) is listed without
+  // checksums; a Rescan New must read it rather than take the missing checksums as unchanged.
+  File("a.txt", "a");
+  File("b.busy", "b");
+  fs_.unreadable_suffix = ".busy";
+  CVemoDoc& created = OpenAndRun();
+  created.SetRescanAfterSave(false);
+  ASSERT_TRUE(created.DoFileSave());
+  EXPECT_NE(
+      ReadBytes(DocPath()).find("FFFFFFFF,FFFFFFFF,\"2023-11-14 22:13:20\",------------,,b.busy"),
+      std::string::npos)
+      << ReadBytes(DocPath());
+
+  fs_.unreadable_suffix.clear();
+  CVemoDoc& doc = NewDoc();
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
+  while (doc.GetState() == DocState::kLoading) RunIdleOnce(doc);
+  doc.StartRescan(RescanMode::kNew);
+  fs_.opened_files = 0;
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_EQ(fs_.opened_files.load(), 1);
+  ASSERT_NE(Find(L"b.busy"), nullptr);
+  EXPECT_NE(Find(L"b.busy")->m_current.dwCrc1, kNoCrc);
+  EXPECT_EQ(Note(L"a.txt"), L"Contents unchanged");
+}
+
 TEST_F(DocCycleTest, FreezeHoldsTheCycleAndBlinks) {
   File("a.txt", "a");
   FreezeScans = 1;

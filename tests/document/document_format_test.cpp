@@ -8,6 +8,7 @@
 #include "document/entry_line_reader.h"
 #include "document/records/entry_key.h"
 #include "engine/crc.h"
+#include "platform/file_time.h"
 
 namespace {
 
@@ -111,6 +112,40 @@ TEST(FormatEntryLineTest, HandMadeTimeEqualsTheFormatter) {
     const CNTimeStamp time = Time(text);
     EXPECT_EQ(FormatEntryTime(time), time.Format(kEntryTimeFormat)) << text;
   }
+}
+
+TEST(FormatEntryLineTest, EveryTimeWrittenReadsBack) {
+  // A time in the year 30828 used to be written but not read back: the entry showed as new for
+  // ever. The writer writes only times the reader takes; later ones go as "no time stamp".
+  struct Case {
+    ULONGLONG written;
+    ULONGLONG read;
+  };
+  const Case cases[] = {
+      {Time(L"1601-01-01 00:00:01").Value(), Time(L"1601-01-01 00:00:01").Value()},
+      {Time(L"10000-01-01 00:00:00").Value(), Time(L"10000-01-01 00:00:00").Value()},
+      {Time(L"30827-12-31 23:59:59").Value(), Time(L"30827-12-31 23:59:59").Value()},
+      {platform::kMaxFileTime, platform::kMaxFileTime / 10000000 * 10000000},
+      {platform::kMaxFileTime + 1, 0},  // 30828-01-01
+      {(1ULL << 63) - 1, 0},            // the last value calendar fields can show
+      {1ULL << 63, 0},
+      {~0ULL, 0},
+  };
+  for (const Case& c : cases) {
+    auto entry = Found(L"", L"f", 1, 1, 2, CNTimeStamp(c.written), 0);
+    const std::wstring line = FormatEntryLine(*entry);
+    std::string bytes;
+    (void)AppendEntryLineBytes(*entry, bytes);
+    std::string reference;
+    (void)EncodeDocumentText(line, reference);
+    EXPECT_EQ(bytes, reference) << c.written;
+    auto read = ParseEntryLine(line, SharedText(L"/data/"));
+    ASSERT_TRUE(read) << c.written;
+    EXPECT_EQ(read->m_stored.time.Value(), c.read) << c.written;
+  }
+  // What the platform reports for a file is always such a time.
+  EXPECT_EQ(platform::FileTimeFromTimespec({910670515199, 999999999}), platform::kMaxFileTime);
+  EXPECT_EQ(platform::FileTimeFromTimespec({910670515200, 0}), 0u);
 }
 
 // Names that need quoting or escaping, and names that are not UTF-8, come back exactly: written

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
 #include <vector>
 
 #include "document/records/entry.h"
@@ -13,6 +14,7 @@
 #include "engine/scan_support.h"
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
+#include "platform/file_time.h"
 #include "platform/last_error.h"
 #include "support/temp_tree.h"
 
@@ -36,7 +38,8 @@ Crcs CrcsOf(const std::string& data) {
 // Document entries for files of a tree, as the document has them when it queues the checksums.
 class Entries {
  public:
-  explicit Entries(const TempTree& tree) : base_(platform::FileNameToWide(tree.root())) {}
+  explicit Entries(const TempTree& tree) : Entries(tree.root()) {}
+  explicit Entries(const std::string& native_base) : base_(platform::FileNameToWide(native_base)) {}
 
   // A found entry for a native relative path; `flags` replaces the queued state when given.
   CVemoEntry& Add(const std::string& name, ULONGLONG size,
@@ -44,17 +47,24 @@ class Entries {
     return AddWide(platform::FileNameToWide(name), size, flags);
   }
   CVemoEntry& AddWide(const std::wstring& name, ULONGLONG size,
-                      DWORD flags = EF_FOUND | EF_CRC_PENDING) {
+                      DWORD flags = EF_FOUND | EF_CRC_PENDING, const std::wstring& rel = {},
+                      CNTimeStamp time = kNullTimeStamp) {
     FileState state;
     state.name = name;
     state.size = size;
+    state.time = time;
     state.attributes = 0;
-    CVemoScanEntry scan(std::move(state), base_, SharedText(), DRIVE_FIXED, KeyCase::kExact);
+    CVemoScanEntry scan(std::move(state), base_, SharedText(rel), DRIVE_FIXED, KeyCase::kExact);
     entries_.push_back(std::make_unique<CVemoEntry>(scan));
     CVemoEntry& entry = *entries_.back();
     entry.m_dwFlags = flags;
     (void)list_.AddTail(&entry);
     return entry;
+  }
+  // A found entry `name` in the directory rel ("a/b/") below the base.
+  CVemoEntry& AddIn(const std::string& rel, const std::string& name, ULONGLONG size) {
+    return AddWide(platform::FileNameToWide(name), size, EF_FOUND | EF_CRC_PENDING,
+                   platform::FileNameToWide(rel));
   }
   const CNPtrList& list() const { return list_; }
 
@@ -202,8 +212,10 @@ TEST(ChecksumWorker, SizeChangedSinceTheScanCorrectsBytesQueued) {
   ASSERT_EQ(results.size(), 2u);
   EXPECT_EQ(results[0]->size, 25u);
   EXPECT_EQ(results[1]->size, 4u);
-  EXPECT_EQ(results[0]->error, 0u);
-  EXPECT_EQ(results[1]->error, 0u);
+  // Read whole, but their checksums would not belong to the size the entry lists.
+  EXPECT_EQ(results[0]->error, ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(results[1]->error, ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(results[0]->crc1, kNoCrc);
   ExpectProgressComplete(worker, 29);
 }
 
@@ -216,7 +228,9 @@ TEST(ChecksumWorker, FileChangingWhileReadIsReadUpToItsSizeAtOpening) {
     DWORD error;
   } cases[] = {
       {"shrinks", static_cast<off_t>(CChecksumWorker::kChunkSize + 10), ERROR_READ_FAULT},
-      {"grows", static_cast<off_t>(kSize + 5000), 0},
+      // Read up to its size at opening, then found changed: no checksums of a mixture.
+      {"grows", static_cast<off_t>(kSize + 5000), ERROR_SHARING_VIOLATION},
+      {"stays", static_cast<off_t>(kSize), 0},
   };
   for (const auto& c : cases) {
     TempTree tree;
@@ -243,6 +257,33 @@ TEST(ChecksumWorker, FileChangingWhileReadIsReadUpToItsSizeAtOpening) {
       EXPECT_EQ(results[0]->crc1, 0xFFFFFFFFu) << c.name;
     }
     ExpectProgressComplete(worker, kSize);
+  }
+}
+
+TEST(ChecksumWorker, FileRewrittenInPlaceWhileReadIsAnError) {
+  // Same size, new contents and time: only the time tells. The entry must not list checksums of
+  // the new contents beside the scan's time (the next check would call it damaged).
+  constexpr time_t kTime = 1700000000;
+  const CNTimeStamp scanned(platform::FileTimeFromTimespec({kTime, 0}));
+  for (const bool rewrite : {false, true}) {
+    TempTree tree;
+    tree.File("f", std::string(3 * CChecksumWorker::kChunkSize, 'o'));
+    tree.SetTime("f", kTime);
+    Entries entries(tree);
+    entries.AddWide(L"f", 3 * CChecksumWorker::kChunkSize, EF_FOUND | EF_CRC_PENDING, {}, scanned);
+    const std::string path = tree.Path("f");
+    ReadHookFileSystem file_system([&](const std::string&, int number) {
+      if (rewrite && number == 2) {
+        tree.File("f", std::string(3 * CChecksumWorker::kChunkSize, 'n'));
+        tree.SetTime("f", kTime + 1);
+      }
+      return DWORD{0};
+    });
+    CChecksumWorker worker(&file_system);
+    const auto results = RunJobs(worker, entries);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0]->error, rewrite ? ERROR_SHARING_VIOLATION : 0u);
+    EXPECT_EQ(results[0]->crc1 == kNoCrc, rewrite);
   }
 }
 
@@ -390,6 +431,49 @@ TEST(ChecksumWorker, FilesOfSeveralDirectoriesAreEachReadFromTheirOwn) {
     EXPECT_EQ(results[i]->crc1, CrcsOf(contents[i]).crc1) << i;
     EXPECT_EQ(results[i]->crc2, CrcsOf(contents[i]).crc2) << i;
   }
+}
+
+TEST(ChecksumWorker, NeverReadsThroughADirectorySwappedForALink) {
+  // Between the walk and the read, a directory of the tree becomes a link to one outside it (to
+  // /etc, say): its files are errors, never the checksums of what the link reaches.
+  TempTree tree;
+  TempTree outside;
+  tree.Dir("sub/deeper");
+  tree.File("sub/f.txt", "mine");
+  tree.File("sub/deeper/g.txt", "mine too");
+  tree.File("top.txt", "top");
+  outside.Dir("deeper");
+  outside.File("f.txt", "secret");
+  outside.File("deeper/g.txt", "secret too");
+  Entries entries(tree);
+  entries.AddIn("sub/", "f.txt", 4);
+  entries.AddIn("sub/deeper/", "g.txt", 8);
+  entries.AddIn("", "top.txt", 3);
+  std::filesystem::rename(tree.Path("sub"), tree.Path("sub.old"));
+  tree.Link("sub", outside.root());
+
+  CChecksumWorker worker;
+  const auto results = RunJobs(worker, entries);
+  ASSERT_EQ(results.size(), 3u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(results[i]->error, ERROR_CANT_RESOLVE_FILENAME) << i;
+    EXPECT_EQ(results[i]->crc1, kNoCrc) << i;
+    EXPECT_EQ(results[i]->crc2, kNoCrc) << i;
+  }
+  EXPECT_EQ(results[2]->error, 0u);
+  EXPECT_EQ(results[2]->crc1, CrcsOf("top").crc1);
+
+  // The base directory itself may be reached through a link: the user named it so.
+  TempTree holder;
+  holder.Link("base", tree.root());
+  std::filesystem::remove(tree.Path("sub"));
+  std::filesystem::rename(tree.Path("sub.old"), tree.Path("sub"));
+  Entries linked(holder.Path("base/"));
+  linked.AddIn("sub/deeper/", "g.txt", 8);
+  const auto through = RunJobs(worker, linked);
+  ASSERT_EQ(through.size(), 1u);
+  EXPECT_EQ(through[0]->error, 0u);
+  EXPECT_EQ(through[0]->crc1, CrcsOf("mine too").crc1);
 }
 
 TEST(ChecksumWorker, ClearDropsQueuedAndFinishedJobs) {

@@ -245,7 +245,7 @@ TEST(ScanThread, AnyDirectoryThatCannotBeListedFailsTheWholeWalk) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0]->m_dwError, c.error);
     EXPECT_EQ(records[0]->m_strBaseDir.str(), Wide(tree.root()));
-    EXPECT_TRUE(records[0]->m_strRelDir.empty());
+    EXPECT_EQ(records[0]->m_strRelDir.str(), L"ok/locked/");  // where it failed
   }
 }
 

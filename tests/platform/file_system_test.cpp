@@ -208,6 +208,49 @@ TEST(DirectoryHandle, OpensFilesAndLinksByNameInTheDirectoryItOpened) {
   EXPECT_EQ(FileSystem::Default()->OpenDirectory(tree.Path("file/")), nullptr);
 }
 
+TEST(DirectoryHandle, ReachesDirectoriesBelowItWithoutFollowingALink) {
+  vemo_test::TempTree tree;
+  vemo_test::TempTree outside;
+  tree.Dir("a/b");
+  tree.File("a/b/f", "in the tree");
+  tree.File("a/file", "x");
+  outside.Dir("b");
+  outside.File("b/f", "outside");
+  tree.Link("a/out", outside.root());
+  tree.Link("a/up", "..");
+  std::unique_ptr<DirectoryHandle> base = FileSystem::Default()->OpenDirectory(tree.root());
+  ASSERT_NE(base, nullptr);
+
+  auto sub = base->OpenSubdirectory("a/b/");
+  ASSERT_NE(sub, nullptr);
+  EXPECT_NE(sub->OpenForRead("f", AccessPattern::kNormal), nullptr);
+  auto listing = base->OpenListing("a/b");
+  ASSERT_NE(listing, nullptr);
+  platform::DirectoryItem item;
+  ASSERT_TRUE(listing->Next(&item));
+  EXPECT_EQ(item.name, "f");
+  EXPECT_NE(base->OpenListing(""), nullptr);
+
+  // A link anywhere on the way, as the last component or in the middle, is an error.
+  const struct {
+    const char* relative;
+    DWORD error;
+  } refused[] = {
+      {"a/out/", ERROR_CANT_RESOLVE_FILENAME},  {"a/out/b/", ERROR_CANT_RESOLVE_FILENAME},
+      {"a/up/a/", ERROR_CANT_RESOLVE_FILENAME}, {"a/file/", ERROR_PATH_NOT_FOUND},
+      {"a/none/", ERROR_FILE_NOT_FOUND},
+  };
+  for (const auto& c : refused) {
+    platform::SetLastError(0);
+    EXPECT_EQ(base->OpenSubdirectory(c.relative), nullptr) << c.relative;
+    EXPECT_EQ(platform::LastError(), c.error) << c.relative;
+    EXPECT_EQ(base->OpenListing(c.relative), nullptr) << c.relative;
+  }
+  // A listing says "path not found" for a directory that is not there, as OpenListing does.
+  EXPECT_EQ(base->OpenListing("a/none/"), nullptr);
+  EXPECT_EQ(platform::LastError(), ERROR_PATH_NOT_FOUND);
+}
+
 TEST(DirectoryHandle, WrapperRoutesEveryFileThroughItsOwnCalls) {
   // A test's wrapper that fails or counts OpenForRead must see the files opened by name too.
   struct Counting : platform::FileSystemWrapper {
