@@ -48,4 +48,5 @@ fi
 run doc_io_bench.sh "$root/bench/doc_io_bench.sh" "$build" 2000
 export VEMO_BENCH_QUICK=1
 run scan_bench.sh "$root/bench/scan_bench.sh" "$build"
+run move_pairing_bench.sh "$root/bench/move_pairing_bench.sh" "$build"
 run speed_bench.sh "$root/bench/speed_bench.sh" 1 "$build"

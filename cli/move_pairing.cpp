@@ -258,6 +258,7 @@ void MovePairing::AssignFolderMoves() {
     if (outer == kNone) continue;
     // FindFolderMoves made sure that the new place exists and holds the same contents.
     const CVemoEntry* moved = new_place(outer, item.path, new_files, new_files_);
+    if (moved == nullptr) continue;
     matches_[moved] = Match{Role::kInsideMove};
     matches_[item.entry] = Match{Role::kLeft};
   }
