@@ -19,6 +19,7 @@
 // failure leaves a worker running or the old document file damaged.
 #pragma once
 #include <array>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -217,7 +218,10 @@ class CVemoDoc {
   void PhaseChanged() { column_fit_countdown_ = 0; }
   // "Error (%u): <system text>\r<path>" with the error icon; marks the cycle incomplete.
   void ReportCycleError(DWORD error, const std::wstring& path);
-  void ShowError(const std::wstring& text);
+  // A message box of lines (host ShowMessageLines): each path is a line of its own, so that a
+  // line break in it never breaks the message. Error icon and set-foreground unless style says.
+  int ShowLines(std::initializer_list<std::wstring> lines, UINT style = 0,
+                std::wstring_view caption = {});
 
   CVemoDocHost& host_;
   platform::FileSystem* const file_system_;

@@ -57,7 +57,7 @@ void CVemoDoc::RemoveEntry(CVemoEntry* entry) {
 void CVemoDoc::ReportCycleError(DWORD error, const std::wstring& path) {
   cycle_incomplete_ = true;
   if (error == 0) error = ERROR_INVALID_FUNCTION;
-  ShowError(FormatText(L"Error (%u): ", error) + FormatSystemError(error) + L"\r" + path);
+  ShowLines({FormatText(L"Error (%u): ", error) + FormatSystemError(error), path});
 }
 
 // --- Starting a cycle ---
@@ -224,7 +224,7 @@ bool CVemoDoc::PollLoading() {
   }
   if (not_a_list) {
     list_unread_ = true;
-    ShowError(L"Not a Vemo document file\r" + path_name_);
+    ShowLines({L"Not a Vemo document file", path_name_});
   } else if (!list && !file_buffer_.IsEmpty()) {
     // No list was read: the tree would show as all new and a save would replace the user's list
     // with it. The file buffer still holds the file as it was read. (An empty file, already
@@ -232,7 +232,7 @@ bool CVemoDoc::PollLoading() {
     list_unread_ = true;
     const DWORD error = loader_.ExitCode();
     if (error == ERROR_INVALID_DATA) {
-      ShowError(L"Vemo document file could not be read\r" + path_name_);
+      ShowLines({L"Vemo document file could not be read", path_name_});
     } else {
       ReportCycleError(error, path_name_);
     }

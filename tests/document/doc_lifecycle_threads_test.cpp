@@ -293,6 +293,18 @@ TEST_F(DocLifecycleTest, TemporaryFilesOfSavesAreNeverEntries) {
   EXPECT_EQ(ReadBytes(DocPath()).find(".tmp"), std::string::npos);
 }
 
+TEST_F(DocLifecycleTest, APathWithALineBreakStaysOnItsLineOfAMessage) {
+  // The host's default joins the message's lines and writes a line break inside one as "\n".
+  tree_.Dir("odd\nname");
+  tree_.File("odd\nname/check.sum", "");
+  CVemoDoc& doc = NewDoc();
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(tree_.Path("odd\nname/check.sum"))));
+  ASSERT_TRUE(RunUntilIdle(doc));
+  ASSERT_FALSE(host_.messages.empty());
+  EXPECT_EQ(host_.messages[0].text, L"Warning: Vemo document file is empty\r" + Wide(tree_.root()) +
+                                        L"odd\\nname/check.sum");
+}
+
 TEST_F(DocLifecycleTest, SavingIsRefusedWhileACycleRuns) {
   File("a.txt", "a");
   CVemoDoc& doc = NewDoc();
