@@ -29,13 +29,28 @@ std::string MessageLines(std::wstring_view text) {
 }  // namespace
 
 int CliDocHost::ShowMessageBox(std::wstring_view text, std::wstring_view /*caption*/, UINT style) {
+  return Show(text, MessageLines(text), style);
+}
+
+int CliDocHost::ShowMessageLines(std::span<const std::wstring> lines, std::wstring_view /*caption*/,
+                                 UINT style) {
+  std::string out;
+  for (const std::wstring& line : lines) {
+    std::wstring_view body = line;
+    while (!body.empty() && (body.back() == L'\r' || body.back() == L'\n')) body.remove_suffix(1);
+    out += EscapeText(body) + "\n";
+  }
+  return Show(lines.empty() ? std::wstring_view() : std::wstring_view(lines[0]), out, style);
+}
+
+int CliDocHost::Show(std::wstring_view first, const std::string& escaped, UINT style) {
   if (progress_ != nullptr) progress_->Clear();
   // Report lines written so far come first when both streams go to the same place.
   std::fflush(stdout);
-  if (text.starts_with(kTamperedWarning)) tampered_ = true;
-  if (text.starts_with(kEmptyWarning)) empty_ = true;
+  if (first.starts_with(kTamperedWarning)) tampered_ = true;
+  if (first.starts_with(kEmptyWarning)) empty_ = true;
   if ((style & MB_ICONMASK) == MB_ICONERROR) ++errors_;
-  std::string lines = MessageLines(text);
+  std::string lines = escaped;
   int answer = IDOK;
   switch (style & MB_TYPEMASK) {
     case MB_YESNO:

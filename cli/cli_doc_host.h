@@ -3,6 +3,7 @@
 // ask), views, sounds and window requests do nothing. It remembers the warnings the exit status
 // depends on. Main thread.
 #pragma once
+#include <span>
 #include <string>
 
 #include "document/doc_host.h"
@@ -15,6 +16,10 @@ class CliDocHost : public CVemoDocHost {
   explicit CliDocHost(CliProgressLine* progress) : progress_(progress) {}
 
   int ShowMessageBox(std::wstring_view text, std::wstring_view caption, UINT style) override;
+  // Each line as one line of standard error, escaped as names are: a line break in a path stays
+  // "\n" on its line.
+  int ShowMessageLines(std::span<const std::wstring> lines, std::wstring_view caption,
+                       UINT style) override;
   void UpdateAllViews(CVemoDoc&, DWORD, const CVemoEntry*, int) override {}
   bool PromptSaveFileName(std::wstring&, bool) override { return false; }
   bool BrowseForFolder(std::wstring&, std::wstring_view) override { return false; }
@@ -32,6 +37,9 @@ class CliDocHost : public CVemoDocHost {
   [[nodiscard]] int ErrorMessageCount() const { return errors_; }
 
  private:
+  // Writes the escaped lines of a box (first is its first line) and answers it.
+  int Show(std::wstring_view first, const std::string& lines, UINT style);
+
   CliProgressLine* progress_;
   bool tampered_ = false;
   bool empty_ = false;

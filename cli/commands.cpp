@@ -23,6 +23,7 @@
 #include "foundation/paths.h"
 #include "foundation/system_error.h"
 #include "platform/error_codes.h"
+#include "platform/file_attributes.h"
 #include "platform/file_name_text.h"
 #include "platform/last_error.h"
 
@@ -241,13 +242,35 @@ std::wstring AbsoluteOrEmpty(const std::wstring& path) {
 
 std::wstring SystemText() { return FormatSystemError(kUseLastError); }
 
+// Why `given` has no absolute path: usually the system's text; a current directory that was
+// deleted is named (the kernel keeps its last path, "/tmp/work (deleted)"), since "." or a
+// relative path alone would tell nothing.
+std::wstring NoAbsolutePathMessage(const std::wstring& given) {
+  const std::wstring reason = SystemText();
+  char former[4096];
+  const ssize_t length = readlink("/proc/self/cwd", former, sizeof former);
+  char current[4096];
+  if (getcwd(current, sizeof current) == nullptr && errno == ENOENT && length > 0 &&
+      static_cast<std::size_t>(length) < sizeof former) {
+    return platform::FileNameToWide(std::string(former, static_cast<std::size_t>(length))) +
+           L": The current directory no longer exists, so '" + (given.empty() ? L"." : given) +
+           L"' names nothing.";
+  }
+  return given + L": " + reason;
+}
+
+// The message for a list path that a directory holds.
+std::wstring DirectoryInTheWay(const std::wstring& path) {
+  return path + L": A directory of the desired document name exists.";
+}
+
 // The document file a verify or update works on: PATH itself, or check.sum / CRCDir.crx in the
 // directory PATH. Empty (after a message) when there is none.
 std::wstring FindDocument(Session& session) {
   const std::wstring& given = session.Options().path;
   const std::wstring full = AbsoluteOrEmpty(given);
   if (full.empty()) {
-    session.Message(given + L": " + SystemText());
+    session.Message(NoAbsolutePathMessage(given));
     return {};
   }
   DWORD attributes = 0;
@@ -304,12 +327,21 @@ int VerifyOrUpdate(const CliOptions& options, bool update) {
 int RunCreateCommand(const CliOptions& options) {
   Session session(options);
   const std::wstring dir = AbsoluteOrEmpty(options.path);
-  if (dir.empty() || !IsDirectory(dir)) {
-    session.Message((dir.empty() ? options.path : dir) + L": " + SystemText());
+  if (dir.empty()) {
+    session.Message(NoAbsolutePathMessage(options.path));
+    return kExitFailure;
+  }
+  if (!IsDirectory(dir)) {
+    session.Message(dir + L": " + SystemText());
     return kExitFailure;
   }
   const std::wstring base = SetTrailingChar(dir, true, kPathSeparator);
   for (const wchar_t* name : {kDefaultDocName1, kDefaultDocName2}) {
+    DWORD attributes = 0;
+    if (PathExists(base + name, &attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      session.Message(DirectoryInTheWay(base + name));
+      return kExitFailure;
+    }
     if (PathExists(base + name)) {
       session.Message(base + name +
                       L": A checksum list is already here; 'vemo-cli update' changes it.");

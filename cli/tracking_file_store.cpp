@@ -19,6 +19,13 @@ bool CliTrackingFileStore::Rename(const std::string& from, const std::string& to
   return renamed;
 }
 
+bool CliTrackingFileStore::RenameNoReplace(const std::string& from, const std::string& to) {
+  ForgetTemporaryFile();  // as Rename
+  const bool renamed = FileStoreWrapper::RenameNoReplace(from, to);
+  if (!renamed) TrackTemporaryFile(from.c_str());
+  return renamed;
+}
+
 bool CliTrackingFileStore::Remove(const std::string& path) {
   const bool removed = FileStoreWrapper::Remove(path);
   ForgetTemporaryFile();

@@ -15,5 +15,6 @@ class CliTrackingFileStore : public platform::FileStoreWrapper {
                                                           const std::string& prefix,
                                                           std::string* path) override;
   bool Rename(const std::string& from, const std::string& to) override;
+  bool RenameNoReplace(const std::string& from, const std::string& to) override;
   bool Remove(const std::string& path) override;
 };

@@ -10,6 +10,7 @@
 // host must not close or destroy a document while one of the document's calls into it runs (a
 // message box with a nested event loop); PollWork refuses to be re-entered from such a loop.
 #pragma once
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,15 @@ class CVemoDocHost {
   // A modal message box owned by the main window; caption empty means the program's name. Lines
   // of text are separated by "\r" (or "\n"). Returns IDOK, IDYES, IDNO or IDCANCEL.
   virtual int ShowMessageBox(std::wstring_view text, std::wstring_view caption, UINT style) = 0;
+
+  // The same box, its text given line by line: the document shows every message so, a path
+  // being a line of its own. A line never breaks, whatever it holds (a name on Linux may contain
+  // a line break); line breaks at a line's end only end it. This default joins the lines for
+  // ShowMessageBox with "\r" (or with a line's own trailing line break), writing a carriage return
+  // or line feed inside a line as the two characters "\r" or "\n"; a host that can show lines as
+  // they are (the command line, escaping as it escapes names) overrides it.
+  virtual int ShowMessageLines(std::span<const std::wstring> lines, std::wstring_view caption,
+                               UINT style);
 
   // Passes a hint to every view of doc: RFSH (entry null, column -1), RDRW (the entry, which stays
   // valid only during the call), ACOL (entry null, the column).

@@ -87,7 +87,11 @@ bool CVemoDoc::SetColumnWidth(int index, int width) {
   return true;
 }
 
-void CVemoDoc::ShowError(const std::wstring& text) { host_.ShowMessageBox(text, {}, kErrorBox); }
+int CVemoDoc::ShowLines(std::initializer_list<std::wstring> lines, UINT style,
+                        std::wstring_view caption) {
+  const std::vector<std::wstring> all(lines);
+  return host_.ShowMessageLines(all, caption, style != 0 ? style : kErrorBox);
+}
 
 // --- New and open ---
 
@@ -120,6 +124,7 @@ bool CVemoDoc::OnNewDocument() {
   if (!FrameworkNewDocument()) return false;
   SetBaseDir(PathDirPart(a));
   SetPathName(a);
+  file_is_new_ = true;
   StartRescan(RescanMode::kAll);
   return true;
 }
@@ -132,6 +137,7 @@ bool CVemoDoc::FrameworkOpenDocument(const std::wstring& path) {
   DeleteContents();
   std::swap(loaded, file_buffer_);
   SetModifiedFlag(false);
+  file_is_new_ = false;
   return true;
 }
 
@@ -141,20 +147,22 @@ bool CVemoDoc::ReadDocumentFile(const std::wstring& path, CNByteBuffer& out) {
   std::string bytes;
   if (!platform::FileNameFromWide(full, native) || !file_store_->ReadWholeFile(native, &bytes) ||
       !out.Append(bytes.data(), bytes.size())) {
-    ShowError(FormatSystemError(kUseLastError, true, true) + full);
+    ShowLines({FormatSystemError(kUseLastError, true, true), full});
     return false;
   }
   // An empty or tampered file is shown and read all the same.
-  read_signature_ =
-      CheckDocumentSignature(out, full, [this](const std::wstring& text) { ShowError(text); });
+  read_signature_ = CheckDocumentSignature(out, full, [this, &full](const std::wstring& text) {
+    // The warning's own line, then the path.
+    ShowLines({text.substr(0, text.size() - full.size() - 1), full});
+  });
   // A save never writes through a link (it could point anywhere, outside the tree too): it
   // replaces the link itself. The user is told now, before anything is saved.
   DWORD attributes = 0;
   if (PathExists(full, &attributes) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    ShowError(
-        L"Warning: Vemo document file is a symbolic link; saving replaces the link with a "
-        L"file\r" +
-        full);
+    ShowLines(
+        {L"Warning: Vemo document file is a symbolic link; saving replaces the link with a "
+         L"file",
+         full});
   }
   return true;
 }
@@ -163,10 +171,16 @@ bool CVemoDoc::OnOpenDocument(std::wstring_view path) {
   SkipBaseDirPrompt.store(0);
   const std::wstring full = Absolute(path);
   if (full.empty()) {
-    ShowError(FormatSystemError(kUseLastError, true, true) + std::wstring(path));
+    ShowLines({FormatSystemError(kUseLastError, true, true), std::wstring(path)});
     return false;
   }
-  if (PathExists(full)) {
+  DWORD attributes = 0;
+  if (PathExists(full, &attributes)) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      // Said as plainly as a save into it would say it (not "Access is denied").
+      ShowLines({L"A directory of the desired document name exists", full});
+      return false;
+    }
     SetBaseDir(PathDirPart(full));
     SetPathName(full);
     if (!FrameworkOpenDocument(full)) return false;
@@ -184,19 +198,20 @@ bool CVemoDoc::OnOpenDocument(std::wstring_view path) {
     return true;
   }
   if (platform::LastError() == ERROR_FILE_NOT_FOUND && !IsDefaultDocName(PathNamePart(full))) {
-    ShowError(FormatSystemError(ERROR_FILE_NOT_FOUND, true, true) + full);
+    ShowLines({FormatSystemError(ERROR_FILE_NOT_FOUND, true, true), full});
     return false;
   }
   if (!FrameworkNewDocument()) return false;
   SetBaseDir(PathDirPart(full));
   SetPathName(full);
+  file_is_new_ = true;
   StartRescan(rescan_mode_);
   return true;
 }
 
 // --- Save ---
 
-bool CVemoDoc::WriteDocumentFile(const std::wstring& path) {
+bool CVemoDoc::WriteDocumentFile(const std::wstring& path, bool create_only) {
   std::vector<std::span<const BYTE>> pieces;
   pieces.reserve(file_buffer_.GetChunkCount());
   for (std::size_t i = 0; i < file_buffer_.GetChunkCount(); ++i) {
@@ -204,16 +219,18 @@ bool CVemoDoc::WriteDocumentFile(const std::wstring& path) {
   }
   std::string native;
   if (!platform::FileNameFromWide(path, native) ||
-      !platform::ReplaceFileContents(*file_store_, native, pieces)) {
-    ShowError(L"Failed to save document.\r" + FormatSystemError(kUseLastError, true) + L"\r" +
-              path);
+      !(create_only ? platform::CreateFileContents(*file_store_, native, pieces)
+                    : platform::ReplaceFileContents(*file_store_, native, pieces))) {
+    ShowLines({L"Failed to save document.", FormatSystemError(kUseLastError, true), path});
     return false;
   }
   return true;
 }
 
 bool CVemoDoc::FrameworkSaveDocument(const std::wstring& path) {
-  if (!WriteDocumentFile(path)) return false;
+  const bool own_file = path == path_name_;
+  if (!WriteDocumentFile(path, own_file && file_is_new_ && !save_path_chosen_)) return false;
+  if (own_file) file_is_new_ = false;
   SetModifiedFlag(false);
   return true;
 }
@@ -226,8 +243,8 @@ bool CVemoDoc::OnSaveDocument(std::wstring_view path) {
   }
   const std::wstring full = Absolute(path);
   if (full.empty()) {
-    ShowError(L"Failed to save document.\r" + FormatSystemError(kUseLastError, true) + L"\r" +
-              std::wstring(path));
+    ShowLines(
+        {L"Failed to save document.", FormatSystemError(kUseLastError, true), std::wstring(path)});
     return false;
   }
   const bool was_modified = IsModified();
@@ -245,13 +262,21 @@ bool CVemoDoc::OnSaveDocument(std::wstring_view path) {
 
 bool CVemoDoc::DoSave(std::wstring_view path, bool replace) {
   std::wstring name(path);
+  bool chosen = false;
   if (name.empty()) {
     name = path_name_;
     if (replace && name.empty()) name = base_dir_ + std::wstring(PathNamePart(title_));
     if (!host_.PromptSaveFileName(name, replace)) return false;
+    chosen = true;  // the dialog asked before replacing a file
   }
-  if (!OnSaveDocument(name)) return false;
-  if (replace) SetPathName(name);
+  save_path_chosen_ = chosen;
+  const bool saved = OnSaveDocument(name);
+  save_path_chosen_ = false;
+  if (!saved) return false;
+  if (replace) {
+    if (Absolute(name) != path_name_) file_is_new_ = false;  // the chosen file now exists
+    SetPathName(name);
+  }
   return true;
 }
 
@@ -259,18 +284,17 @@ bool CVemoDoc::DoFileSave() {
   DWORD attributes = 0;
   if (PathExists(path_name_, &attributes)) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ShowError(L"A directory of the desired document name exists\r" + path_name_);
+      ShowLines({L"A directory of the desired document name exists", path_name_});
       return false;
     }
     if (attributes & FILE_ATTRIBUTE_READONLY) {
-      const int answer =
-          host_.ShowMessageBox(L"File is read/only\r" + path_name_ + L"\rOverride anyway?", {},
-                               MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
+      const int answer = ShowLines({L"File is read/only", path_name_, L"Override anyway?"},
+                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
       if (answer != IDYES) return false;
       std::string native;
       if (!platform::FileNameFromWide(path_name_, native) || !file_store_->MakeWritable(native)) {
-        ShowError(L"Could not make the file read/write\r" + path_name_ + L"\r" +
-                  FormatSystemError(kUseLastError, true));
+        const std::wstring reason = FormatSystemError(kUseLastError, true);
+        ShowLines({L"Could not make the file read/write", path_name_, reason});
         return false;
       }
     }
@@ -284,8 +308,8 @@ bool CVemoDoc::SaveModified() {
   if (name.empty()) name = title_;  // the title already begins with the base directory
   if (name.empty() || name == base_dir_) name = base_dir_ + host_.UntitledName();
   name = Absolute(name);
-  switch (host_.ShowMessageBox(L"Save new data to\n" + name, L"Please select",
-                               MB_YESNOCANCEL | MB_ICONQUESTION)) {
+  switch (ShowLines({L"Save new data to\n", name}, MB_YESNOCANCEL | MB_ICONQUESTION,
+                    L"Please select")) {
     case IDYES:
       return DoSave(name, true);
     case IDNO:

@@ -19,6 +19,7 @@
 // failure leaves a worker running or the old document file damaged.
 #pragma once
 #include <array>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -187,8 +188,9 @@ class CVemoDoc {
 
   // Reads the whole file into out (empty), with the empty-file and signature warnings.
   bool ReadDocumentFile(const std::wstring& path, CNByteBuffer& out);
-  // Writes the file buffer to path without ever damaging what was there.
-  bool WriteDocumentFile(const std::wstring& path);
+  // Writes the file buffer to path without ever damaging what was there; with create_only, path
+  // must not exist (and fails, keeping what is there, when something appeared meanwhile).
+  bool WriteDocumentFile(const std::wstring& path, bool create_only = false);
 
   // The phases, called from PollWork.
   bool PollLoading();
@@ -216,7 +218,10 @@ class CVemoDoc {
   void PhaseChanged() { column_fit_countdown_ = 0; }
   // "Error (%u): <system text>\r<path>" with the error icon; marks the cycle incomplete.
   void ReportCycleError(DWORD error, const std::wstring& path);
-  void ShowError(const std::wstring& text);
+  // A message box of lines (host ShowMessageLines): each path is a line of its own, so that a
+  // line break in it never breaks the message. Error icon and set-foreground unless style says.
+  int ShowLines(std::initializer_list<std::wstring> lines, UINT style = 0,
+                std::wstring_view caption = {});
 
   CVemoDocHost& host_;
   platform::FileSystem* const file_system_;
@@ -242,6 +247,11 @@ class CVemoDoc {
   KeyCase key_case_ = KeyCase::kExact;
   bool cycle_incomplete_ = false;
   bool list_unread_ = false;
+  // The document's file did not exist when the document began (a new list): its first save into
+  // that path creates the file and never replaces one that appeared meanwhile (another program
+  // making the same list). A path the user chose in the save dialog is replaced as asked.
+  bool file_is_new_ = false;
+  bool save_path_chosen_ = false;  // during DoSave: the host's dialog gave the path
   SignatureStatus read_signature_ = SignatureStatus::kEmpty;
   bool in_poll_ = false;
   std::size_t format_total_ = 0;  // entries handed to the formatter

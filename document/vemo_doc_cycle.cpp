@@ -15,6 +15,7 @@
 #include "foundation/system_error.h"
 #include "platform/error_codes.h"
 #include "platform/file_attributes.h"
+#include "platform/file_store.h"
 #include "platform/last_error.h"
 #include "platform/tick.h"
 
@@ -56,7 +57,7 @@ void CVemoDoc::RemoveEntry(CVemoEntry* entry) {
 void CVemoDoc::ReportCycleError(DWORD error, const std::wstring& path) {
   cycle_incomplete_ = true;
   if (error == 0) error = ERROR_INVALID_FUNCTION;
-  ShowError(FormatText(L"Error (%u): ", error) + FormatSystemError(error) + L"\r" + path);
+  ShowLines({FormatText(L"Error (%u): ", error) + FormatSystemError(error), path});
 }
 
 // --- Starting a cycle ---
@@ -223,7 +224,7 @@ bool CVemoDoc::PollLoading() {
   }
   if (not_a_list) {
     list_unread_ = true;
-    ShowError(L"Not a Vemo document file\r" + path_name_);
+    ShowLines({L"Not a Vemo document file", path_name_});
   } else if (!list && !file_buffer_.IsEmpty()) {
     // No list was read: the tree would show as all new and a save would replace the user's list
     // with it. The file buffer still holds the file as it was read. (An empty file, already
@@ -231,7 +232,7 @@ bool CVemoDoc::PollLoading() {
     list_unread_ = true;
     const DWORD error = loader_.ExitCode();
     if (error == ERROR_INVALID_DATA) {
-      ShowError(L"Vemo document file could not be read\r" + path_name_);
+      ShowLines({L"Vemo document file could not be read", path_name_});
     } else {
       ReportCycleError(error, path_name_);
     }
@@ -284,6 +285,9 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
     return;
   }
   if (record->m_strRelDir.empty() && IsDefaultDocName(record->m_state.name)) return;
+  // A save's temporary file (one in progress, or left by a save that was killed) is never part
+  // of the tree; the next save in its directory removes a stale one.
+  if (platform::IsTemporaryFileName(record->m_state.name)) return;
   if (record->m_strBaseDir.str() != base_dir_ || record->m_pszKey == nullptr) return;
   bool needs_checksum = false;
   CVemoEntry* entry = AsEntry(entries_.Lookup(record->m_pszKey));

@@ -13,6 +13,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win_types.h"
@@ -69,6 +70,14 @@ class FileStore {
 
   // Renames from over to in one step (rename(2)); to may exist and is then replaced.
   [[nodiscard]] virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  // Renames from to to in one step only when nothing is at to (renameat2 with RENAME_NOREPLACE,
+  // or link and unlink on a file system without it): ERROR_FILE_EXISTS when something is there,
+  // however late it came. Two writers that both found to missing cannot both succeed.
+  [[nodiscard]] virtual bool RenameNoReplace(const std::string& from, const std::string& to) = 0;
+  // Removes the temporary files a replacement of a file in dir left behind when its process was
+  // killed: names prefix + "<pid>-<n>-<random>.tmp" (as CreateTemporary makes them for that
+  // prefix) whose process no longer runs. A file of a save in progress elsewhere is left alone.
+  virtual void RemoveStaleTemporaries(const std::string& dir, const std::string& prefix) = 0;
   [[nodiscard]] virtual bool Remove(const std::string& path) = 0;
   // Flushes the directory itself, so that a rename in it survives a crash.
   [[nodiscard]] virtual bool SyncDirectory(const std::string& dir) = 0;
@@ -95,6 +104,12 @@ class FileStoreWrapper : public FileStore {
   }
   bool Rename(const std::string& from, const std::string& to) override {
     return target_->Rename(from, to);
+  }
+  bool RenameNoReplace(const std::string& from, const std::string& to) override {
+    return target_->RenameNoReplace(from, to);
+  }
+  void RemoveStaleTemporaries(const std::string& dir, const std::string& prefix) override {
+    target_->RemoveStaleTemporaries(dir, prefix);
   }
   bool Remove(const std::string& path) override { return target_->Remove(path); }
   bool SyncDirectory(const std::string& dir) override { return target_->SyncDirectory(dir); }
@@ -128,5 +143,16 @@ class WritableFileWrapper : public WritableFile {
 // tells what failed.
 [[nodiscard]] bool ReplaceFileContents(FileStore& store, const std::string& path,
                                        std::span<const std::span<const BYTE>> pieces);
+
+// As ReplaceFileContents, but path must not exist: the file is created in one step, and whatever
+// appeared at path meanwhile (another program's list) is kept and the call fails with
+// ERROR_FILE_EXISTS. The check and the creation are one step, so it cannot be raced.
+[[nodiscard]] bool CreateFileContents(FileStore& store, const std::string& path,
+                                      std::span<const std::span<const BYTE>> pieces);
+
+// Whether a file name (the last component) is one that a replacement's temporary file has:
+// "." + the target's name + "." + "<pid>-<n>-<6 hex digits>.tmp". Such a file is never part of a
+// tree the program lists. Wide text, as the document holds names.
+[[nodiscard]] bool IsTemporaryFileName(std::wstring_view name);
 
 }  // namespace platform

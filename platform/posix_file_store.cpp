@@ -1,10 +1,13 @@
 // FileStore on POSIX calls, and the safe replacement built on any FileStore. errno becomes a
 // Windows code only through ErrorFromErrno.
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -76,6 +79,29 @@ class PosixWritableFile final : public WritableFile {
  private:
   int fd_;
 };
+
+// "<pid>-<n>-<6 hex digits>.tmp", the end of a temporary file's name; *pid receives the pid.
+bool ParseTemporarySuffix(std::string_view suffix, long* pid) {
+  const auto digits = [&suffix](std::size_t at, bool hex) {
+    std::size_t end = at;
+    while (end < suffix.size() &&
+           (std::isdigit(static_cast<unsigned char>(suffix[end])) ||
+            (hex && std::isxdigit(static_cast<unsigned char>(suffix[end]))))) {
+      ++end;
+    }
+    return end;
+  };
+  const std::size_t pid_end = digits(0, false);
+  if (pid_end == 0 || pid_end > 10 || pid_end >= suffix.size() || suffix[pid_end] != '-') {
+    return false;
+  }
+  const std::size_t n_end = digits(pid_end + 1, false);
+  if (n_end == pid_end + 1 || n_end >= suffix.size() || suffix[n_end] != '-') return false;
+  const std::size_t hex_end = digits(n_end + 1, true);
+  if (hex_end != n_end + 7 || suffix.substr(hex_end) != ".tmp") return false;
+  *pid = std::strtol(std::string(suffix.substr(0, pid_end)).c_str(), nullptr, 10);
+  return true;
+}
 
 // The physical memory: no file larger than that can be held in it.
 unsigned long long MemoryLimit() {
@@ -193,6 +219,39 @@ class PosixFileStore final : public FileStore {
     return true;
   }
 
+  bool RenameNoReplace(const std::string& from, const std::string& to) override {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+      return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+      SetLastError(errno == EEXIST ? ERROR_FILE_EXISTS : ErrorFromErrno(errno));
+      return false;
+    }
+    // A file system without RENAME_NOREPLACE: link() never replaces either.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+      SetLastError(errno == EEXIST ? ERROR_FILE_EXISTS : ErrorFromErrno(errno));
+      return false;
+    }
+    (void)::unlink(from.c_str());
+    return true;
+  }
+
+  void RemoveStaleTemporaries(const std::string& dir, const std::string& prefix) override {
+    DIR* listing = ::opendir(dir.c_str());
+    if (listing == nullptr) return;
+    const long self = static_cast<long>(::getpid());
+    while (const dirent* item = ::readdir(listing)) {
+      const std::string_view name(item->d_name);
+      if (!name.starts_with(prefix)) continue;
+      long pid = 0;
+      if (!ParseTemporarySuffix(name.substr(prefix.size()), &pid) || pid == self) continue;
+      // Signal 0 only asks whether the process exists; EPERM means it does (someone else's).
+      if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+      (void)::unlinkat(::dirfd(listing), item->d_name, 0);
+    }
+    ::closedir(listing);
+  }
+
   bool Remove(const std::string& path) override {
     if (::unlink(path.c_str()) != 0) {
       SetLastErrorFromErrno(errno);
@@ -235,8 +294,10 @@ FileStore* FileStore::Default() {
   return &store;
 }
 
-bool ReplaceFileContents(FileStore& store, const std::string& path,
-                         std::span<const std::span<const BYTE>> pieces) {
+namespace {
+
+bool WriteFileContents(FileStore& store, const std::string& path,
+                       std::span<const std::span<const BYTE>> pieces, bool replace) {
   const std::string& target = path;
   const std::string dir = DirectoryOf(target);
   const std::string name = target.substr(dir.size());
@@ -245,10 +306,14 @@ bool ReplaceFileContents(FileStore& store, const std::string& path,
     return false;
   }
   FileAccess access;
-  const bool keep_access = store.GetAccess(target, &access);
+  bool keep_access = store.GetAccess(target, &access);
 
+  const std::string prefix = "." + name + ".";
+  // The temporary files of saves that a kill cut short would lie here for good.
+  store.RemoveStaleTemporaries(dir, prefix);
+  if (!replace) keep_access = false;
   std::string temp_path;
-  std::unique_ptr<WritableFile> file = store.CreateTemporary(dir, "." + name + ".", &temp_path);
+  std::unique_ptr<WritableFile> file = store.CreateTemporary(dir, prefix, &temp_path);
   if (!file) return false;
 
   bool ok = true;
@@ -268,7 +333,7 @@ bool ReplaceFileContents(FileStore& store, const std::string& path,
     SetLastError(error);
   }
   file.reset();
-  ok = ok && store.Rename(temp_path, target);
+  ok = ok && (replace ? store.Rename(temp_path, target) : store.RenameNoReplace(temp_path, target));
   if (!ok) {
     const DWORD error = LastError();
     (void)store.Remove(temp_path);
@@ -278,6 +343,38 @@ bool ReplaceFileContents(FileStore& store, const std::string& path,
   // The new contents are in place; a directory that cannot be flushed does not undo that.
   (void)store.SyncDirectory(dir);
   return true;
+}
+
+}  // namespace
+
+bool ReplaceFileContents(FileStore& store, const std::string& path,
+                         std::span<const std::span<const BYTE>> pieces) {
+  return WriteFileContents(store, path, pieces, true);
+}
+
+bool CreateFileContents(FileStore& store, const std::string& path,
+                        std::span<const std::span<const BYTE>> pieces) {
+  return WriteFileContents(store, path, pieces, false);
+}
+
+bool IsTemporaryFileName(std::wstring_view name) {
+  // "." + at least one character + "." + the suffix.
+  if (name.size() < 3 || name[0] != L'.') return false;
+  for (std::size_t dot = name.find(L'.', 2); dot != std::wstring_view::npos;
+       dot = name.find(L'.', dot + 1)) {
+    std::string suffix;
+    bool ascii = true;
+    for (const wchar_t c : name.substr(dot + 1)) {
+      if (c < 0 || c > 0x7F) {
+        ascii = false;
+        break;
+      }
+      suffix.push_back(static_cast<char>(c));
+    }
+    long pid = 0;
+    if (ascii && ParseTemporarySuffix(suffix, &pid)) return true;
+  }
+  return false;
 }
 
 }  // namespace platform

@@ -217,7 +217,7 @@ class CliFailureTest : public CliFixture, public ::testing::WithParamInterface<F
 TEST_P(CliFailureTest, ExitsWithStatusTwo) {
   const FailureCase& c = GetParam();
   const std::string name = c.name;
-  if (name == "ListIsADirectory") tree_.Dir("check.sum");
+  if (name == "ListIsADirectory" || name == "CreateOverADirectory") tree_.Dir("check.sum");
   if (name == "CreateOverList") File("check.sum", "");
   if (name == "CreateOverCrx") File("CRCDir.crx", "");
   std::vector<std::string> args = c.args;
@@ -252,7 +252,14 @@ INSTANTIATE_TEST_SUITE_P(
                     {"verify", "@nothing/here.sum"},
                     false,
                     "vemo-cli: @nothing/here.sum: The system cannot find the path specified.\n"},
-        FailureCase{"ListIsADirectory", {"verify"}, true, "Access is denied."},
+        FailureCase{"ListIsADirectory",
+                    {"verify"},
+                    true,
+                    "A directory of the desired document name exists\n"},
+        FailureCase{"CreateOverADirectory",
+                    {"create"},
+                    true,
+                    "check.sum: A directory of the desired document name exists."},
         FailureCase{"CreateOverList",
                     {"create"},
                     true,

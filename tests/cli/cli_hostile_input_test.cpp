@@ -1,6 +1,7 @@
 // Hostile input and faults, as an attacker or an unlucky user meets them from the command line:
 // files that are no list, lists that are links, sizes the machine cannot hold, and the like.
 // Nothing may be overwritten, read from outside the tree, hang or crash.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <string_view>
 
 #include "cli/cli_fixture.h"
+#include "support/working_directory.h"
 
 namespace vemo_test {
 namespace {
@@ -142,6 +144,92 @@ TEST_F(CliHostileInputTest, ListCutBeforeOrInsideItsTrailerSaysItCarriesNoSignat
   EXPECT_EQ(update.status, 0) << update.err;
   EXPECT_TRUE(Contains(ReadFile(ListPath()), "~ AutoSigned "));
   EXPECT_FALSE(Contains(Run({"verify"}).err, "signature"));
+}
+
+TEST_F(CliHostileInputTest, TwoCreatesAtOnceNeverBothSucceed) {
+  // Both may find no list when they begin; the second to save must not replace the first's.
+  for (int i = 0; i < 300; ++i) File("d" + std::to_string(i % 10) + "/f" + std::to_string(i), "x");
+  for (int round = 0; round < 3; ++round) {
+    std::filesystem::remove(ListPath());
+    CliProcess first({"create", Root()});
+    CliProcess second({"create", Root()});
+    const CliResult a = first.Wait();
+    const CliResult b = second.Wait();
+    EXPECT_EQ((a.status == 0) + (b.status == 0), 1) << a.err << "\n" << b.err;
+    EXPECT_EQ(a.status + b.status, 2) << a.err << "\n" << b.err;
+    const std::string& refused = a.status == 0 ? b.err : a.err;
+    EXPECT_TRUE(Contains(refused, "already exists") || Contains(refused, "The file exists."))
+        << refused;
+  }
+}
+
+TEST_F(CliHostileInputTest, TemporaryFileOfAKilledSaveIsNoEntryAndGoes) {
+  File("a.txt", "a");
+  const std::string stale = ".check.sum.999999999-0-a1b2c3.tmp";
+  File(stale, "half a list");
+  const CliResult create = Run({"create", "--all"});
+  EXPECT_EQ(create.status, 0) << create.err;
+  EXPECT_FALSE(Contains(create.out, stale)) << create.out;
+  EXPECT_FALSE(Contains(ReadFile(ListPath()), ".tmp"));
+  EXPECT_FALSE(std::filesystem::exists(tree_.Path(stale)));
+}
+
+TEST_F(CliHostileInputTest, MessagesKeepAPathOnOneLineAndNameWhatIsWrong) {
+  // A line break in a directory name: the message's path stays on its line, escaped as names
+  // are ("\n"), instead of breaking into lines that look like messages of their own.
+  File("odd\nname/a.txt", "a");
+  File("odd\nname/check.sum", "");
+  const CliResult empty = RunCli({"verify", tree_.Path("odd\nname")});
+  EXPECT_TRUE(Contains(
+      empty.err, "Warning: Vemo document file is empty\n" + Root() + "odd\\nname/check.sum\n"))
+      << empty.err;
+
+  // A directory named check.sum says so, for every command.
+  tree_.Dir("dir/check.sum");
+  for (const char* command : {"verify", "update", "create"}) {
+    const CliResult result = RunCli({command, tree_.Path("dir")});
+    EXPECT_EQ(result.status, 2) << command;
+    EXPECT_TRUE(Contains(result.err, "A directory of the desired document name exists"))
+        << command << ": " << result.err;
+  }
+
+  // A path over the length limit names the directory where it is, not the base.
+  const std::string long_name(200, 'd');
+  std::string deep = "deep/";
+  tree_.Dir("deep");
+  int fd = open(tree_.Path("deep").c_str(), O_RDONLY | O_DIRECTORY);
+  for (int level = 0; level < 21 && fd >= 0; ++level) {
+    ASSERT_EQ(mkdirat(fd, long_name.c_str(), 0755), 0);
+    const int next = openat(fd, long_name.c_str(), O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = next;
+    if (level < 19) deep += long_name + "/";
+  }
+  if (fd >= 0) close(fd);
+  const CliResult too_long = RunCli({"create", tree_.Path("deep")});
+  EXPECT_EQ(too_long.status, 2);
+  EXPECT_TRUE(Contains(too_long.err, "Error (206): The filename or extension is too long.\n" +
+                                         tree_.Path("deep/") + long_name + "/"))
+      << too_long.err;
+}
+
+TEST_F(CliHostileInputTest, DeletedCurrentDirectoryNamesItself) {
+  TempTree work;
+  work.Dir("gone");
+  CliResult create;
+  CliResult verify;
+  {
+    WorkingDirectory in(work.Path("gone"));
+    ASSERT_EQ(rmdir(work.Path("gone").c_str()), 0);
+    create = RunCli({"create"});
+    verify = RunCli({"verify", "sub"});
+  }
+  EXPECT_EQ(create.status, 2);
+  EXPECT_TRUE(Contains(create.err, work.Path("gone") + " (deleted): The current directory no "
+                                                       "longer exists, so '.' names nothing."))
+      << create.err;
+  EXPECT_TRUE(Contains(verify.err, "The current directory no longer exists, so 'sub' names"))
+      << verify.err;
 }
 
 }  // namespace

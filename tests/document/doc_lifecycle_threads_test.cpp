@@ -249,6 +249,62 @@ TEST_F(DocLifecycleTest, AWorkerOutOfMemoryEndsTheCycleIncompleteAndSavesNothing
   fs_.listing_out_of_memory = false;
 }
 
+TEST_F(DocLifecycleTest, ANewListNeverReplacesOneThatAppearedMeanwhile) {
+  // Two programs making the list of one tree at once: the second to save must not replace the
+  // first one's list, though both found no list when they began.
+  File("a.txt", "a");
+  CVemoDoc& doc = OpenAndRun();  // check.sum missing: a new list
+  File("check.sum", "the other program's list");
+  host_.messages.clear();
+  EXPECT_FALSE(doc.DoFileSave());
+  EXPECT_EQ(ReadBytes(DocPath()), "the other program's list");
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text,
+            L"Failed to save document.\rError 80: The file exists.\r" + Wide(DocPath()));
+  EXPECT_TRUE(doc.IsModified());
+
+  // The user aims the save dialog at it (the dialog asked before replacing): replaced.
+  host_.save_as_answer = Wide(DocPath());
+  ASSERT_TRUE(doc.DoSave({}, true));
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_NE(ReadBytes(DocPath()).find("a.txt"), std::string::npos);
+  // From now on the file is the document's own, and saves replace it.
+  File("b.txt", "b");
+  doc.Rescan(RescanMode::kAll);
+  ASSERT_TRUE(RunUntilIdle(doc));
+  ASSERT_TRUE(doc.DoFileSave());
+  EXPECT_NE(ReadBytes(DocPath()).find("b.txt"), std::string::npos);
+}
+
+TEST_F(DocLifecycleTest, TemporaryFilesOfSavesAreNeverEntries) {
+  // One left by a save that was killed (its process gone), in the base directory and deeper.
+  File("a.txt", "a");
+  tree_.Dir("sub");
+  File(".check.sum.999999999-0-a1b2c3.tmp", "partial");
+  File("sub/.copy.sum.999999999-4-00aa00.tmp", "partial");
+  File("sub/.notes.txt.swp", "an editor's: an entry");
+  CVemoDoc& doc = OpenAndRun();
+  EXPECT_EQ(Find(L".check.sum.999999999-0-a1b2c3.tmp"), nullptr);
+  EXPECT_EQ(Find(L"sub/.copy.sum.999999999-4-00aa00.tmp"), nullptr);
+  EXPECT_NE(Find(L"sub/.notes.txt.swp"), nullptr);
+  ASSERT_TRUE(doc.DoFileSave());
+  // The save in its directory removed the stale one of its own name.
+  EXPECT_FALSE(std::filesystem::exists(tree_.Path(".check.sum.999999999-0-a1b2c3.tmp")));
+  EXPECT_EQ(ReadBytes(DocPath()).find(".tmp"), std::string::npos);
+}
+
+TEST_F(DocLifecycleTest, APathWithALineBreakStaysOnItsLineOfAMessage) {
+  // The host's default joins the message's lines and writes a line break inside one as "\n".
+  tree_.Dir("odd\nname");
+  tree_.File("odd\nname/check.sum", "");
+  CVemoDoc& doc = NewDoc();
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(tree_.Path("odd\nname/check.sum"))));
+  ASSERT_TRUE(RunUntilIdle(doc));
+  ASSERT_FALSE(host_.messages.empty());
+  EXPECT_EQ(host_.messages[0].text, L"Warning: Vemo document file is empty\r" + Wide(tree_.root()) +
+                                        L"odd\\nname/check.sum");
+}
+
 TEST_F(DocLifecycleTest, SavingIsRefusedWhileACycleRuns) {
   File("a.txt", "a");
   CVemoDoc& doc = NewDoc();
@@ -327,10 +383,11 @@ TEST_F(DocLifecycleTest, ADirectoryOfTheDocumentsNameBlocksTheSave) {
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.messages[0].text,
             L"A directory of the desired document name exists\r" + Wide(DocPath()));
-  // Saving to it by any other way fails too and names the path.
+  // Saving to it by any other way fails too and names the path (a new list never replaces
+  // anything, so the directory is a file that exists).
   EXPECT_FALSE(doc.OnSaveDocument(Wide(DocPath())));
   EXPECT_EQ(host_.messages.back().text,
-            L"Failed to save document.\rError 5: Access is denied.\r" + Wide(DocPath()));
+            L"Failed to save document.\rError 80: The file exists.\r" + Wide(DocPath()));
   EXPECT_TRUE(doc.IsModified());
   EXPECT_TRUE(std::filesystem::is_directory(DocPath()));
 }

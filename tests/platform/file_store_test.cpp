@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -101,6 +102,53 @@ TEST(FileStore, ReplaceFailuresLeaveTheOldFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree.root()),
                           std::filesystem::directory_iterator()),
             1);
+}
+
+TEST(FileStore, CreateNeverReplacesWhatAppearedMeanwhile) {
+  vemo_test::TempTree tree;
+  const std::span<const BYTE> pieces[] = {{reinterpret_cast<const BYTE*>("new"), 3}};
+  ASSERT_TRUE(platform::CreateFileContents(*FileStore::Default(), tree.Path("check.sum"), pieces));
+  EXPECT_EQ(Read(tree.Path("check.sum")), "new");
+  tree.File("other.sum", "someone else's list");
+  EXPECT_FALSE(platform::CreateFileContents(*FileStore::Default(), tree.Path("other.sum"), pieces));
+  EXPECT_EQ(platform::LastError(), ERROR_FILE_EXISTS);
+  EXPECT_EQ(Read(tree.Path("other.sum")), "someone else's list");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree.root()),
+                          std::filesystem::directory_iterator()),
+            2);  // no temporary file left
+}
+
+TEST(FileStore, ASaveRemovesTheTemporaryFilesOfKilledSaves) {
+  // A process that has ended: a child that exited.
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  ASSERT_GT(child, 0);
+  ASSERT_EQ(waitpid(child, nullptr, 0), child);
+  vemo_test::TempTree tree;
+  const std::string dead = ".check.sum." + std::to_string(child) + "-0-a1b2c3.tmp";
+  const std::string alive = ".check.sum." + std::to_string(getppid()) + "-3-00ff00.tmp";
+  const std::string other_list = ".other.sum." + std::to_string(child) + "-0-a1b2c3.tmp";
+  for (const std::string& name : {dead, alive, other_list, std::string("notes.tmp")}) {
+    tree.File(name, "x");
+  }
+  ASSERT_TRUE(Replace(tree.Path("check.sum"), "list"));
+  EXPECT_FALSE(std::filesystem::exists(tree.Path(dead)));
+  EXPECT_TRUE(std::filesystem::exists(tree.Path(alive)));       // a save in progress
+  EXPECT_TRUE(std::filesystem::exists(tree.Path(other_list)));  // not this file's
+  EXPECT_TRUE(std::filesystem::exists(tree.Path("notes.tmp")));
+}
+
+TEST(FileStore, TemporaryFileNames) {
+  for (const wchar_t* name : {L".check.sum.1234-0-a1b2c3.tmp", L".CRCDir.crx.7-12-ABCDEF.tmp",
+                              L".my list.sum.99-0-000000.tmp"}) {
+    EXPECT_TRUE(platform::IsTemporaryFileName(name)) << name;
+  }
+  for (const wchar_t* name :
+       {L"check.sum.1234-0-a1b2c3.tmp", L"..1234-0-a1b2c3.tmp", L".check.sum.1234-0-a1b2c.tmp",
+        L".check.sum.1234-0-a1b2c3.tmp.bak", L".check.sum.-0-a1b2c3.tmp",
+        L".check.sum.12x4-0-a1b2c3.tmp", L".tmp", L""}) {
+    EXPECT_FALSE(platform::IsTemporaryFileName(name)) << name;
+  }
 }
 
 }  // namespace
