@@ -215,6 +215,8 @@ class CVemoDoc {
 
  private:
   void SetBaseDir(std::wstring dir);
+  // StartRescan; mark_entries false when every entry is marked as awaiting the walk already.
+  void StartWalk(RescanMode mode, bool mark_entries);
   // Views are told (RCLR) before entries go, unless the document is being destroyed.
   void StopWorkersAndClear(bool notify_views = true);
   // Each long step goes on where the last poll left it; true when it is done.

@@ -62,7 +62,9 @@ void CVemoDoc::ReportCycleError(DWORD error, const std::wstring& path) {
 
 // --- Starting a cycle ---
 
-void CVemoDoc::StartRescan(RescanMode mode) {
+void CVemoDoc::StartRescan(RescanMode mode) { StartWalk(mode, true); }
+
+void CVemoDoc::StartWalk(RescanMode mode, bool mark_entries) {
   loader_.StopAndClear();
   scanner_.StopAndDiscard();
   formatter_.Stop(INFINITE);
@@ -73,8 +75,10 @@ void CVemoDoc::StartRescan(RescanMode mode) {
   rescan_mode_ = mode;
   checksum_start_ = kNullTimeStamp;
   cycle_incomplete_ = false;
-  entries_.ForEach(
-      [](void* value) { AsEntry(value)->SetFlags(EF_AWAITING_SCAN, EF_AWAITING_SCAN); });
+  if (mark_entries) {
+    entries_.ForEach(
+        [](void* value) { AsEntry(value)->SetFlags(EF_AWAITING_SCAN, EF_AWAITING_SCAN); });
+  }
   if (!scanner_.Start(base_dir_, key_case_)) ReportCycleError(platform::LastError(), base_dir_);
   SendUpdate(RFSH);
 }
@@ -257,6 +261,8 @@ bool CVemoDoc::AdoptLoadedEntries() {
   while (!pending_entries_->IsEmpty()) {
     CVemoEntry* entry = AsEntry(pending_entries_->RemoveHead());
     const bool directory = entry->IsDirectory();
+    // Marked for the walk that follows here, saving it a pass over a million entries.
+    entry->SetFlags(EF_AWAITING_SCAN, EF_AWAITING_SCAN);
     if (AdoptEntry(entry) && !entry->m_strRelDir.empty()) {
       // The parent is looked up once for a run of entries in the same directory. A parent not
       // found yet may be listed later: any directory adopted makes the next entry look again.
@@ -284,9 +290,10 @@ void CVemoDoc::FinishLoading() {
   last_parent_dir_ = SharedText();
   last_parent_ = nullptr;
   last_parent_known_ = false;
-  SendUpdate(RFSH);
+  // The walk's start refreshes the views (one rebuild for the two phase changes); every entry
+  // adopted is marked for it already.
   PhaseChanged();
-  StartRescan(RescanMode::kAll);
+  StartWalk(RescanMode::kAll, false);
 }
 
 bool CVemoDoc::PollScanning() {
