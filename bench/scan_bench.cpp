@@ -86,7 +86,8 @@ int BenchChecksum(const std::string& path, bool is_dir) {
     FileState state;
     state.name = platform::FileNameToWide(path.substr(slash + 1));
     state.attributes = 0;
-    state.size = 0;  // corrected when the file is opened
+    // The size the scan would have seen: a file read at another size is "changed since the scan".
+    state.size = std::filesystem::file_size(path);
     CVemoScanEntry record(std::move(state), platform::FileNameToWide(path.substr(0, slash + 1)),
                           SharedText(), DRIVE_FIXED, KeyCase::kExact);
     entries.push_back(std::make_unique<CVemoEntry>(record));

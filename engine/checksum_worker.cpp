@@ -8,6 +8,7 @@
 #include "engine/crc.h"
 #include "foundation/mutex_lock.h"
 #include "foundation/process_values.h"
+#include "foundation/time_stamp.h"
 #include "platform/clock.h"
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
@@ -28,7 +29,9 @@ bool ChangedSinceScan(const ChecksumJob& job, platform::ReadableFile& file) {
   ULONGLONG size = 0;
   ULONGLONG time = 0;
   if (!file.GetWriteState(&size, &time)) return false;
-  return size != job.seen_size || (job.seen_time != 0 && time != job.seen_time);
+  // The scan keeps whole seconds (AsScanned): a fraction of a second is no change.
+  return size != job.seen_size ||
+         (job.seen_time != 0 && time / kTimeStampSecond != job.seen_time / kTimeStampSecond);
 }
 
 }  // namespace

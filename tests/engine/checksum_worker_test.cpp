@@ -262,20 +262,22 @@ TEST(ChecksumWorker, FileChangingWhileReadIsReadUpToItsSizeAtOpening) {
 
 TEST(ChecksumWorker, FileRewrittenInPlaceWhileReadIsAnError) {
   // Same size, new contents and time: only the time tells. The entry must not list checksums of
-  // the new contents beside the scan's time (the next check would call it damaged).
+  // the new contents beside the scan's time (the next check would call it damaged). The scan keeps
+  // whole seconds: a file time with a fraction is not a change.
   constexpr time_t kTime = 1700000000;
-  const CNTimeStamp scanned(platform::FileTimeFromTimespec({kTime, 0}));
+  constexpr long kFraction = 123456789;
+  const CNTimeStamp scanned(platform::FileTimeFromTimespec({kTime, kFraction}));
   for (const bool rewrite : {false, true}) {
     TempTree tree;
     tree.File("f", std::string(3 * CChecksumWorker::kChunkSize, 'o'));
-    tree.SetTime("f", kTime);
+    tree.SetTime("f", kTime, kFraction);
     Entries entries(tree);
     entries.AddWide(L"f", 3 * CChecksumWorker::kChunkSize, EF_FOUND | EF_CRC_PENDING, {}, scanned);
     const std::string path = tree.Path("f");
     ReadHookFileSystem file_system([&](const std::string&, int number) {
       if (rewrite && number == 2) {
         tree.File("f", std::string(3 * CChecksumWorker::kChunkSize, 'n'));
-        tree.SetTime("f", kTime + 1);
+        tree.SetTime("f", kTime + 1, kFraction);
       }
       return DWORD{0};
     });
