@@ -25,8 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   argv.push_back(nullptr);
   CliOptions options;
   std::string error;
-  const bool parsed =
-      ParseCliOptions(static_cast<int>(args.size()), argv.data(), &options, &error);
+  const bool parsed = ParseCliOptions(static_cast<int>(args.size()), argv.data(), &options, &error);
   if (!parsed && error.empty()) std::abort();
   if (CliUsageText() == nullptr) std::abort();
   return 0;

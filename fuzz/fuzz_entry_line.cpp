@@ -17,7 +17,8 @@ bool SameListing(const CVemoEntry& a, const CVemoEntry& b) {
   const FileState& x = a.m_stored;
   const FileState& y = b.m_stored;
   return x.name == y.name && x.size == y.size && x.dwCrc1 == y.dwCrc1 && x.dwCrc2 == y.dwCrc2 &&
-         x.time == y.time && x.attributes == y.attributes && a.m_strRelDir.str() == b.m_strRelDir.str();
+         x.time == y.time && x.attributes == y.attributes &&
+         a.m_strRelDir.str() == b.m_strRelDir.str();
 }
 
 }  // namespace
