@@ -67,9 +67,10 @@ TEST(ParseEntryLineTest, RejectsLinesThatAreNoEntry) {
   };
   for (const wchar_t* line : lines) EXPECT_FALSE(ParseEntryLine(line, kBase)) << line;
   // A stray byte that is none of a character's is a name's as it was on disk.
-  EXPECT_TRUE(ParseEntryLine(L"            1,1,1,\"2000-01-01 00:00:00\",,,\"a\xDCD8"
-                             L"b\"",
-                             kBase));
+  EXPECT_TRUE(
+      ParseEntryLine(L"            1,1,1,\"2000-01-01 00:00:00\",,,\"a\xDCD8"
+                     L"b\"",
+                     kBase));
 }
 
 TEST(ParseEntryLineTest, EntriesOfOneDirectoryShareItsText) {
