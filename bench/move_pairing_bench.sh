@@ -1,21 +1,21 @@
 #!/usr/bin/env bash
 # What pairing moved files costs vemo-cli: the verify of a tree where 100,000 files moved, with the
 # pairing and without it (--no-moves), beside find reading the same tree, all page-cached.
-#   bench/move_pairing_bench.sh [BUILD_DIR] [ROUNDS]   (default: build-bench, configured in Release
-#                                                       here; 5 rounds, the best of each is shown)
+#   bench/move_pairing_bench.sh [BUILD_DIR] [ROUNDS]   (BUILD_DIR as built, with vemo-cli; default:
+#                                 build-bench, configured in Release here; 5 rounds, best of each)
 # Generates 100,000 files of 16 bytes to 4 KiB in 1,000 directories under /tmp, lists them, then
 # moves every file d<i>/f<j> to e<j>/g<i>: each is a move of its own (no directory moves as a
 # whole), so all 100,000 go through the pairing. Deletes the tree afterwards. With
-# VEMO_BENCH_QUICK=1 (the test command's smoke run) it takes BUILD_DIR as built, 2,000 files and
-# one round: figures then mean nothing.
+# VEMO_BENCH_QUICK=1 (the test command's smoke run): 2,000 files and one round, figures that mean
+# nothing.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build-bench}
+build=${1:-}
 rounds=${2:-5}
 dirs=1000
-if [ "${VEMO_BENCH_QUICK:-0}" = 1 ]; then
-  dirs=20 rounds=1
-else
+[ "${VEMO_BENCH_QUICK:-0}" = 1 ] && dirs=20 rounds=1
+if [ -z "$build" ]; then  # a build of its own; a given one is taken as built, never reconfigured
+  build=$root/build-bench
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVEMO_BUILD_TESTS=OFF \
     -DVEMO_BUILD_BENCH=ON >/dev/null
   cmake --build "$build" -j2 --target vemo-cli >/dev/null

@@ -142,9 +142,9 @@ class Session {
       any = any || static_cast<const CVemoEntry*>(value)->m_dwError == ERROR_SHARING_VIOLATION;
     });
     if (any) {
-      Message(
-          L"files changed while they were read; their new checksums are not listed; run "
-          L"'vemo-cli update' again");
+      Message(doc_->GetBaseDir() +
+              L": Files changed while they were read, so their new checksums are not listed; run "
+              L"'vemo-cli update' again.");
     }
     return any;
   }
@@ -172,7 +172,7 @@ class Session {
     if (creating_) {
       report_.CreateSummary(listed_files_, listed_directories_);
     } else {
-      report_.Summary({host_.SawTamperedWarning(), host_.SawEmptyWarning()});
+      report_.Summary(list_);
     }
     if (report_.Failed() && report_.Error() != EPIPE) {
       Message(L"standard output: The report could not be written (" +
@@ -184,6 +184,8 @@ class Session {
 
   // Makes Finish write the summary of a create.
   void SetCreating() { creating_ = true; }
+  // What the summary of a verify or update says of the list that was read.
+  void SetListCondition(const CliListCondition& list) { list_ = list; }
 
   // Saves the document as the GUI's Save does. Returns -1 on success, else the exit status to end
   // with.
@@ -214,6 +216,7 @@ class Session {
   CliReportWriter report_;
   std::unique_ptr<CVemoDoc> doc_;
   bool creating_ = false;
+  CliListCondition list_;
   std::size_t listed_files_ = 0;
   std::size_t listed_directories_ = 0;
 };
@@ -299,12 +302,17 @@ int VerifyOrUpdate(const CliOptions& options, bool update) {
   // The format lets a list end without its trailer, so a list cut short reads without a word;
   // the user is told that it was not verified.
   const bool unsigned_list = doc.GetReadSignatureStatus() == SignatureStatus::kUnsigned;
-  if (unsigned_list) session.Message(L"the list carries no signature");
+  if (unsigned_list) {
+    session.Message(path +
+                    L": The list carries no signature, so nothing shows whether it was "
+                    L"changed.");
+  }
   session.ReportEntries(false);
   (void)session.WarnChangedWhileRead();
-  // A list that cannot be trusted, or lists nothing, never verifies a tree as unchanged.
+  // A list that was tampered with, or lists nothing, never verifies a tree as unchanged.
   const bool tampered = session.Host().SawTamperedWarning();
   const bool empty = session.Host().SawEmptyWarning();
+  session.SetListCondition({tampered, empty, unsigned_list});
   int status = session.Report().Counts().AnyDifference() || tampered || empty ? kExitDifferences
                                                                               : kExitUnchanged;
   if (update) {

@@ -146,8 +146,12 @@ void CliReportWriter::Summary(const CliListCondition& list) {
     };
     object("files", kFileCategories, false);
     object("directories", kDirectoryCategories, true);
+    // No line can be singled out as intact: the signature shows only that the file changed, and
+    // an unsigned list shows not even that.
+    const bool untrusted = list.tampered || list.unsigned_list;
     line += std::string("\"tampered\":") + (list.tampered ? "true" : "false");
-    line += std::string(",\"untrusted\":") + (list.tampered ? "\"all\"" : "\"none\"");
+    line += std::string(",\"signed\":") + (list.unsigned_list || list.empty ? "false" : "true");
+    line += std::string(",\"untrusted\":") + (untrusted ? "\"all\"" : "\"none\"");
     line += std::string(",\"empty\":") + (list.empty ? "true" : "false") + "}}\n";
     Write(line);
   } else {
@@ -167,6 +171,9 @@ void CliReportWriter::Summary(const CliListCondition& list) {
       line +=
           "; the list was tampered with: its signature tells that it changed, not where, so no "
           "line of it can be trusted";
+    }
+    if (list.unsigned_list) {
+      line += "; the list carries no signature, so nothing shows whether it was changed";
     }
     if (list.empty) line += "; the list was empty";
     Write(line + "\n");

@@ -24,8 +24,9 @@ struct CliReportItem {
 
 // What the list that was read can be trusted with.
 struct CliListCondition {
-  bool tampered = false;  // the signature did not verify: any line may have been changed
-  bool empty = false;     // the list file was empty
+  bool tampered = false;       // the signature did not verify: any line may have been changed
+  bool empty = false;          // the list file was empty
+  bool unsigned_list = false;  // the list carries no signature: nothing shows whether it changed
 };
 
 class CliReportWriter {

@@ -95,11 +95,9 @@ constexpr UINT kToolBar[] = {
 const char kMadeHere[] = "vemoMenu";
 
 // Gives the shared action the text this menu shows. The manager restores an action's registered
-// text after every state update, so the new text is registered anew; the old registration's
-// connection goes first so that a trigger still runs the command once.
+// text after every state update, so the new text is registered anew.
 void SetMenuText(CNCommandManager& manager, UINT id, QAction& action, const QString& text) {
   if (action.text() == text) return;
-  action.disconnect(&manager);
   action.setText(text);
   manager.Register(id, &action);
 }

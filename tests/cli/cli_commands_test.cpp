@@ -136,8 +136,11 @@ TEST_P(WindowsListTest, VerifiesHere) {
   } else {
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     // Accepted as the format allows, but not taken for a verified list.
-    EXPECT_EQ(result.err,
-              GetParam() == Signature::kNone ? "vemo-cli: the list carries no signature\n" : "");
+    EXPECT_EQ(result.err, GetParam() == Signature::kNone
+                              ? "vemo-cli: " + tree_.Path("CRCDir.crx") +
+                                    ": The list carries no signature, so nothing shows whether it "
+                                    "was changed.\n"
+                              : "");
     EXPECT_EQ(report.at("docs/deep/abc.bin").note, "Contents unchanged" + tolerated);
   }
 
@@ -148,12 +151,18 @@ TEST_P(WindowsListTest, VerifiesHere) {
                               "not where, so no line of it can be trusted"),
             tampered)
       << summary;
+  const bool unsigned_list = GetParam() == Signature::kNone;
+  EXPECT_EQ(summary.ends_with("; the list carries no signature, so nothing shows whether it was "
+                              "changed"),
+            unsigned_list)
+      << summary;
   const CliResult json = Run({"verify", "--json"});
   const auto object = JsonLineReader::ParseObject(Lines(json.out).back());
   ASSERT_TRUE(object && object->Get("summary")) << json.out;
   const JsonValue& counts = *object->Get("summary");
   EXPECT_EQ(counts.Get("tampered")->boolean, tampered);
-  EXPECT_EQ(counts.Get("untrusted")->text, tampered ? "all" : "none");
+  EXPECT_EQ(counts.Get("signed")->boolean, !unsigned_list);
+  EXPECT_EQ(counts.Get("untrusted")->text, tampered || unsigned_list ? "all" : "none");
   EXPECT_FALSE(counts.Get("empty")->boolean);
 }
 

@@ -166,7 +166,7 @@ TEST_F(EveryCategoryTest, JsonLinesCarryTheSameReportWithEveryColumn) {
       {"new", "1"},       {"missing", "2"}, {"errors", "1"}};
   const std::map<std::string, std::string> directories = {
       {"unchanged", "1"}, {"moved", "0"}, {"new", "1"}, {"missing", "1"}, {"errors", "0"}};
-  ASSERT_EQ(counts->members.size(), expected.size() + 5);
+  ASSERT_EQ(counts->members.size(), expected.size() + 6);
   for (const auto& [key, value] : expected) EXPECT_EQ(counts->Get(key)->text, value) << key;
   for (const auto& [kind, table] :
        {std::pair{"files", files}, std::pair{"directories", directories}}) {
@@ -175,6 +175,7 @@ TEST_F(EveryCategoryTest, JsonLinesCarryTheSameReportWithEveryColumn) {
     for (const auto& [key, value] : table) EXPECT_EQ(apart->Get(key)->text, value) << kind << key;
   }
   EXPECT_FALSE(counts->Get("tampered")->boolean);
+  EXPECT_TRUE(counts->Get("signed")->boolean);
   EXPECT_EQ(counts->Get("untrusted")->text, "none");
   EXPECT_FALSE(counts->Get("empty")->boolean);
 }

@@ -62,6 +62,15 @@ TEST(ShellCommandManagerTest, StateComesFromTheHandlerAndUnhandledIsDisabled) {
   EXPECT_FALSE(handled.isEnabled());
   EXPECT_FALSE(manager.Execute(2));
   EXPECT_EQ(manager.Action(3), nullptr);
+
+  // The same action registered again under another text still runs its command once.
+  router.states[1].enabled = true;
+  handled.setText(QStringLiteral("&Grid"));
+  manager.Register(1, &handled);
+  manager.UpdateAll();
+  EXPECT_EQ(handled.text(), QStringLiteral("&Grid"));
+  handled.trigger();
+  EXPECT_EQ(router.ran.size(), 2u);
 }
 
 TEST(ShellRecentFileListTest, KeepsTenNewestFirstInTheRegistryAndInTheMenu) {

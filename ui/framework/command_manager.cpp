@@ -10,7 +10,10 @@ void CNCommandManager::Register(UINT id, QAction* action) {
   if (action == nullptr) return;
   if (!entries_.contains(id)) order_.push_back(id);
   Entry& entry = entries_[id];
-  if (entry.action != nullptr && entry.action != action) entry.action->disconnect(this);
+  // Registering again (a menu that shows another text for the same command) replaces the old
+  // connection, so a trigger still runs the command once.
+  if (entry.action != nullptr) entry.action->disconnect(this);
+  action->disconnect(this);
   entry.action = action;
   entry.original_text = action->text();
   // Child windows of the MDI area hold the focus; the shortcuts must reach them all the same.

@@ -31,9 +31,9 @@ class CNCommandManager : public QObject {
   void SetRouter(CNCommandRouter* router) { router_ = router; }
   [[nodiscard]] CNCommandRouter* Router() const { return router_; }
 
-  // Registers action as command id (one action per id; a second registration replaces the
-  // first). The action's current text is the text a handler's empty text restores. Its shortcut
-  // works wherever the focus is inside the application's windows.
+  // Registers action as command id (one action per id; a second registration, of the same action
+  // or another, replaces the first). The action's current text is the text a handler's empty text
+  // restores. Its shortcut works wherever the focus is inside the application's windows.
   void Register(UINT id, QAction* action);
   // The action of id, or null.
   [[nodiscard]] QAction* Action(UINT id) const;
