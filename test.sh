@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up and runs every test: the clang-format check, a warnings-as-errors build and its tests,
 # one quick round of every benchmark, then the same tests under AddressSanitizer with
-# UndefinedBehaviorSanitizer, then the threading tests under ThreadSanitizer.
+# UndefinedBehaviorSanitizer, then the threading tests under ThreadSanitizer, then 30 seconds of
+# fuzzing for each fuzz target (fuzz/run.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
@@ -37,3 +38,6 @@ echo "== ThreadSanitizer (threading tests)"
 scripts/setup.sh build-tsan -DCMAKE_BUILD_TYPE=Debug -DVEMO_SANITIZE=thread -DVEMO_BUILD_BENCH=OFF \
   -DVEMO_THREAD_TESTS_ONLY=ON -DVEMO_BUILD_GUI=OFF
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest build-tsan -L threads
+
+echo "== fuzzing, 30 s per target (fuzz/run.sh SECONDS for longer runs)"
+fuzz/run.sh 30 build-fuzz

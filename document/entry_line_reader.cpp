@@ -6,14 +6,26 @@
 #include "document/records/compare_rules.h"
 #include "document/records/entry_key.h"
 #include "foundation/number_parsing.h"
+#include "platform/file_name_text.h"
 #include "platform/system_time.h"
 
 namespace {
 
 bool IsValidName(std::wstring_view name) {
   if (name.empty() || name == L"." || name == L"..") return false;
+  bool stray_bytes = false;
   for (const wchar_t c : name) {
     if (c == L'/' || c == L'\0') return false;
+    stray_bytes = stray_bytes || (c >= 0xDC80 && c <= 0xDCFF);
+  }
+  // A name read from disk holds a stray byte only where its bytes are no UTF-8: stray bytes that
+  // together form a character (two lines' worth glued by a quote, say) name no file, and written
+  // back they would read as that character.
+  if (stray_bytes) {
+    std::string native;
+    if (platform::FileNameFromWide(name, native) && platform::FileNameToWide(native) != name) {
+      return false;
+    }
   }
   return true;
 }

@@ -266,6 +266,7 @@ class Parser {
     line = Trim(line);
     if (line.empty() || line.front() != '=') return Bad(first);
     line = Trim(line.substr(1));
+    if (line.empty()) return Bad(first);  // "name"= with no data
     if (StartsWithNoCase(line, "hex")) {
       // Hex data may go on over lines that end in a backslash.
       joined = line;

@@ -8,6 +8,8 @@ shift
 
 packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev python3 qt6-base-dev qt6-svg-dev
   libgl-dev xvfb xauth imagemagick ccache clang-format)
+# The fuzz build (fuzz/run.sh) alone needs clang and its libFuzzer.
+[[ " $* " == *" -DVEMO_FUZZ=ON "* ]] && packages+=(clang-14 libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -60,8 +60,17 @@ TEST(ParseEntryLineTest, RejectsLinesThatAreNoEntry) {
       L"            1,1,1,\"2000-01-01 00:00:00\",,\"..\\\\\",n",  // outside the tree
       L"            1,1,1,\"2000-01-01 00:00:00\",,\"\\\\etc\\\\\",n",
       L"            1,1,1,\"2000-01-01 00:00:00\",,\"a\\\\\\\\b\\\\\",n",
+      // Stray bytes D8 and AB (a quote between them in the line) make the character U+062B on
+      // disk: the name is no file's, and would read back as another (found by fuzzing).
+      L"            1,1,1,\"2000-01-01 00:00:00\",,,\"a\xDCD8\"\xDCAB",
+      L"            1,1,1,\"2000-01-01 00:00:00\",,\"\xDCD8\"\"\xDCAB\\\\\",n",
   };
   for (const wchar_t* line : lines) EXPECT_FALSE(ParseEntryLine(line, kBase)) << line;
+  // A stray byte that is none of a character's is a name's as it was on disk.
+  EXPECT_TRUE(
+      ParseEntryLine(L"            1,1,1,\"2000-01-01 00:00:00\",,,\"a\xDCD8"
+                     L"b\"",
+                     kBase));
 }
 
 TEST(ParseEntryLineTest, EntriesOfOneDirectoryShareItsText) {

@@ -13,6 +13,7 @@
 #include "platform/error_codes.h"
 #include "platform/last_error.h"
 #include "platform/registry_store.h"
+#include "platform/registry_text.h"
 #include "support/temp_config_home.h"
 
 namespace {
@@ -281,6 +282,13 @@ TEST_F(RegistryTest, ReadsAHandEditedFile) {
   EXPECT_EQ(Read(key, L"short")->second, Bytes({0x3f, 0, 0, 0}));
   EXPECT_EQ(Read(key, L"Wrapped")->second, Bytes({1, 2, 3}));
   EXPECT_FALSE(platform::OpenRegistryKey(key, L"Old", KEY_READ, &key));
+}
+
+TEST(RegistryText, AValueWithoutDataIsADamagedLine) {
+  // "name"= and nothing after it used to be read past the end of the line (found by fuzzing).
+  const auto parsed = platform::registry_detail::ParseRegistry(
+      "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n\"T\"=\n\"U\"=  \n@=\n");
+  EXPECT_EQ(parsed.bad_lines, (std::vector<std::size_t>{4, 5, 6}));
 }
 
 TEST_F(RegistryTest, KeepsADamagedStoreAsABackupAndReportsItOnce) {
