@@ -43,6 +43,31 @@ bool CVemoFormatThread::Start(std::wstring pathText, const CNKeyMap& entries) {
   return false;
 }
 
+bool CVemoFormatThread::Start(std::wstring pathText, CNPtrArray& entries) {
+  if (IsRunning()) {
+    platform::SetLastError(ERROR_BUSY);
+    return false;
+  }
+  std::size_t count = 0;
+  {
+    CNMutexLock lock(lock_);
+    path_text_ = std::move(pathText);
+    for (void* entry : entries) count += entry != nullptr;
+    if (!entries_.SetSize(count)) return false;  // SetSize set the last error
+    std::size_t index = 0;
+    for (void* entry : entries) {
+      if (entry != nullptr) entries_[index++] = entry;
+    }
+    entries.RemoveAll(false);
+  }
+  current_ = 0;
+  total_ = count;
+  Publish(nullptr);
+  if (CNWorkerThread::Start()) return true;
+  total_ = 0;
+  return false;
+}
+
 double CVemoFormatThread::GetProgress() const {
   const std::size_t total = total_.load();
   if (total == 0) return -1.0;

@@ -28,6 +28,9 @@ class CVemoFormatThread : public CNWorkerThread {
   // thread. False when a run is still going on (ERROR_BUSY), when memory runs out, or when no
   // thread could be made; nothing is started then.
   [[nodiscard]] bool Start(std::wstring pathText, const CNKeyMap& entries);
+  // The same for the entries of an array in key order (nulls skipped), which spares the walk over
+  // the map; the array is left empty.
+  [[nodiscard]] bool Start(std::wstring pathText, CNPtrArray& entries);
 
   // current / total, or -1 when total is 0 (no run in progress).
   [[nodiscard]] double GetProgress() const;

@@ -224,7 +224,7 @@ class CVemoDoc {
   void FinishLoading();
   bool MergeScanRecords();
   bool FinishScanPhase();
-  void FinishChecksumPhase();
+  bool FinishChecksumPhase();
   // Frees what a phase step still held (the loaded entries not yet adopted, the walk's records
   // not yet merged, the entries the walk did not see); views are told first when entries they may
   // hold go.
@@ -290,7 +290,13 @@ class CVemoDoc {
   bool scan_snapshot_taken_ = false;
   bool scan_snapshot_complete_ = false;
   std::size_t scan_finish_index_ = 0;
+  // The entries of the cycle in key order, those the walk did not see nulled out; kept until the
+  // formatter takes it, as nothing adds or removes entries in between.
   CNPtrArray scan_snapshot_;
+  std::size_t snapshot_live_ = 0;  // its non-null elements
+  // Checksumming's end: the snapshot's entries are unmarked in slices.
+  bool checksum_ending_ = false;
+  std::size_t checksum_end_index_ = 0;
   std::vector<CVemoEntry*> unseen_entries_;
   std::size_t format_total_ = 0;  // entries handed to the formatter
 

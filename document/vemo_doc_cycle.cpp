@@ -370,6 +370,7 @@ bool CVemoDoc::FinishScanPhase() {
     scan_snapshot_complete_ = entries_.Collect(scan_snapshot_) == entries_.GetCount();
     scan_snapshot_taken_ = true;
     scan_finish_index_ = 0;
+    snapshot_live_ = scan_snapshot_.GetSize();
     if (slice_.Spent()) return false;
   }
   // Entries the scan did not see leave the map now; they are freed below, after RCLR, as views
@@ -382,6 +383,7 @@ bool CVemoDoc::FinishScanPhase() {
       (void)entry_set_.SetAt(static_cast<const void*>(entry), nullptr);
       (void)entries_.SetAt(entry->m_pszKey, nullptr);
       scan_snapshot_[i] = nullptr;
+      --snapshot_live_;
     } else if (IsNotFound(entry->m_dwFlags) && !IsCycleIncomplete()) {
       // A walk that failed says nothing about the files: their absence is no change to save.
       SetModifiedFlag(true);
@@ -398,7 +400,6 @@ bool CVemoDoc::FinishScanPhase() {
   // The snapshot, the removed entries nulled out, is the queue in key order (the worker skips the
   // nulls). A snapshot that memory did not allow is a cycle that cannot go on.
   const bool queued = scan_snapshot_complete_ && checksummer_.QueueJobs(scan_snapshot_);
-  scan_snapshot_.RemoveAll(false);
   scan_snapshot_taken_ = false;
   if (!queued) ReportCycleError(platform::LastError(), base_dir_);
   SendUpdate(RFSH);
@@ -416,6 +417,9 @@ void CVemoDoc::DropPendingSteps(bool notify_views) {
   scan_snapshot_.RemoveAll(false);
   scan_snapshot_taken_ = false;
   scan_finish_index_ = 0;
+  snapshot_live_ = 0;
+  checksum_ending_ = false;
+  checksum_end_index_ = 0;
   if (!unseen_entries_.empty()) {
     if (notify_views) SendUpdate(RCLR);
     for (CVemoEntry* entry : unseen_entries_) delete entry;
@@ -424,14 +428,14 @@ void CVemoDoc::DropPendingSteps(bool notify_views) {
 }
 
 bool CVemoDoc::PollChecksumming() {
+  if (checksum_ending_) return !FinishChecksumPhase();
   for (;;) {
     // Noted before the take: a worker that had ended then has left every result in it.
     const bool running = checksummer_.IsRunning();
     auto results = checksummer_.TakeResults();
     if (results.empty()) {
       if (running) return true;
-      ApplyChecksumResult(nullptr);
-      return false;
+      return !FinishChecksumPhase();
     }
     for (const std::unique_ptr<ChecksumJob>& job : results) ApplyChecksumResult(job.get());
   }
@@ -439,7 +443,8 @@ bool CVemoDoc::PollChecksumming() {
 
 void CVemoDoc::ApplyChecksumResult(const ChecksumJob* result) {
   if (result == nullptr) {
-    FinishChecksumPhase();
+    while (!FinishChecksumPhase()) {
+    }
     return;
   }
   if (result->key == nullptr) return;
@@ -449,18 +454,40 @@ void CVemoDoc::ApplyChecksumResult(const ChecksumJob* result) {
   if (entry->m_dwError != 0 || (entry->m_dwFlags & EF_CHANGE_MASK) != 0) SetModifiedFlag(true);
 }
 
-void CVemoDoc::FinishChecksumPhase() {
-  // A worker that ended early (out of memory) left files without a result.
-  if (const DWORD error = checksummer_.ExitCode(); error != 0) ReportCycleError(error, base_dir_);
-  entries_.ForEach([](void* value) { AsEntry(value)->SetFlags(EF_AWAITING_SCAN, 0); });
+bool CVemoDoc::FinishChecksumPhase() {
+  if (!checksum_ending_) {
+    checksum_ending_ = true;
+    checksum_end_index_ = 0;
+    // A worker that ended early (out of memory) left files without a result.
+    if (const DWORD error = checksummer_.ExitCode(); error != 0) ReportCycleError(error, base_dir_);
+  }
+  // The snapshot of the walk's end is the map's entries exactly when nothing was lost making it.
+  const bool whole_snapshot =
+      scan_snapshot_complete_ && snapshot_live_ == entries_.GetCount() && !entries_.IsEmpty();
+  if (whole_snapshot) {
+    while (checksum_end_index_ < scan_snapshot_.GetSize()) {
+      if (void* entry = scan_snapshot_[checksum_end_index_++]) {
+        AsEntry(entry)->SetFlags(EF_AWAITING_SCAN, 0);
+      }
+      if (slice_.Spent()) return false;
+    }
+  } else {
+    entries_.ForEach([](void* value) { AsEntry(value)->SetFlags(EF_AWAITING_SCAN, 0); });
+  }
+  checksum_ending_ = false;
   state_ = DocState::kFormatting;
   SendUpdate(RFSH);
   PhaseChanged();
   format_total_ = entries_.GetCount();
-  if (!formatter_.Start(base_dir_, entries_)) {
+  const bool started = whole_snapshot ? formatter_.Start(base_dir_, scan_snapshot_)
+                                      : formatter_.Start(base_dir_, entries_);
+  scan_snapshot_.RemoveAll(false);
+  snapshot_live_ = 0;
+  if (!started) {
     format_total_ = 0;
     ReportCycleError(platform::LastError(), base_dir_);
   }
+  return true;
 }
 
 bool CVemoDoc::PollFormatting() {
