@@ -21,23 +21,27 @@ bool IsRowShown(const CVemoEntry& entry, DWORD show_flags) {
 }
 
 void CVemoEntryRows::Rebuild(const CVemoDoc& doc, DWORD show_flags) {
+  // clear() keeps the capacity: a rebuild at each phase of a cycle allocates nothing.
   rows_.clear();
   rows_.reserve(doc.GetEntries().GetCount());
-  const bool filter = doc.GetState() == DocState::kIdle;
+  if (doc.GetState() != DocState::kIdle) {
+    doc.GetEntries().ForEach(
+        [&](void* value) { rows_.push_back(static_cast<const CVemoEntry*>(value)); });
+    return;
+  }
+  const bool empty_folders = (show_flags & SF_EMPTY_FOLDERS) != 0;
+  // The empty-folder walk in the same pass: a directory row stays only when the next row shown
+  // is a file, so a directory followed by a directory gives way to it, and one left last goes.
+  bool last_is_directory = false;
   doc.GetEntries().ForEach([&](void* value) {
     const auto* entry = static_cast<const CVemoEntry*>(value);
-    if (!filter || IsRowShown(*entry, show_flags)) rows_.push_back(entry);
+    if (!IsRowShown(*entry, show_flags)) return;
+    const bool directory = entry->IsDirectory();
+    if (!empty_folders && directory && last_is_directory) rows_.pop_back();
+    rows_.push_back(entry);
+    last_is_directory = directory;
   });
-  if (!filter || (show_flags & SF_EMPTY_FOLDERS)) return;
-  // A directory stays only when the entry right after it (before this walk) is a file; walking
-  // forwards and compacting in place looks at the same successor the backward walk would.
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < rows_.size(); ++i) {
-    const CVemoEntry* entry = rows_[i];
-    if (entry->IsDirectory() && (i + 1 == rows_.size() || rows_[i + 1]->IsDirectory())) continue;
-    rows_[kept++] = entry;
-  }
-  rows_.resize(kept);
+  if (!empty_folders && last_is_directory) rows_.pop_back();
 }
 
 std::ptrdiff_t CVemoEntryRows::RowOf(const CVemoEntry* entry) const {

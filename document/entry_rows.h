@@ -22,7 +22,7 @@ class CVemoEntryRows {
  public:
   // Rows := the document's entries in key order; while the document is Idle only those that
   // IsRowShown, and, with SF_EMPTY_FOLDERS clear, a directory entry only when the entry right
-  // after it is a file. One traversal of the entry map and one pass over the array.
+  // after it is a file. One traversal of the entry map.
   void Rebuild(const CVemoDoc& doc, DWORD show_flags);
   void Clear() { rows_.clear(); }
 
