@@ -24,8 +24,7 @@ void CVemoEntryRows::Rebuild(const CVemoDoc& doc, DWORD show_flags) {
   rows_.clear();
   rows_.reserve(doc.GetEntries().GetCount());
   const bool filter = doc.GetState() == DocState::kIdle;
-  doc.GetEntries().ForEach([&](void* value) {
-    const auto* entry = static_cast<const CVemoEntry*>(value);
+  doc.GetEntries().ForEach([&](const CVemoEntry* entry) {
     if (!filter || IsRowShown(*entry, show_flags)) rows_.push_back(entry);
   });
   if (!filter || (show_flags & SF_EMPTY_FOLDERS)) return;

@@ -24,7 +24,7 @@ void CVemoFormatThread::Publish(Output* output) {
   }
 }
 
-bool CVemoFormatThread::Start(std::wstring pathText, const CNKeyMap& entries) {
+bool CVemoFormatThread::Start(std::wstring pathText, const CNObjectKeyMap<CVemoEntry>& entries) {
   if (IsRunning()) {
     platform::SetLastError(ERROR_BUSY);
     return false;
@@ -64,7 +64,7 @@ void CVemoFormatThread::OnThreadEnd() { ActiveWorkerCount.fetch_sub(1); }
 
 DWORD CVemoFormatThread::Run() {
   std::wstring pathText;
-  CNPtrArray entries;
+  CNObjectArray<CVemoEntry> entries(false);
   std::optional<DocumentHeader> fixed;
   {
     CNMutexLock lock(lock_);
@@ -94,7 +94,7 @@ DWORD CVemoFormatThread::Run() {
         result = ERROR_CANCELLED;
         break;
       }
-      writer.AddEntry(*static_cast<const CVemoEntry*>(entries.GetAt(i)));
+      writer.AddEntry(*entries[i]);
     }
     if (result == 0) {
       auto* output = new (std::nothrow) Output{nullptr, 0};

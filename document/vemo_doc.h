@@ -162,8 +162,8 @@ class CVemoDoc {
   // another document file is opened or a new one started: the file's entries are unknown, and
   // every cycle counts as incomplete so that no save replaces the file with a list of the tree.
   [[nodiscard]] bool IsListUnread() const { return list_unread_; }
-  // The entries in key order (values are CVemoEntry*).
-  [[nodiscard]] const CNKeyMap& GetEntries() const { return entries_; }
+  // The entries in key order.
+  [[nodiscard]] const CNObjectKeyMap<CVemoEntry>& GetEntries() const { return entries_; }
   // Whether entry still belongs to this document (views ask before they use a stored pointer).
   [[nodiscard]] bool ContainsEntry(const void* entry) const {
     return entry != nullptr && entry_set_.Lookup(entry) != nullptr;
@@ -239,7 +239,7 @@ class CVemoDoc {
   mutable CChecksumWorker checksummer_;
   mutable CVemoFormatThread formatter_;
   CNObjectKeyMap<CVemoEntry> entries_{true};
-  CNKeyMap entry_set_{false};
+  CNObjectKeyMap<CVemoEntry> entry_set_{false};
   CNTimeStamp checksum_start_;
   std::array<int, kColumnCount> column_widths_;
   int column_fit_countdown_ = -1;

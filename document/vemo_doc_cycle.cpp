@@ -19,12 +19,6 @@
 #include "platform/last_error.h"
 #include "platform/tick.h"
 
-namespace {
-
-CVemoEntry* AsEntry(void* value) { return static_cast<CVemoEntry*>(value); }
-
-}  // namespace
-
 // --- Entry bookkeeping ---
 
 void CVemoDoc::SendUpdate(DWORD hint, const CVemoEntry* entry, int column) {
@@ -72,8 +66,7 @@ void CVemoDoc::StartRescan(RescanMode mode) {
   rescan_mode_ = mode;
   checksum_start_ = kNullTimeStamp;
   cycle_incomplete_ = false;
-  entries_.ForEach(
-      [](void* value) { AsEntry(value)->SetFlags(EF_AWAITING_SCAN, EF_AWAITING_SCAN); });
+  entries_.ForEach([](CVemoEntry* entry) { entry->SetFlags(EF_AWAITING_SCAN, EF_AWAITING_SCAN); });
   if (!scanner_.Start(base_dir_, key_case_)) ReportCycleError(platform::LastError(), base_dir_);
   SendUpdate(RFSH);
 }
@@ -129,7 +122,7 @@ bool CVemoDoc::IsCommandChecked(UINT id) const {
 
 bool CVemoDoc::RecompareEntries() {
   if (state_ != DocState::kIdle) return false;
-  entries_.ForEach([](void* value) { AsEntry(value)->Recompare(); });
+  entries_.ForEach([](CVemoEntry* entry) { entry->Recompare(); });
   SendUpdate(RFSH);
   return true;
 }
@@ -238,11 +231,11 @@ bool CVemoDoc::PollLoading() {
     }
   } else if (list) {
     while (!list->IsEmpty()) {
-      CVemoEntry* entry = AsEntry(list->RemoveHead());
+      CVemoEntry* entry = list->RemoveHead();
       if (!AdoptEntry(entry) || entry->m_strRelDir.empty()) continue;
       char* parent_key = BuildDirectoryKey(base_dir_, entry->m_strRelDir.view(), key_case_);
       if (parent_key != nullptr) {
-        if (CVemoEntry* parent = AsEntry(entries_.Lookup(parent_key))) parent->AddChild();
+        if (CVemoEntry* parent = entries_.Lookup(parent_key)) parent->AddChild();
         std::free(parent_key);
       }
     }
@@ -266,7 +259,7 @@ bool CVemoDoc::PollScanning() {
     cycle_incomplete_ = true;
   } else {
     while (!list->IsEmpty()) {
-      std::unique_ptr<CVemoScanEntry> record(static_cast<CVemoScanEntry*>(list->RemoveHead()));
+      std::unique_ptr<CVemoScanEntry> record(list->RemoveHead());
       if (record->m_dwError != 0) {
         ReportCycleError(record->m_dwError, record->m_strBaseDir.str() + record->m_strRelDir.str());
       } else {
@@ -290,7 +283,7 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
   if (platform::IsTemporaryFileName(record->m_state.name)) return;
   if (record->m_strBaseDir.str() != base_dir_ || record->m_pszKey == nullptr) return;
   bool needs_checksum = false;
-  CVemoEntry* entry = AsEntry(entries_.Lookup(record->m_pszKey));
+  CVemoEntry* entry = entries_.Lookup(record->m_pszKey);
   if (entry != nullptr) {
     if (!entry->ApplyScanRecord(*record, needs_checksum)) return;
     if (needs_checksum) SetModifiedFlag(true);
@@ -313,13 +306,13 @@ void CVemoDoc::FinishScanPhase() {
   // Entries the scan did not see go now; views drop their rows before, and rebuild at the RFSH
   // below (an error box in between runs a nested event loop that may paint).
   SendUpdate(RCLR);
-  CNPtrArray snapshot;
+  CNObjectArray<CVemoEntry> snapshot(false);
   const bool collected = entries_.Collect(snapshot) == entries_.GetCount();
   for (std::size_t i = 0; i < snapshot.GetSize(); ++i) {
-    CVemoEntry* entry = AsEntry(snapshot[i]);
+    CVemoEntry* entry = snapshot[i];
     if (!entry->FinishScan()) {
       RemoveEntry(entry);
-      snapshot[i] = nullptr;
+      snapshot.SetAt(i, nullptr);
     } else if (IsNotFound(entry->m_dwFlags) && !IsCycleIncomplete()) {
       // A walk that failed says nothing about the files: their absence is no change to save.
       SetModifiedFlag(true);
@@ -356,7 +349,7 @@ void CVemoDoc::ApplyChecksumResult(const ChecksumJob* result) {
     return;
   }
   if (result->key == nullptr) return;
-  CVemoEntry* entry = AsEntry(entries_.Lookup(result->key));
+  CVemoEntry* entry = entries_.Lookup(result->key);
   if (entry == nullptr) return;
   if (entry->ApplyCrcResult(result->error, result->crc1, result->crc2)) SendUpdate(RDRW, entry);
   if (entry->m_dwError != 0 || (entry->m_dwFlags & EF_CHANGE_MASK) != 0) SetModifiedFlag(true);
@@ -365,7 +358,7 @@ void CVemoDoc::ApplyChecksumResult(const ChecksumJob* result) {
 void CVemoDoc::FinishChecksumPhase() {
   // A worker that ended early (out of memory) left files without a result.
   if (const DWORD error = checksummer_.ExitCode(); error != 0) ReportCycleError(error, base_dir_);
-  entries_.ForEach([](void* value) { AsEntry(value)->SetFlags(EF_AWAITING_SCAN, 0); });
+  entries_.ForEach([](CVemoEntry* entry) { entry->SetFlags(EF_AWAITING_SCAN, 0); });
   state_ = DocState::kFormatting;
   SendUpdate(RFSH);
   PhaseChanged();
@@ -420,10 +413,9 @@ void CVemoDoc::FinishFormatting() {
 
 void CVemoDoc::CommitAfterSave() {
   SendUpdate(RCLR);
-  CNPtrArray snapshot;
+  CNObjectArray<CVemoEntry> snapshot(false);
   (void)entries_.Collect(snapshot);
-  for (std::size_t i = 0; i < snapshot.GetSize(); ++i) {
-    CVemoEntry* entry = AsEntry(snapshot[i]);
+  for (CVemoEntry* entry : snapshot) {
     if (!entry->AcceptCurrent()) RemoveEntry(entry);
   }
   SendUpdate(RFSH);
