@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "document/null_doc_host.h"
 #include "document/vemo_doc.h"
 #include "engine/crc.h"
 #include "platform/file_name_text.h"
@@ -23,20 +24,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class QuietHost : public CVemoDocHost {
+// Shows each message on standard error and answers No.
+class QuietHost : public CVemoNullDocHost {
  public:
   int ShowMessageBox(std::wstring_view text, std::wstring_view, UINT) override {
     std::fprintf(stderr, "message: %ls\n", std::wstring(text).c_str());
     return IDNO;
   }
-  void UpdateAllViews(CVemoDoc&, DWORD, const CVemoEntry*, int) override {}
-  bool PromptSaveFileName(std::wstring&, bool) override { return false; }
-  bool BrowseForFolder(std::wstring&, std::wstring_view) override { return false; }
-  void OpenDocumentFile(const std::wstring&) override {}
-  bool IsActiveInForeground() override { return true; }
-  void PlayCompletionSound() override {}
-  void CloseDocumentFrames(CVemoDoc&) override {}
-  void PostCloseOnNoDocument() override {}
 };
 
 // Seconds spent in each phase (index: DocState) by the last RunUntilIdle.

@@ -1,9 +1,5 @@
 #include "cli/commands.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -25,6 +21,7 @@
 #include "platform/error_codes.h"
 #include "platform/file_attributes.h"
 #include "platform/file_name_text.h"
+#include "platform/file_paths.h"
 #include "platform/last_error.h"
 
 namespace {
@@ -221,23 +218,6 @@ class Session {
   std::size_t listed_directories_ = 0;
 };
 
-// Whether path names a directory, following symbolic links (a base directory given through a
-// link is the directory it points to). False with the Windows error code as last error.
-bool IsDirectory(const std::wstring& path) {
-  std::string native;
-  struct stat info {};
-  if (!platform::FileNameFromWide(path, native)) return false;
-  if (stat(native.c_str(), &info) != 0) {
-    platform::SetLastErrorFromErrno(errno);
-    return false;
-  }
-  if (!S_ISDIR(info.st_mode)) {
-    platform::SetLastError(ERROR_DIRECTORY);
-    return false;
-  }
-  return true;
-}
-
 std::wstring AbsoluteOrEmpty(const std::wstring& path) {
   std::wstring full = path.empty() ? std::wstring(L".") : path;
   return MakeAbsolute(full);
@@ -250,14 +230,10 @@ std::wstring SystemText() { return FormatSystemError(kUseLastError); }
 // relative path alone would tell nothing.
 std::wstring NoAbsolutePathMessage(const std::wstring& given) {
   const std::wstring reason = SystemText();
-  char former[4096];
-  const ssize_t length = readlink("/proc/self/cwd", former, sizeof former);
-  char current[4096];
-  if (getcwd(current, sizeof current) == nullptr && errno == ENOENT && length > 0 &&
-      static_cast<std::size_t>(length) < sizeof former) {
-    return platform::FileNameToWide(std::string(former, static_cast<std::size_t>(length))) +
-           L": The current directory no longer exists, so '" + (given.empty() ? L"." : given) +
-           L"' names nothing.";
+  const std::wstring former = platform::DeletedCurrentDirectory();
+  if (!former.empty()) {
+    return former + L": The current directory no longer exists, so '" +
+           (given.empty() ? L"." : given) + L"' names nothing.";
   }
   return given + L": " + reason;
 }
@@ -281,7 +257,7 @@ std::wstring FindDocument(Session& session) {
     session.Message(full + L": " + SystemText());
     return {};
   }
-  if (!IsDirectory(full)) return full;
+  if (!platform::IsDirectoryFollowingLinks(full)) return full;
   const std::wstring dir = SetTrailingChar(full, true, kPathSeparator);
   for (const wchar_t* name : {kDefaultDocName1, kDefaultDocName2}) {
     if (PathExists(dir + name)) return dir + name;
@@ -339,7 +315,7 @@ int RunCreateCommand(const CliOptions& options) {
     session.Message(NoAbsolutePathMessage(options.path));
     return kExitFailure;
   }
-  if (!IsDirectory(dir)) {
+  if (!platform::IsDirectoryFollowingLinks(dir)) {
     session.Message(dir + L": " + SystemText());
     return kExitFailure;
   }

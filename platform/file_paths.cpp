@@ -100,4 +100,25 @@ bool PathAttributes(std::wstring_view path, DWORD& out) {
   return true;
 }
 
+bool IsDirectoryFollowingLinks(std::wstring_view path) {
+  std::string native;
+  if (!FileNameFromWide(path, native)) return false;
+  struct stat info {};
+  if (stat(native.c_str(), &info) != 0) {
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  if (!S_ISDIR(info.st_mode)) return Fail(ERROR_DIRECTORY);
+  return true;
+}
+
+std::wstring DeletedCurrentDirectory() {
+  char current[4096];
+  if (getcwd(current, sizeof current) != nullptr || errno != ENOENT) return {};
+  char former[4096];
+  const ssize_t length = readlink("/proc/self/cwd", former, sizeof former);
+  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof former) return {};
+  return FileNameToWide(std::string_view(former, static_cast<std::size_t>(length)));
+}
+
 }  // namespace platform

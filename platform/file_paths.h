@@ -26,4 +26,13 @@ namespace platform {
 // parent with ERROR_PATH_NOT_FOUND, others as errno says.
 [[nodiscard]] bool PathAttributes(std::wstring_view path, DWORD& out);
 
+// Whether path names a directory, following symbolic links (a directory given through a link is
+// the directory it points to). False with the Windows error code as last error: ERROR_DIRECTORY
+// for an item that is no directory.
+[[nodiscard]] bool IsDirectoryFollowingLinks(std::wstring_view path);
+
+// The path the current directory had when it has been deleted since (the kernel keeps the last
+// path with " (deleted)" after it); empty while the current directory exists.
+[[nodiscard]] std::wstring DeletedCurrentDirectory();
+
 }  // namespace platform

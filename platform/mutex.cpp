@@ -1,5 +1,6 @@
 #include "platform/mutex.h"
 
+#include <pthread.h>
 #include <time.h>
 
 #include <cerrno>
@@ -45,35 +46,39 @@ int TimedLock(pthread_mutex_t* mutex, DWORD timeout_ms) {
 
 }  // namespace
 
-Mutex::Mutex() {
+struct Mutex::Native {
+  pthread_mutex_t mutex;
+};
+
+Mutex::Mutex() : native_(std::make_unique<Native>()) {
   pthread_mutexattr_t attr;
   if (pthread_mutexattr_init(&attr) != 0) return;
   const bool configured = pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE) == 0 &&
                           pthread_mutexattr_setrobust(&attr, PTHREAD_MUTEX_ROBUST) == 0;
-  usable_ = configured && pthread_mutex_init(&mutex_, &attr) == 0;
+  usable_ = configured && pthread_mutex_init(&native_->mutex, &attr) == 0;
   pthread_mutexattr_destroy(&attr);
 }
 
 Mutex::~Mutex() {
   // Not owned by anyone here: an owner would still hold keep_alive_.
-  if (usable_) pthread_mutex_destroy(&mutex_);
+  if (usable_) pthread_mutex_destroy(&native_->mutex);
 }
 
 Mutex::LockResult Mutex::Lock(DWORD timeout_ms) {
   int rc;
   if (timeout_ms == INFINITE) {
-    rc = pthread_mutex_lock(&mutex_);
+    rc = pthread_mutex_lock(&native_->mutex);
   } else if (timeout_ms == 0) {
-    rc = pthread_mutex_trylock(&mutex_);
+    rc = pthread_mutex_trylock(&native_->mutex);
   } else {
-    rc = TimedLock(&mutex_, timeout_ms);
+    rc = TimedLock(&native_->mutex, timeout_ms);
   }
   switch (rc) {
     case 0:
       TakeOwnership(false);
       return LockResult::kAcquired;
     case EOWNERDEAD:
-      pthread_mutex_consistent(&mutex_);
+      pthread_mutex_consistent(&native_->mutex);
       TakeOwnership(true);
       return LockResult::kAbandoned;
     case EBUSY:
@@ -108,14 +113,14 @@ bool Mutex::Unlock() {
     return false;
   }
   if (--depth_ > 0) {
-    pthread_mutex_unlock(&mutex_);
+    pthread_mutex_unlock(&native_->mutex);
     return true;
   }
   owner_.store(0, std::memory_order_relaxed);
   // Moved out first: when it was the last reference, the mutex is destroyed only after it is
   // unlocked, and no member is touched after that.
   std::shared_ptr<Mutex> keep = std::move(keep_alive_);
-  pthread_mutex_unlock(&mutex_);
+  pthread_mutex_unlock(&native_->mutex);
   return true;
 }
 

@@ -6,8 +6,6 @@
 // the next owner does), so releasing the last handle while another thread holds it never frees
 // memory the owner still uses.
 #pragma once
-#include <pthread.h>
-
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -42,11 +40,13 @@ class Mutex final : public KernelObject, public std::enable_shared_from_this<Mut
  private:
   void TakeOwnership(bool abandoned);
 
-  pthread_mutex_t mutex_;
+  // The system's mutex, kept out of this header so that no caller sees <pthread.h>.
+  struct Native;
+  std::unique_ptr<Native> native_;
   bool usable_ = false;
   std::atomic<std::uint64_t> owner_{0};  // the owning thread's token; 0 when free
-  DWORD depth_ = 0;                      // guarded by mutex_: the owner's Lock count
-  std::shared_ptr<Mutex> keep_alive_;    // guarded by mutex_: set while owned
+  DWORD depth_ = 0;                      // guarded by the native mutex: the owner's Lock count
+  std::shared_ptr<Mutex> keep_alive_;    // guarded by the native mutex: set while owned
 };
 
 // Creates a mutex, or opens the live one of that name (then `initial_owner` is ignored and

@@ -1,5 +1,7 @@
 #include "platform/thread.h"
 
+#include <pthread.h>
+
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -25,6 +27,7 @@ struct Thread::State {
   std::condition_variable changed;
   Phase phase = Phase::kStarting;  // guarded by mutex
   pid_t tid = 0;                   // guarded by mutex; set before kSuspended
+  pthread_t handle{};              // set by the owner before CreateSuspended returns
 };
 
 namespace {
@@ -130,7 +133,8 @@ std::unique_ptr<Thread> Thread::CreateSuspended(std::function<void()> body, int 
     std::unique_lock<std::mutex> hold(state->mutex);
     state->changed.wait(hold, [&] { return state->phase != State::Phase::kStarting; });
   }
-  return std::unique_ptr<Thread>(new Thread(std::move(state), handle));
+  state->handle = handle;
+  return std::unique_ptr<Thread>(new Thread(std::move(state)));
 }
 
 Thread::~Thread() {
@@ -145,9 +149,9 @@ Thread::~Thread() {
     finishing = state_->phase != State::Phase::kResumed;
   }
   if (finishing) {
-    pthread_join(handle_, nullptr);
+    pthread_join(state_->handle, nullptr);
   } else {
-    pthread_detach(handle_);
+    pthread_detach(state_->handle);
   }
 }
 

@@ -5,8 +5,6 @@
 // thread keeps its own share of the bookkeeping, so destroying the object while the thread still
 // runs is safe (the thread is detached and ends on its own).
 #pragma once
-#include <pthread.h>
-
 #include <functional>
 #include <memory>
 
@@ -51,10 +49,9 @@ class Thread {
   struct State;
 
  private:
-  Thread(std::shared_ptr<State> state, pthread_t handle)
-      : state_(std::move(state)), handle_(handle) {}
+  explicit Thread(std::shared_ptr<State> state) : state_(std::move(state)) {}
+  // The system's handle lives in the shared state, so that no caller sees <pthread.h>.
   std::shared_ptr<State> state_;
-  pthread_t handle_;
 };
 
 }  // namespace platform

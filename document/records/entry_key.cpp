@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/utf8.h"
+
 namespace {
 
 constexpr char kSeparator = 0x01;
@@ -24,29 +26,16 @@ std::size_t EncodedSize(wchar_t c) {
 }
 
 char* Encode(char* out, wchar_t c) {
-  auto u = static_cast<std::uint32_t>(c);
+  const auto u = static_cast<char32_t>(c);
   if (u == '/') {
     *out++ = kSeparator;
   } else if (u == 0x01 || u == 0x02) {
     *out++ = kEscape;
     *out++ = static_cast<char>(u + 2);
-  } else if (u < 0x80) {
-    *out++ = static_cast<char>(u);
   } else if (u >= 0xDC80 && u <= 0xDCFF) {
     *out++ = static_cast<char>(u - 0xDC00);
-  } else if (u < 0x800) {
-    *out++ = static_cast<char>(0xC0 | (u >> 6));
-    *out++ = static_cast<char>(0x80 | (u & 0x3F));
-  } else if (u < 0x10000 || u > 0x10FFFF) {
-    if (u > 0x10FFFF) u = 0xFFFD;
-    *out++ = static_cast<char>(0xE0 | (u >> 12));
-    *out++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-    *out++ = static_cast<char>(0x80 | (u & 0x3F));
   } else {
-    *out++ = static_cast<char>(0xF0 | (u >> 18));
-    *out++ = static_cast<char>(0x80 | ((u >> 12) & 0x3F));
-    *out++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-    *out++ = static_cast<char>(0x80 | (u & 0x3F));
+    out = platform::PutUtf8(out, u > 0x10FFFF ? char32_t{0xFFFD} : u);
   }
   return out;
 }

@@ -33,12 +33,12 @@ TEST_F(DocCycleTest, CreatesVerifiesAndUpdatesAList) {
   EXPECT_EQ(created.GetCountText(), L"Idle");
 
   // Saved into the base directory: committed, and a Rescan New cycle reads no file again.
-  fs_.opened_files = 0;
+  fs_.ResetCounts();
   ASSERT_TRUE(created.DoFileSave());
   EXPECT_EQ(created.GetState(), DocState::kScanning);
   EXPECT_EQ(created.GetRescanMode(), RescanMode::kNew);
   ASSERT_TRUE(RunUntilIdle(created));
-  EXPECT_EQ(fs_.opened_files.load(), 0);
+  EXPECT_EQ(fs_.Count(FsCall::kOpenForRead), 0);
   EXPECT_FALSE(created.IsModified());
   EXPECT_EQ(Note(L"a.txt"), L"Contents unchanged");
   const std::string saved = ReadBytes(DocPath());
@@ -52,14 +52,14 @@ TEST_F(DocCycleTest, CreatesVerifiesAndUpdatesAList) {
   std::vector<DocState> phases;
   CVemoDoc& verified = NewDoc();
   ASSERT_TRUE(verified.OnOpenDocument(Wide(DocPath())));
-  fs_.opened_files = 0;
+  fs_.ResetCounts();
   while (verified.GetState() != DocState::kIdle) {
     if (phases.empty() || phases.back() != verified.GetState())
       phases.push_back(verified.GetState());
     RunIdleOnce(verified);
   }
   EXPECT_EQ(phases.front(), DocState::kLoading);
-  EXPECT_EQ(fs_.opened_files.load(), 2);
+  EXPECT_EQ(fs_.Count(FsCall::kOpenForRead), 2);
   EXPECT_EQ(verified.GetEntries().GetCount(), 3u);
   EXPECT_EQ(Note(L"sub/b.txt"), L"Contents unchanged");
   EXPECT_FALSE(verified.IsModified());
@@ -111,10 +111,10 @@ TEST_F(DocCycleTest, SaveWithoutFollowUpCommitsAndStaysIdle) {
   EXPECT_EQ(a->m_stored.dwCrc1, a->m_current.dwCrc1);
 
   // The committed entries serve a Rescan New cycle started later: no file is read again.
-  fs_.opened_files = 0;
+  fs_.ResetCounts();
   doc.StartRescan(RescanMode::kNew);
   ASSERT_TRUE(RunUntilIdle(doc));
-  EXPECT_EQ(fs_.opened_files.load(), 0);
+  EXPECT_EQ(fs_.Count(FsCall::kOpenForRead), 0);
   EXPECT_EQ(Note(L"sub/b.txt"), L"Contents unchanged");
   EXPECT_FALSE(doc.IsModified());
 }
@@ -139,7 +139,7 @@ TEST_F(DocCycleTest, ShowsEveryStatusOfTheComparisonRules) {
   std::filesystem::rename(tree_.Path("Case.txt"), tree_.Path("CASE.txt"));
   std::filesystem::remove(tree_.Path("gone.txt"));
   File("fresh.txt", "fresh");
-  fs_.unreadable_suffix = "/error.txt";
+  FailOpening("/error.txt");
 
   doc_->Rescan(RescanMode::kAll);
   ASSERT_TRUE(RunUntilIdle(*doc_));
@@ -155,7 +155,7 @@ TEST_F(DocCycleTest, ShowsEveryStatusOfTheComparisonRules) {
   EXPECT_TRUE(doc_->IsModified());
 
   // Saved: the missing file leaves the list, the others are listed as found.
-  fs_.unreadable_suffix.clear();
+  fs_.ClearFaults();
   ASSERT_TRUE(doc_->DoFileSave());
   ASSERT_TRUE(RunUntilIdle(*doc_));
   EXPECT_EQ(Find(L"gone.txt"), nullptr);
@@ -176,7 +176,7 @@ TEST_F(DocCycleTest, SaveKeepsListedStateOfAFileThatCouldNotBeRead) {
   // cannot be read either.
   File("kept.txt", "kept contents, longer", kTreeTime + 60);
   File("fresh.txt", "fresh");
-  fs_.unreadable_suffix = ".txt";
+  FailOpening(".txt");
   CVemoDoc& doc = OpenAndRun();
   EXPECT_EQ(Note(L"kept.txt"), FormatSystemError(ERROR_ACCESS_DENIED));
   ASSERT_TRUE(doc.DoFileSave());
@@ -188,7 +188,7 @@ TEST_F(DocCycleTest, SaveKeepsListedStateOfAFileThatCouldNotBeRead) {
   EXPECT_EQ(committed->m_stored.dwCrc1, before.dwCrc1);
   EXPECT_EQ(committed->m_stored.dwCrc2, before.dwCrc2);
   EXPECT_EQ(committed->m_stored.size, before.size);
-  fs_.unreadable_suffix.clear();
+  fs_.ClearFaults();
   CVemoDoc& reopened = NewDoc();
   ASSERT_TRUE(reopened.OnOpenDocument(Wide(DocPath())));
   while (reopened.GetState() == DocState::kLoading) RunIdleOnce(reopened);
@@ -244,7 +244,7 @@ TEST_F(DocCycleTest, FailedWalkNeverDropsListedEntries) {
 
   // The walk fails: one message naming the base directory, every entry not found — but the
   // document is not modified, and Save+Close closes without saving.
-  fs_.listing_error = ERROR_ACCESS_DENIED;
+  fs_.Fail({.call = FsCall::kOpenListing, .error = ERROR_ACCESS_DENIED});
   host_.messages.clear();
   CVemoDoc& doc = NewDoc();
   doc.ToggleSaveAndCloseWhenDone();
@@ -266,7 +266,7 @@ TEST_F(DocCycleTest, FailedWalkNeverDropsListedEntries) {
   EXPECT_EQ(doc.GetEntries().GetCount(), 2u);
 
   // The walk works again: the entries are found unchanged.
-  fs_.listing_error = 0;
+  fs_.ClearFaults();
   doc.Rescan(RescanMode::kNew);
   ASSERT_TRUE(RunUntilIdle(doc));
   EXPECT_EQ(Note(L"two.txt"), L"Contents unchanged");
@@ -283,7 +283,7 @@ TEST_F(DocCycleTest, FailedWalkOfAModifiedDocumentIsNotSavedAutomatically) {
   ASSERT_TRUE(doc.IsModified());
   const std::string complete = BufferBytes(doc.GetFileBuffer());
 
-  fs_.listing_error = ERROR_PATH_NOT_FOUND;
+  fs_.Fail({.call = FsCall::kOpenListing, .error = ERROR_PATH_NOT_FOUND});
   doc.ToggleSaveAndCloseWhenDone();
   doc.Rescan(RescanMode::kNew);
   ASSERT_TRUE(RunUntilIdle(doc));
@@ -321,7 +321,7 @@ TEST_F(DocCycleTest, AFileListedWithoutChecksumsIsReadAgainByRescanNew) {
   // checksums; a Rescan New must read it rather than take the missing checksums as unchanged.
   File("a.txt", "a");
   File("b.busy", "b");
-  fs_.unreadable_suffix = ".busy";
+  FailOpening(".busy");
   CVemoDoc& created = OpenAndRun();
   created.SetRescanAfterSave(false);
   ASSERT_TRUE(created.DoFileSave());
@@ -330,14 +330,14 @@ TEST_F(DocCycleTest, AFileListedWithoutChecksumsIsReadAgainByRescanNew) {
       std::string::npos)
       << ReadBytes(DocPath());
 
-  fs_.unreadable_suffix.clear();
+  fs_.ClearFaults();
   CVemoDoc& doc = NewDoc();
   ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
   while (doc.GetState() == DocState::kLoading) RunIdleOnce(doc);
   doc.StartRescan(RescanMode::kNew);
-  fs_.opened_files = 0;
+  fs_.ResetCounts();
   ASSERT_TRUE(RunUntilIdle(doc));
-  EXPECT_EQ(fs_.opened_files.load(), 1);
+  EXPECT_EQ(fs_.Count(FsCall::kOpenForRead), 1);
   ASSERT_NE(Find(L"b.busy"), nullptr);
   EXPECT_NE(Find(L"b.busy")->m_current.dwCrc1, kNoCrc);
   EXPECT_EQ(Note(L"a.txt"), L"Contents unchanged");
@@ -348,11 +348,12 @@ TEST_F(DocCycleTest, FreezeHoldsTheCycleAndBlinks) {
   FreezeScans = 1;
   CVemoDoc& doc = NewDoc();
   ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
-  for (int i = 0; i < 50; ++i) {
-    RunIdleOnce(doc);
-    platform::Sleep(2);
-  }
-  EXPECT_EQ(doc.GetState(), DocState::kScanning);
+  EXPECT_TRUE(HoldsFor(
+      [&] {
+        RunIdleOnce(doc);
+        return doc.GetState() == DocState::kScanning;
+      },
+      std::chrono::milliseconds(100)));
   ASSERT_GE(ActiveWorkerCount.load(), 1u);
   // Blinks once a second: shown in odd half-seconds of the tick count.
   for (int tries = 0; tries < 10; ++tries) {

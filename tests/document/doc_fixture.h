@@ -10,12 +10,12 @@
 #include <sstream>
 #include <string>
 
-#include "document/doc_test_file_systems.h"
 #include "document/doc_test_host.h"
 #include "document/records/entry_columns.h"
 #include "document/vemo_doc.h"
 #include "gtest/gtest.h"
 #include "platform/file_name_text.h"
+#include "support/fault_file_system.h"
 #include "support/temp_tree.h"
 
 namespace vemo_test {
@@ -58,7 +58,7 @@ class DocFixture : public ::testing::Test {
 
   CVemoDoc& NewDoc() {
     if (doc_) doc_->OnCloseDocument();
-    doc_ = std::make_unique<CVemoDoc>(host_, &fs_, &store_);
+    doc_ = std::make_unique<CVemoDoc>(host_, &fs_, &fs_);
     return *doc_;
   }
   // Opens path (the tree's check.sum by default) in a new document object and runs its cycle.
@@ -97,10 +97,14 @@ class DocFixture : public ::testing::Test {
     return false;
   }
 
+  // Files whose path ends so cannot be opened for reading.
+  void FailOpening(const std::string& suffix) {
+    fs_.Fail({.call = FsCall::kOpenForRead, .error = ERROR_ACCESS_DENIED, .path_suffix = suffix});
+  }
+
   TempTree tree_;
   TestDocHost host_;
-  DocTestFileSystem fs_;
-  FailingFileStore store_;
+  FaultFileSystem fs_;  // the walk, the reads and the saves
   std::unique_ptr<CVemoDoc> doc_;
 };
 

@@ -236,7 +236,7 @@ TEST_F(DocLifecycleTest, AWorkerOutOfMemoryEndsTheCycleIncompleteAndSavesNothing
   CreateAndSaveList();
   const std::string list = ReadBytes(DocPath());
   File("b.txt", "b");
-  fs_.listing_out_of_memory = true;
+  fs_.Fail({.call = FsCall::kOpenListing, .effect = FaultEffect::kOutOfMemory});
   host_.messages.clear();
   CVemoDoc& doc = NewDoc();
   doc.ToggleSaveAndCloseWhenDone();
@@ -246,7 +246,7 @@ TEST_F(DocLifecycleTest, AWorkerOutOfMemoryEndsTheCycleIncompleteAndSavesNothing
       L"Error (8): Not enough memory resources are available to process this command.\r"));
   EXPECT_TRUE(doc.IsCycleIncomplete());
   EXPECT_EQ(ReadBytes(DocPath()), list);
-  fs_.listing_out_of_memory = false;
+  fs_.ClearFaults();
 }
 
 TEST_F(DocLifecycleTest, ANewListNeverReplacesOneThatAppearedMeanwhile) {
@@ -394,14 +394,14 @@ TEST_F(DocLifecycleTest, ADirectoryOfTheDocumentsNameBlocksTheSave) {
 
 TEST_F(DocLifecycleTest, FailedSaveLeavesTheOldListIntact) {
   struct Case {
-    FailingFileStore::Step step;
+    FsCall step;
     DWORD error;
   };
   const Case cases[] = {
-      {FailingFileStore::Step::kCreateTemporary, ERROR_ACCESS_DENIED},
-      {FailingFileStore::Step::kWrite, ERROR_DISK_FULL},
-      {FailingFileStore::Step::kSync, ERROR_IO_DEVICE},
-      {FailingFileStore::Step::kRename, ERROR_ACCESS_DENIED},
+      {FsCall::kCreateTemporary, ERROR_ACCESS_DENIED},
+      {FsCall::kWrite, ERROR_DISK_FULL},
+      {FsCall::kSync, ERROR_IO_DEVICE},
+      {FsCall::kRename, ERROR_ACCESS_DENIED},
   };
   File("a.txt", "a");
   CVemoDoc& doc = CreateAndSaveList();
@@ -413,8 +413,8 @@ TEST_F(DocLifecycleTest, FailedSaveLeavesTheOldListIntact) {
   ASSERT_TRUE(doc.IsModified());
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.step));
-    store_.step = c.step;
-    store_.error = c.error;
+    fs_.ClearFaults();
+    fs_.Fail({.call = c.step, .error = c.error});
     host_.messages.clear();
     EXPECT_FALSE(doc.DoFileSave());
     ASSERT_EQ(host_.messages.size(), 1u);
@@ -428,7 +428,7 @@ TEST_F(DocLifecycleTest, FailedSaveLeavesTheOldListIntact) {
     EXPECT_EQ(FilesInRoot(), 2u);  // b.txt and check.sum
   }
   // Once the disk takes it, the save goes through and commits.
-  store_.step = FailingFileStore::Step::kNone;
+  fs_.ClearFaults();
   EXPECT_TRUE(doc.DoFileSave());
   EXPECT_EQ(Find(L"a.txt"), nullptr);
 }

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <deque>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "document/doc_host.h"
@@ -16,6 +15,7 @@
 #include "document/records/entry_columns.h"
 #include "document/vemo_doc.h"
 #include "foundation/process_values.h"
+#include "support/wait_until.h"
 
 namespace vemo_test {
 
@@ -130,17 +130,15 @@ inline long RunIdleOnce(CVemoDoc& doc) {
   return count;
 }
 
-// Runs idle processing, with the main frame's timer restarting it (a short pause in place of
-// 100 ms), until the document is Idle. False when it is not Idle within the time limit.
-inline bool RunUntilIdle(CVemoDoc& doc, std::chrono::seconds limit = std::chrono::seconds(30)) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (doc.GetState() != DocState::kIdle) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    RunIdleOnce(doc);
-    if (doc.GetState() != DocState::kIdle)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
+// Runs idle processing, with the main frame's timer restarting it (the helper's short pause in
+// place of 100 ms), until the document is Idle. False when it is not Idle within the time limit.
+inline bool RunUntilIdle(CVemoDoc& doc, std::chrono::milliseconds limit = kWaitLimit) {
+  return WaitUntil(
+      [&] {
+        if (doc.GetState() != DocState::kIdle) RunIdleOnce(doc);
+        return doc.GetState() == DocState::kIdle;
+      },
+      limit);
 }
 
 // Puts the process-wide values the document reads back to their start-up values.

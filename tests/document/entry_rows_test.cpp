@@ -44,7 +44,7 @@ class EntryRowsTest : public DocFixture {
     File("fresh.txt", "fresh");
     tree_.Dir("newdir");
     File("newdir/n.txt", "n");
-    fs_.unreadable_suffix = ".err";
+    FailOpening(".err");
     return OpenAndRun();
   }
 };

@@ -1,25 +1,18 @@
 // The import and format threads, run for real.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "document/document_fixture.h"
 #include "document/format_thread.h"
 #include "document/import_thread.h"
 #include "foundation/process_values.h"
 #include "platform/error_codes.h"
 #include "platform/text_encoding.h"
+#include "support/wait_until.h"
 
 namespace {
 
 using vemo_test::Found;
 using vemo_test::Time;
-
-// Waits as the document does, by polling: Stop would ask the thread to end early.
-void WaitUntilDone(const CNWorkerThread& worker) {
-  while (worker.IsRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
 
 struct Imported {
   DWORD exitCode = 0;
@@ -37,7 +30,8 @@ Imported Import(const std::string& bytes, const wchar_t* base = L"/data/") {
     EXPECT_TRUE(buffer.Append(bytes.data(), bytes.size()));
   }
   EXPECT_TRUE(import.Start(base, std::move(buffer)));
-  WaitUntilDone(import);
+  // Polled, as the document does: Stop would ask the thread to end early.
+  EXPECT_TRUE(vemo_test::WaitUntilEnded(import));
   Imported out;
   out.exitCode = import.ExitCode();
   out.list = import.TakeResultList();
@@ -150,8 +144,8 @@ TEST(ImportThreadTest, StopDuringTheLinesLeavesNoEntries) {
   const std::uint32_t workers = ActiveWorkerCount.load();
   FreezeScans = 1;
   ASSERT_TRUE(import.Start(L"/data/", CNByteBuffer(bytes.c_str())));
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(ActiveWorkerCount.load(), workers + 1);  // the freeze indicator sees the import
+  // The freeze indicator sees the import.
+  EXPECT_TRUE(vemo_test::WaitUntil([&] { return ActiveWorkerCount.load() == workers + 1; }));
   EXPECT_TRUE(import.Stop(INFINITE));
   FreezeScans = 0;
   EXPECT_EQ(ActiveWorkerCount.load(), workers);
@@ -170,7 +164,7 @@ TEST(FormatThreadTest, PublishesTheSignedDocument) {
   format.SetFixedHeader(vemo_test::SampleHeader());
   EXPECT_EQ(format.GetProgress(), -1.0);
   ASSERT_TRUE(format.Start(L"C:\\Data\\", map));
-  WaitUntilDone(format);
+  ASSERT_TRUE(vemo_test::WaitUntilEnded(format));
   EXPECT_EQ(format.ExitCode(), 0u);
   EXPECT_EQ(format.GetProgress(), -1.0);
   std::size_t length = 0;
@@ -191,13 +185,13 @@ TEST(FormatThreadTest, StopPublishesNothing) {
   }
   CVemoFormatThread format;
   ASSERT_TRUE(format.Start(L"/data/", map));
-  WaitUntilDone(format);
+  ASSERT_TRUE(vemo_test::WaitUntilEnded(format));
   const std::uint32_t workers = ActiveWorkerCount.load();
   FreezeScans = 1;
   ASSERT_TRUE(format.Start(L"/data/", map));  // releases the unclaimed output
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_GE(format.GetProgress(), 0.0);
-  EXPECT_EQ(ActiveWorkerCount.load(), workers + 1);  // the freeze indicator sees the formatting
+  // Under way, and the freeze indicator sees the formatting.
+  EXPECT_TRUE(vemo_test::WaitUntil(
+      [&] { return format.GetProgress() >= 0.0 && ActiveWorkerCount.load() == workers + 1; }));
   EXPECT_TRUE(format.Stop(INFINITE));
   FreezeScans = 0;
   EXPECT_EQ(ActiveWorkerCount.load(), workers);

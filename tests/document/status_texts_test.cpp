@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "document/doc_test_host.h"
+#include "document/null_doc_host.h"
 #include "document/vemo_doc.h"
 
 namespace {
@@ -162,7 +162,7 @@ TEST(StatusTexts, ProgressStep) {
 }
 
 TEST(VemoDoc, StartsEmptyWithColumnWidthsToFit) {
-  vemo_test::TestDocHost host;
+  CVemoNullDocHost host;
   CVemoDoc doc(host);
   EXPECT_EQ(doc.GetState(), DocState::kNone);
   EXPECT_EQ(doc.GetRescanMode(), RescanMode::kAll);

@@ -11,15 +11,18 @@
 #include "document/records/entry.h"
 #include "document/records/scan_entry.h"
 #include "engine/crc.h"
-#include "engine/scan_support.h"
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
 #include "platform/file_time.h"
 #include "platform/last_error.h"
+#include "support/fault_file_system.h"
 #include "support/temp_tree.h"
+#include "support/wait_until.h"
 
 namespace {
 
+using vemo_test::FaultFileSystem;
+using vemo_test::FsCall;
 using vemo_test::TempTree;
 
 struct Crcs {
@@ -134,47 +137,14 @@ TEST(ChecksumWorker, ChecksumsEveryQueuedFileInOrderAndRecordsFailures) {
   EXPECT_EQ(text, L"Reading " + platform::FileNameToWide(tree.Path("empty")));
 }
 
-// Counts reads and runs a hook before each read of the files it opens.
-class ReadHookFileSystem : public platform::FileSystemWrapper {
- public:
-  using Hook = std::function<DWORD(const std::string& path, int read_number)>;
-  explicit ReadHookFileSystem(Hook hook = nullptr)
-      : FileSystemWrapper(platform::FileSystem::Default()), hook_(std::move(hook)) {}
-
-  std::unique_ptr<platform::ReadableFile> OpenForRead(const std::string& path,
-                                                      platform::AccessPattern pattern) override {
-    auto file = FileSystemWrapper::OpenForRead(path, pattern);
-    if (file == nullptr) return nullptr;
-    return std::make_unique<File>(std::move(file), this, path);
-  }
-
-  std::atomic<int> reads{0};
-
- private:
-  class File : public platform::ReadableFileWrapper {
-   public:
-    File(std::unique_ptr<platform::ReadableFile> target, ReadHookFileSystem* owner,
-         std::string path)
-        : ReadableFileWrapper(std::move(target)), owner_(owner), path_(std::move(path)) {}
-    bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) override {
-      const int number = ++owner_->reads;
-      if (owner_->hook_) {
-        if (const DWORD error = owner_->hook_(path_, number); error != 0) {
-          *bytes_read = 0;
-          platform::SetLastError(error);
-          return false;
-        }
-      }
-      return ReadableFileWrapper::Read(buffer, length, bytes_read);
-    }
-
-   private:
-    ReadHookFileSystem* owner_;
-    std::string path_;
-  };
-
-  Hook hook_;
-};
+// Runs on_read(number) before each read, numbered from 1.
+template <class OnRead>
+void BeforeEachRead(FaultFileSystem& file_system, OnRead on_read) {
+  file_system.SetHook([on_read](FsCall call, const std::string&, int number) {
+    if (call == FsCall::kRead) on_read(number);
+    return DWORD{0};
+  });
+}
 
 TEST(ChecksumWorker, ReadsInChunksOfTheBufferSize) {
   constexpr std::size_t kChunk = CChecksumWorker::kChunkSize;
@@ -189,11 +159,11 @@ TEST(ChecksumWorker, ReadsInChunksOfTheBufferSize) {
     tree.File("f", data);
     Entries entries(tree);
     entries.Add("f", c.size);
-    ReadHookFileSystem file_system;
+    FaultFileSystem file_system;
     CChecksumWorker worker(&file_system);
     const auto results = RunJobs(worker, entries);
     ASSERT_EQ(results.size(), 1u);
-    EXPECT_EQ(file_system.reads.load(), c.reads) << c.size;
+    EXPECT_EQ(file_system.Count(FsCall::kRead), c.reads) << c.size;
     const Crcs expected = CrcsOf(data);
     EXPECT_EQ(results[0]->crc1, expected.crc1) << c.size;
     EXPECT_EQ(results[0]->crc2, expected.crc2) << c.size;
@@ -238,11 +208,11 @@ TEST(ChecksumWorker, FileChangingWhileReadIsReadUpToItsSizeAtOpening) {
     Entries entries(tree);
     entries.Add("f", kSize);
     const std::string path = tree.Path("f");
-    ReadHookFileSystem file_system([&](const std::string&, int number) {
+    FaultFileSystem file_system;
+    BeforeEachRead(file_system, [&](int number) {
       if (number == 2) {
         EXPECT_EQ(truncate(path.c_str(), c.new_size), 0);
       }
-      return DWORD{0};
     });
     CChecksumWorker worker(&file_system);
     const auto results = RunJobs(worker, entries);
@@ -274,12 +244,12 @@ TEST(ChecksumWorker, FileRewrittenInPlaceWhileReadIsAnError) {
     Entries entries(tree);
     entries.AddWide(L"f", 3 * CChecksumWorker::kChunkSize, EF_FOUND | EF_CRC_PENDING, {}, scanned);
     const std::string path = tree.Path("f");
-    ReadHookFileSystem file_system([&](const std::string&, int number) {
+    FaultFileSystem file_system;
+    BeforeEachRead(file_system, [&](int number) {
       if (rewrite && number == 2) {
         tree.File("f", std::string(3 * CChecksumWorker::kChunkSize, 'n'));
         tree.SetTime("f", kTime + 1, kFraction);
       }
-      return DWORD{0};
     });
     CChecksumWorker worker(&file_system);
     const auto results = RunJobs(worker, entries);
@@ -288,57 +258,6 @@ TEST(ChecksumWorker, FileRewrittenInPlaceWhileReadIsAnError) {
     EXPECT_EQ(results[0]->crc1 == kNoCrc, rewrite);
   }
 }
-
-// Fails opening, reading or closing chosen files.
-class FaultyFileSystem : public platform::FileSystemWrapper {
- public:
-  FaultyFileSystem() : FileSystemWrapper(platform::FileSystem::Default()) {}
-  std::unique_ptr<platform::ReadableFile> OpenForRead(const std::string& path,
-                                                      platform::AccessPattern pattern) override {
-    if (path.ends_with("/denied")) {
-      platform::SetLastError(ERROR_ACCESS_DENIED);
-      return nullptr;
-    }
-    auto file = FileSystemWrapper::OpenForRead(path, pattern);
-    if (file == nullptr) return nullptr;
-    class Faulty : public platform::ReadableFileWrapper {
-     public:
-      Faulty(std::unique_ptr<platform::ReadableFile> target, std::string path)
-          : ReadableFileWrapper(std::move(target)), path_(std::move(path)) {}
-      bool GetSize(ULONGLONG* size) override {
-        if (path_.ends_with("/unsizable")) {
-          platform::SetLastError(ERROR_INVALID_HANDLE);
-          return false;
-        }
-        return ReadableFileWrapper::GetSize(size);
-      }
-      bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) override {
-        if (path_.ends_with("/bad_sector")) {
-          platform::SetLastErrorFromErrno(EIO, platform::ErrnoUse::kRead);
-          return false;
-        }
-        if (path_.ends_with("/overlong")) {  // a read that claims more than was asked
-          const bool ok = ReadableFileWrapper::Read(buffer, length, bytes_read);
-          *bytes_read = length + 1;
-          return ok;
-        }
-        return ReadableFileWrapper::Read(buffer, length, bytes_read);
-      }
-      bool Close() override {
-        const bool closed = ReadableFileWrapper::Close();
-        if (path_.ends_with("/unclosable")) {
-          platform::SetLastErrorFromErrno(EIO);
-          return false;
-        }
-        return closed;
-      }
-
-     private:
-      std::string path_;
-    };
-    return std::make_unique<Faulty>(std::move(file), path);
-  }
-};
 
 TEST(ChecksumWorker, EachKindOfFailureIsRecordedInItsJobAndTheBatchGoesOn) {
   TempTree tree;
@@ -355,7 +274,19 @@ TEST(ChecksumWorker, EachKindOfFailureIsRecordedInItsJobAndTheBatchGoesOn) {
     tree.File(c.name, "contents");
     entries.Add(c.name, 8);
   }
-  FaultyFileSystem file_system;
+  FaultFileSystem file_system;
+  file_system.Fail(
+      {.call = FsCall::kOpenForRead, .error = ERROR_ACCESS_DENIED, .path_suffix = "/denied"});
+  file_system.Fail(
+      {.call = FsCall::kGetSize, .error = ERROR_INVALID_HANDLE, .path_suffix = "/unsizable"});
+  file_system.Fail(
+      {.call = FsCall::kRead, .error = ERROR_READ_FAULT, .path_suffix = "/bad_sector"});
+  // A read that claims more than was asked for.
+  file_system.Fail({.call = FsCall::kRead,
+                    .path_suffix = "/overlong",
+                    .effect = vemo_test::FaultEffect::kOverlongRead});
+  file_system.Fail(
+      {.call = FsCall::kCloseFile, .error = ERROR_IO_DEVICE, .path_suffix = "/unclosable"});
   CChecksumWorker worker(&file_system);
   const auto results = RunJobs(worker, entries);
   ASSERT_EQ(results.size(), std::size(cases));

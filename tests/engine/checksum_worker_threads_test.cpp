@@ -8,10 +8,11 @@
 #include "document/records/entry.h"
 #include "document/records/scan_entry.h"
 #include "engine/checksum_worker.h"
-#include "engine/scan_support.h"
 #include "foundation/process_values.h"
 #include "platform/file_name_text.h"
+#include "support/fault_file_system.h"
 #include "support/temp_tree.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -22,35 +23,18 @@ using namespace std::chrono_literals;
 constexpr auto kPromptly = 3s;
 constexpr std::size_t kChunk = CChecksumWorker::kChunkSize;
 
-// Counts reads; the read numbered freeze_at sets FreezeScans (on the worker thread).
-class FreezingFileSystem : public platform::FileSystemWrapper {
- public:
-  FreezingFileSystem() : FileSystemWrapper(platform::FileSystem::Default()) {}
-  std::unique_ptr<platform::ReadableFile> OpenForRead(const std::string& path,
-                                                      platform::AccessPattern pattern) override {
-    auto file = FileSystemWrapper::OpenForRead(path, pattern);
-    if (file == nullptr) return nullptr;
-    class Counting : public platform::ReadableFileWrapper {
-     public:
-      Counting(std::unique_ptr<platform::ReadableFile> target, FreezingFileSystem* owner)
-          : ReadableFileWrapper(std::move(target)), owner_(owner) {}
-      bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) override {
-        if (++owner_->reads == owner_->freeze_at) FreezeScans.store(1);
-        return ReadableFileWrapper::Read(buffer, length, bytes_read);
-      }
-
-     private:
-      FreezingFileSystem* owner_;
-    };
-    return std::make_unique<Counting>(std::move(file), this);
-  }
-  std::atomic<int> reads{0};
-  int freeze_at = 0;
-};
-
 class ChecksumWorkerThreads : public ::testing::Test {
  protected:
   void TearDown() override { FreezeScans.store(0); }
+
+  // The read numbered `number` sets FreezeScans (on the worker thread).
+  void FreezeAtRead(int number) {
+    file_system_.SetHook([number](vemo_test::FsCall call, const std::string&, int n) {
+      if (call == vemo_test::FsCall::kRead && n == number) FreezeScans.store(1);
+      return DWORD{0};
+    });
+  }
+  int Reads() const { return file_system_.Count(vemo_test::FsCall::kRead); }
 
   void AddFile(const std::string& name, std::size_t size) {
     tree_.File(name, std::string(size, 'c'));
@@ -68,17 +52,16 @@ class ChecksumWorkerThreads : public ::testing::Test {
   vemo_test::TempTree tree_;
   std::vector<std::unique_ptr<CVemoEntry>> entries_;
   CNPtrList list_;
-  FreezingFileSystem file_system_;
+  vemo_test::FaultFileSystem file_system_;
 };
 
 TEST_F(ChecksumWorkerThreads, FreezePausesBeforeTheNextChunkAndLiftingItResumes) {
   AddFile("big", 4 * kChunk);
-  file_system_.freeze_at = 2;
+  FreezeAtRead(2);
   CChecksumWorker worker(&file_system_);
   ASSERT_TRUE(worker.QueueJobs(list_));
-  ASSERT_TRUE(vemo_test::Eventually([&] { return file_system_.reads.load() >= 2; }));
-  std::this_thread::sleep_for(600ms);
-  EXPECT_EQ(file_system_.reads.load(), 2);
+  ASSERT_TRUE(vemo_test::WaitUntil([&] { return Reads() >= 2; }));
+  EXPECT_TRUE(vemo_test::HoldsFor([&] { return Reads() == 2; }, 600ms));
   EXPECT_TRUE(worker.IsRunning());
   std::wstring text;
   EXPECT_DOUBLE_EQ(worker.GetCurrentFile(&text), 0.5);
@@ -88,17 +71,17 @@ TEST_F(ChecksumWorkerThreads, FreezePausesBeforeTheNextChunkAndLiftingItResumes)
   auto job = worker.PopResult();
   ASSERT_NE(job, nullptr);
   EXPECT_EQ(job->error, 0u);
-  EXPECT_EQ(file_system_.reads.load(), 4);
+  EXPECT_EQ(Reads(), 4);
 }
 
 TEST_F(ChecksumWorkerThreads, StopDuringAFileDropsItAndEveryLaterJob) {
   AddFile("small", 10);
   AddFile("big", 4 * kChunk);
   AddFile("later", 10);
-  file_system_.freeze_at = 2;  // the first read of "big"
+  FreezeAtRead(2);  // the first read of "big"
   CChecksumWorker worker(&file_system_);
   ASSERT_TRUE(worker.QueueJobs(list_));
-  ASSERT_TRUE(vemo_test::Eventually([&] { return file_system_.reads.load() >= 2; }));
+  ASSERT_TRUE(vemo_test::WaitUntil([&] { return Reads() >= 2; }));
   const auto before = std::chrono::steady_clock::now();
   EXPECT_TRUE(worker.Stop(INFINITE));
   EXPECT_LT(std::chrono::steady_clock::now() - before, kPromptly);
@@ -114,7 +97,7 @@ TEST_F(ChecksumWorkerThreads, ResultsAndFiguresCanBePolledWhileTheWorkerRuns) {
   ASSERT_TRUE(worker.QueueJobs(list_));
   std::vector<std::unique_ptr<ChecksumJob>> results;
   ULONGLONG last_done = 0;
-  for (;;) {
+  ASSERT_TRUE(vemo_test::WaitUntil([&] {
     const bool running = worker.IsRunning();
     while (auto job = worker.PopResult()) results.push_back(std::move(job));
     ULONGLONG done = 0;
@@ -126,8 +109,8 @@ TEST_F(ChecksumWorkerThreads, ResultsAndFiguresCanBePolledWhileTheWorkerRuns) {
     last_done = done;
     std::wstring text;
     (void)worker.GetCurrentFile(&text);
-    if (!running) break;
-  }
+    return !running;
+  }));
   ASSERT_EQ(results.size(), 200u);
   for (int i = 0; i < 200; ++i) {
     EXPECT_EQ(results[i]->Path(), platform::FileNameToWide(tree_.Path("f" + std::to_string(i))));

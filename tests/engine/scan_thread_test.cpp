@@ -12,15 +12,18 @@
 #include <vector>
 
 #include "document/records/entry_key.h"
-#include "engine/scan_support.h"
 #include "foundation/process_values.h"
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
 #include "platform/last_error.h"
+#include "support/fault_file_system.h"
 #include "support/temp_tree.h"
+#include "support/wait_until.h"
 
 namespace {
 
+using vemo_test::FaultFileSystem;
+using vemo_test::FsCall;
 using vemo_test::TempTree;
 
 std::wstring Wide(const std::string& native) { return platform::FileNameToWide(native); }
@@ -189,40 +192,6 @@ TEST(ScanThread, NamesThatAreNotUtf8AreKeptLosslessly) {
   EXPECT_STRNE(by_path.at(Wide(dir))->m_pszKey, by_path.at(L"caf\u00e9")->m_pszKey);
 }
 
-// Fails the listing of one directory, or one of its steps, with a chosen code.
-class FailingFileSystem : public platform::FileSystemWrapper {
- public:
-  enum class Where { kOpen, kNext, kClose };
-  FailingFileSystem(std::string dir_suffix, Where where, DWORD error)
-      : FileSystemWrapper(platform::FileSystem::Default()),
-        suffix_(std::move(dir_suffix)),
-        where_(where),
-        error_(error) {}
-
-  std::unique_ptr<platform::DirectoryListing> OpenListing(const std::string& dir) override {
-    const bool hit = dir.size() >= suffix_.size() &&
-                     dir.compare(dir.size() - suffix_.size(), suffix_.size(), suffix_) == 0;
-    if (hit && where_ == Where::kOpen) {
-      platform::SetLastError(error_);
-      return nullptr;
-    }
-    auto listing = FileSystemWrapper::OpenListing(dir);
-    if (!hit || listing == nullptr) return listing;
-    const DWORD error = error_;
-    return std::make_unique<vemo_test::HookedListing>(
-        std::move(listing),
-        [error, where = where_](platform::DirectoryItem*) {
-          return where == Where::kNext ? error : DWORD{0};
-        },
-        where_ == Where::kClose ? error_ : 0);
-  }
-
- private:
-  std::string suffix_;
-  Where where_;
-  DWORD error_;
-};
-
 TEST(ScanThread, AnyDirectoryThatCannotBeListedFailsTheWholeWalk) {
   TempTree tree;
   tree.File("a", "1");
@@ -230,15 +199,16 @@ TEST(ScanThread, AnyDirectoryThatCannotBeListedFailsTheWholeWalk) {
   tree.File("ok/b", "2");
   tree.File("ok/locked/c", "3");
   const struct {
-    FailingFileSystem::Where where;
+    FsCall call;
     DWORD error;
   } cases[] = {
-      {FailingFileSystem::Where::kOpen, ERROR_ACCESS_DENIED},  // permission denied
-      {FailingFileSystem::Where::kNext, ERROR_IO_DEVICE},
-      {FailingFileSystem::Where::kClose, ERROR_INVALID_HANDLE},
+      {FsCall::kOpenListing, ERROR_ACCESS_DENIED},  // permission denied
+      {FsCall::kNextItem, ERROR_IO_DEVICE},
+      {FsCall::kCloseListing, ERROR_INVALID_HANDLE},
   };
   for (const auto& c : cases) {
-    FailingFileSystem file_system("/locked/", c.where, c.error);
+    FaultFileSystem file_system;
+    file_system.Fail({.call = c.call, .error = c.error, .path_suffix = "/locked/"});
     CVemoScanThread scanner(&file_system);
     std::unique_ptr<CVemoScanList> holder;
     const auto records = Scan(scanner, Wide(tree.root()), holder);
@@ -256,22 +226,11 @@ TEST(ScanThread, HiddenSystemDirectoriesAreSkippedWithEverythingBelow) {
   tree.Dir("sysfile_dir_only_system");
   // Linux has no system attribute; a file system that reports one (as a Windows volume would)
   // is simulated by marking items on the way out of the listing.
-  class SystemMarking : public platform::FileSystemWrapper {
-   public:
-    SystemMarking() : FileSystemWrapper(platform::FileSystem::Default()) {}
-    std::unique_ptr<platform::DirectoryListing> OpenListing(const std::string& dir) override {
-      auto listing = FileSystemWrapper::OpenListing(dir);
-      if (listing == nullptr) return nullptr;
-      return std::make_unique<vemo_test::HookedListing>(
-          std::move(listing),
-          [](platform::DirectoryItem* item) {
-            if (item->name == "sysdir") item->attributes |= 0x6;  // hidden and system
-            if (item->name == "sysfile_dir_only_system") item->attributes |= 0x4;
-            return DWORD{0};
-          },
-          0);
-    }
-  } file_system;
+  FaultFileSystem file_system;
+  file_system.SetItemFilter([](platform::DirectoryItem& item) {
+    if (item.name == "sysdir") item.attributes |= 0x6;  // hidden and system
+    if (item.name == "sysfile_dir_only_system") item.attributes |= 0x4;
+  });
   CVemoScanThread scanner(&file_system);
   std::unique_ptr<CVemoScanList> holder;
   const auto records = Scan(scanner, Wide(tree.root()), holder);

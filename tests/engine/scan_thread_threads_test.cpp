@@ -1,19 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
 
-#include "engine/scan_support.h"
 #include "engine/scan_thread.h"
 #include "foundation/process_values.h"
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
 #include "platform/last_error.h"
+#include "support/fault_file_system.h"
 #include "support/temp_tree.h"
+#include "support/wait_until.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using vemo_test::FsCall;
 
 // Freeze and stop must be honoured within 250 ms; the limits here are generous so that a loaded
 // machine never fails the test, while a worker that ignores the request still does.
@@ -28,27 +29,30 @@ class ScanThreadThreads : public ::testing::Test {
         tree_.File("d" + std::to_string(d) + "/f" + std::to_string(f), "x");
       }
     }
-    file_system_.freeze_at = 20;
-    file_system_.on_freeze_point = [] { FreezeScans.store(1); };
+    // The 20th listing step freezes the scans (on the scanner thread).
+    file_system_.SetHook([](FsCall call, const std::string&, int number) {
+      if (call == FsCall::kNextItem && number == 20) FreezeScans.store(1);
+      return DWORD{0};
+    });
   }
+  int Steps() const { return file_system_.Count(FsCall::kNextItem); }
   void TearDown() override { FreezeScans.store(0); }
 
   // Starts the walk and waits until it is frozen at the 20th item.
   void StartAndFreeze(CVemoScanThread& scanner) {
     ASSERT_TRUE(scanner.Start(platform::FileNameToWide(tree_.root()), KeyCase::kExact));
-    ASSERT_TRUE(vemo_test::Eventually([&] { return file_system_.items.load() >= 20; }));
+    ASSERT_TRUE(vemo_test::WaitUntil([&] { return Steps() >= 20; }));
   }
 
   vemo_test::TempTree tree_;
-  vemo_test::CountingFileSystem file_system_;
+  vemo_test::FaultFileSystem file_system_;
 };
 
 TEST_F(ScanThreadThreads, FreezeHoldsTheWalkAndLiftingItCompletesIt) {
   const std::uint32_t workers_before = ActiveWorkerCount.load();
   CVemoScanThread scanner(&file_system_);
   StartAndFreeze(scanner);
-  std::this_thread::sleep_for(600ms);
-  EXPECT_EQ(file_system_.items.load(), 20);  // no step taken while frozen
+  EXPECT_TRUE(vemo_test::HoldsFor([&] { return Steps() == 20; }, 600ms));  // no step while frozen
   EXPECT_TRUE(scanner.IsRunning());
   EXPECT_EQ(ActiveWorkerCount.load(), workers_before + 1);
   EXPECT_EQ(scanner.TakeResults(), nullptr);
@@ -76,14 +80,15 @@ TEST_F(ScanThreadThreads, StopWhileFrozenEndsPromptlyAndPublishesNothing) {
 }
 
 TEST_F(ScanThreadThreads, ScanDirectoryCanBeReadWhileTheWalkRuns) {
-  file_system_.freeze_at = 0;
+  file_system_.SetHook(nullptr);
   CVemoScanThread scanner(&file_system_);
   ASSERT_TRUE(scanner.Start(platform::FileNameToWide(tree_.root()), KeyCase::kExact));
   std::wstring seen;
-  while (scanner.IsRunning()) {
+  ASSERT_TRUE(vemo_test::WaitUntil([&] {
     const std::wstring dir = scanner.GetScanDirectory();
     if (!dir.empty()) seen = dir;
-  }
+    return !scanner.IsRunning();
+  }));
   if (seen.empty()) seen = scanner.GetScanDirectory();  // the walk beat the first look
   ASSERT_FALSE(seen.empty());
   // Every copy taken during the walk was a whole directory path below the base.

@@ -10,6 +10,7 @@
 #include "foundation/mutex.h"
 #include "platform/error_codes.h"
 #include "platform/last_error.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -47,9 +48,9 @@ TEST(CNEvent, AutomaticResetReleasesOneWaiterPerSet) {
     if (event.Wait()) ++released;
   });
   event.Set();
-  while (released.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_EQ(released.load(), 1);
+  ASSERT_TRUE(vemo_test::WaitUntil([&] { return released.load() != 0; }));
+  EXPECT_TRUE(
+      vemo_test::HoldsFor([&] { return released.load() == 1; }, std::chrono::milliseconds(100)));
   event.Set();
   first.join();
   second.join();

@@ -17,11 +17,14 @@
 #include "platform/error_codes.h"
 #include "platform/event.h"
 #include "platform/last_error.h"
+#include "support/wait_until.h"
 
 namespace {
 
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
+using vemo_test::HoldsFor;
+using vemo_test::WaitUntil;
 
 constexpr DWORD kStopAnswer = 99;
 
@@ -95,15 +98,6 @@ class DeafWorker : public CNWorkerThread {
  private:
   std::shared_ptr<platform::Event> release_ = platform::CreateEvent(true, false, nullptr).object;
 };
-
-bool WaitUntil(const std::function<bool()>& condition, milliseconds limit = milliseconds(5000)) {
-  const auto end = steady_clock::now() + limit;
-  while (!condition()) {
-    if (steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(milliseconds(2));
-  }
-  return true;
-}
 
 struct FreezeGuard {
   FreezeGuard() { FreezeScans.store(1); }
@@ -263,10 +257,9 @@ TEST(CNWorkerThread, FreezePausesTheRunUntilCleared) {
   LoopWorker worker;
   std::unique_ptr<FreezeGuard> freeze = std::make_unique<FreezeGuard>();
   ASSERT_TRUE(worker.Start());
-  std::this_thread::sleep_for(milliseconds(300));
+  ASSERT_TRUE(WaitUntil([&] { return worker.tid_seen.load() != 0; }));
   const long frozen_at = worker.Units();
-  std::this_thread::sleep_for(milliseconds(600));
-  EXPECT_EQ(worker.Units(), frozen_at);
+  EXPECT_TRUE(HoldsFor([&] { return worker.Units() == frozen_at; }, milliseconds(600)));
   EXPECT_TRUE(worker.IsRunning());
   freeze.reset();
   EXPECT_TRUE(WaitUntil([&] { return worker.Units() > frozen_at; }, milliseconds(2000)));
@@ -276,7 +269,7 @@ TEST(CNWorkerThread, StopIsHonouredWhileFrozen) {
   FreezeGuard freeze;
   LoopWorker worker;
   ASSERT_TRUE(worker.Start());
-  std::this_thread::sleep_for(milliseconds(100));
+  ASSERT_TRUE(WaitUntil([&] { return worker.tid_seen.load() != 0; }));
   const auto start = steady_clock::now();
   EXPECT_TRUE(worker.Stop(INFINITE));
   EXPECT_LT(steady_clock::now() - start, milliseconds(2000));

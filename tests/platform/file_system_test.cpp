@@ -14,6 +14,7 @@
 #include "platform/error_codes.h"
 #include "platform/file_time.h"
 #include "platform/last_error.h"
+#include "support/fault_file_system.h"
 #include "support/temp_tree.h"
 
 namespace {
@@ -253,19 +254,14 @@ TEST(DirectoryHandle, ReachesDirectoriesBelowItWithoutFollowingALink) {
 
 TEST(DirectoryHandle, WrapperRoutesEveryFileThroughItsOwnCalls) {
   // A test's wrapper that fails or counts OpenForRead must see the files opened by name too.
-  struct Counting : platform::FileSystemWrapper {
-    Counting() : FileSystemWrapper(FileSystem::Default()) {}
-    std::unique_ptr<platform::ReadableFile> OpenForRead(const std::string& path,
-                                                        AccessPattern pattern) override {
+  vemo_test::FaultFileSystem wrapper;
+  std::vector<std::string> opened;
+  wrapper.SetHook([&](vemo_test::FsCall call, const std::string& path, int) {
+    if (call == vemo_test::FsCall::kOpenForRead || call == vemo_test::FsCall::kReadLink) {
       opened.push_back(path);
-      return FileSystemWrapper::OpenForRead(path, pattern);
     }
-    bool ReadLink(const std::string& path, std::string* target) override {
-      opened.push_back(path);
-      return FileSystemWrapper::ReadLink(path, target);
-    }
-    std::vector<std::string> opened;
-  } wrapper;
+    return DWORD{0};
+  });
   vemo_test::TempTree tree;
   tree.File("data", "x");
   tree.Link("link", "data");
@@ -274,7 +270,7 @@ TEST(DirectoryHandle, WrapperRoutesEveryFileThroughItsOwnCalls) {
   EXPECT_NE(dir->OpenForRead("data", AccessPattern::kNormal), nullptr);
   std::string target;
   EXPECT_TRUE(dir->ReadLink("link", &target));
-  EXPECT_EQ(wrapper.opened, (std::vector<std::string>{tree.Path("data"), tree.Path("link")}));
+  EXPECT_EQ(opened, (std::vector<std::string>{tree.Path("data"), tree.Path("link")}));
 }
 
 TEST(ReadLink, GivesTheStoredTargetText) {

@@ -13,6 +13,7 @@
 #include "platform/event.h"
 #include "platform/last_error.h"
 #include "platform/timeout.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -34,8 +35,7 @@ TEST(Thread, RunsOnlyAfterResumeAndIsWaitable) {
       THREAD_PRIORITY_NORMAL, 0);
   ASSERT_NE(thread, nullptr);
   EXPECT_NE(thread->Id(), 0u);
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_FALSE(ran.load());
+  EXPECT_TRUE(vemo_test::HoldsFor([&] { return !ran.load(); }, std::chrono::milliseconds(50)));
   EXPECT_FALSE(thread->Wait(0)) << "a suspended thread has not ended";
 
   thread->Resume();

@@ -129,7 +129,7 @@ TEST_F(ViewColoursTest, ScreenshotOfAVerifiedTree) {
   File("photos/IMG_0004.jpg", std::string(2400101, 't'));
   tree_.Dir("music");
   File("music/track01.flac", std::string(31000, 'm'));
-  fs_.unreadable_suffix = "/unreadable.h";
+  fs_.Fail({.call = FsCall::kOpenForRead, .path_suffix = "/unreadable.h"});
 
   NewDoc();
   CVemoView& view = AddView(1100, 380);

@@ -95,7 +95,7 @@ class ViewFixture : public ::testing::Test {
     File("fresh.txt", "fresh");
     tree_.Dir("newdir");
     File("newdir/n.txt", "n");
-    fs_.unreadable_suffix = ".err";
+    fs_.Fail({.call = FsCall::kOpenForRead, .path_suffix = ".err"});
   }
 
   static std::vector<std::wstring> RowPaths(const CVemoView& view) {
@@ -125,7 +125,7 @@ class ViewFixture : public ::testing::Test {
 
   TempTree tree_;
   TestViewHost host_;
-  DocTestFileSystem fs_;
+  FaultFileSystem fs_;
   std::unique_ptr<CVemoDoc> doc_;
   std::vector<std::unique_ptr<CVemoView>> views_;
 };

@@ -77,12 +77,12 @@ TEST_F(ViewPaintGuardTest, CyclesThatDeleteEntriesWhileMessageBoxesAreUp) {
   EXPECT_GT(painted_cells, 0u);
 
   // A walk that fails: the error shows in the middle of the cycle, every entry then not found.
-  fs_.listing_error = ERROR_ACCESS_DENIED;
+  fs_.Fail({.call = FsCall::kOpenListing, .error = ERROR_ACCESS_DENIED});
   host_.messages.clear();
   ASSERT_TRUE(doc_->OnCommand(ID_RESCAN_NEW));
   ASSERT_TRUE(RunUntilIdle(*doc_));
   EXPECT_FALSE(host_.messages.empty());
-  fs_.listing_error = 0;
+  fs_.ClearFaults();
   ASSERT_TRUE(doc_->OnCommand(ID_RESCAN_NEW));
   ASSERT_TRUE(RunUntilIdle(*doc_));
 
