@@ -16,6 +16,8 @@ constexpr auto kIdleRoundPause = std::chrono::milliseconds(5);
 }  // namespace
 
 CycleOutcome RunCycleToIdle(CVemoDoc& doc, const CycleDriveOptions& options) {
+  // No window waits on these polls: each step runs to its end at once, with no pause between.
+  doc.SetPollBudget(CVemoPollBudget::kUnlimited);
   while (true) {
     if (InterruptRequested()) return CycleOutcome::kInterrupted;
     const DocState state = doc.GetState();

@@ -322,13 +322,14 @@ bool CVemoDoc::SaveModified() {
 // --- Close ---
 
 void CVemoDoc::StopWorkersAndClear(bool notify_views) {
-  if (notify_views && !entries_.IsEmpty()) SendUpdate(RCLR);
+  if (notify_views && (!entries_.IsEmpty() || !unseen_entries_.empty())) SendUpdate(RCLR);
   // The formatter reads the entries: it stops before they go.
   formatter_.Stop(INFINITE);
   free(formatter_.TakeOutput());
   loader_.StopAndClear();
   scanner_.StopAndDiscard();
   checksummer_.Clear(true);
+  DropPendingSteps(false);
   entry_set_.RemoveAll(false);
   entries_.RemoveAll(true);
   file_buffer_.Clear();

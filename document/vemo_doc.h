@@ -19,10 +19,12 @@
 // failure leaves a worker running or the old document file damaged.
 #pragma once
 #include <array>
+#include <chrono>
 #include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/cmd_state.h"
 #include "document/command_ids.h"
@@ -31,12 +33,14 @@
 #include "document/document_signature.h"
 #include "document/format_thread.h"
 #include "document/import_thread.h"
+#include "document/poll_budget.h"
 #include "document/records/entry.h"
 #include "document/records/letter_case.h"
 #include "engine/checksum_worker.h"
 #include "engine/scan_thread.h"
 #include "foundation/byte_buffer.h"
 #include "foundation/key_map.h"
+#include "foundation/ptr_array.h"
 #include "foundation/time_stamp.h"
 #include "platform/file_store.h"
 #include "platform/file_system.h"
@@ -135,6 +139,11 @@ class CVemoDoc {
   // The idle step: does nothing below count 100, polls the current phase's worker at counts 100
   // and 101, and answers false above. True while more idle calls are wanted.
   virtual bool PollWork(long count);
+  // The time one PollWork may spend on a long step (adopting the loaded entries, merging the
+  // walk's records, ending a phase) before it returns and goes on at the next poll; 15 ms by
+  // default (the application polls twice an idle round). Tests make it zero to cut every step into
+  // the smallest slices.
+  void SetPollBudget(std::chrono::microseconds budget) { poll_budget_ = budget; }
 
   // --- Status ---
   [[nodiscard]] std::wstring GetPaneText(UINT pane) const;
@@ -206,10 +215,20 @@ class CVemoDoc {
 
  private:
   void SetBaseDir(std::wstring dir);
+  // StartRescan; mark_entries false when every entry is marked as awaiting the walk already.
+  void StartWalk(RescanMode mode, bool mark_entries);
   // Views are told (RCLR) before entries go, unless the document is being destroyed.
   void StopWorkersAndClear(bool notify_views = true);
-  void FinishScanPhase();
+  // Each long step goes on where the last poll left it; true when it is done.
+  bool AdoptLoadedEntries();
+  void FinishLoading();
+  bool MergeScanRecords();
+  bool FinishScanPhase();
   void FinishChecksumPhase();
+  // Frees what a phase step still held (the loaded entries not yet adopted, the walk's records
+  // not yet merged, the entries the walk did not see); views are told first when entries they may
+  // hold go.
+  void DropPendingSteps(bool notify_views);
   // Puts a new entry into the map and the set; false (the entry destroyed) when it cannot be held.
   // known_absent: the caller has just looked the key up and found nothing.
   bool AdoptEntry(CVemoEntry* entry, bool known_absent = false);
@@ -254,6 +273,25 @@ class CVemoDoc {
   bool save_path_chosen_ = false;  // during DoSave: the host's dialog gave the path
   SignatureStatus read_signature_ = SignatureStatus::kEmpty;
   bool in_poll_ = false;
+  std::chrono::microseconds poll_budget_{15000};
+  CVemoPollBudget slice_;  // the budget of the poll in progress
+
+  // Loading: the reader's entries still to be adopted, and the directory whose entry the last one
+  // counted as its parent (entries come grouped by directory: one key lookup a directory).
+  std::unique_ptr<CVemoEntryList> pending_entries_;
+  SharedText last_parent_dir_;
+  CVemoEntry* last_parent_ = nullptr;
+  bool last_parent_known_ = false;
+  // Scanning: the walk's records still to be merged, then the end of the walk over a snapshot of
+  // the entries. Entries the walk did not see leave the map at once but are freed only at the
+  // end, between RCLR and RFSH, as views may still hold them.
+  std::unique_ptr<CVemoScanList> pending_records_;
+  bool scan_merged_ = false;
+  bool scan_snapshot_taken_ = false;
+  bool scan_snapshot_complete_ = false;
+  std::size_t scan_finish_index_ = 0;
+  CNObjectArray<CVemoEntry> scan_snapshot_{false};
+  std::vector<CVemoEntry*> unseen_entries_;
   std::size_t format_total_ = 0;  // entries handed to the formatter
 
   std::wstring path_name_;

@@ -56,17 +56,23 @@ void CVemoDoc::ReportCycleError(DWORD error, const std::wstring& path) {
 
 // --- Starting a cycle ---
 
-void CVemoDoc::StartRescan(RescanMode mode) {
+void CVemoDoc::StartRescan(RescanMode mode) { StartWalk(mode, true); }
+
+void CVemoDoc::StartWalk(RescanMode mode, bool mark_entries) {
   loader_.StopAndClear();
   scanner_.StopAndDiscard();
   formatter_.Stop(INFINITE);
   std::free(formatter_.TakeOutput());
   checksummer_.Clear(true);
+  DropPendingSteps(true);
   state_ = DocState::kScanning;
   rescan_mode_ = mode;
   checksum_start_ = kNullTimeStamp;
   cycle_incomplete_ = false;
-  entries_.ForEach([](CVemoEntry* entry) { entry->SetFlags(EF_AWAITING_SCAN, EF_AWAITING_SCAN); });
+  if (mark_entries) {
+    entries_.ForEach(
+        [](CVemoEntry* entry) { entry->SetFlags(EF_AWAITING_SCAN, EF_AWAITING_SCAN); });
+  }
   if (!scanner_.Start(base_dir_, key_case_)) ReportCycleError(platform::LastError(), base_dir_);
   SendUpdate(RFSH);
 }
@@ -161,6 +167,7 @@ bool CVemoDoc::PollWork(long count) {
   // waits for the user; the step in progress finishes first.
   if (in_poll_) return false;
   in_poll_ = true;
+  slice_ = CVemoPollBudget(poll_budget_);
   bool fitting = false;
   if (column_fit_countdown_ >= 0) {
     SendUpdate(ACOL, nullptr, column_fit_countdown_);
@@ -202,6 +209,11 @@ bool CVemoDoc::PollWork(long count) {
 }
 
 bool CVemoDoc::PollLoading() {
+  if (pending_entries_) {
+    if (!AdoptLoadedEntries()) return true;
+    FinishLoading();
+    return false;
+  }
   if (loader_.IsRunning()) return true;
   std::unique_ptr<CVemoEntryList> list = loader_.TakeResultList();
   CNByteBuffer text = loader_.TakeFileBytes();
@@ -229,52 +241,96 @@ bool CVemoDoc::PollLoading() {
     } else {
       ReportCycleError(error, path_name_);
     }
-  } else if (list) {
-    while (!list->IsEmpty()) {
-      CVemoEntry* entry = list->RemoveHead();
-      if (!AdoptEntry(entry) || entry->m_strRelDir.empty()) continue;
-      char* parent_key = BuildDirectoryKey(base_dir_, entry->m_strRelDir.view(), key_case_);
-      if (parent_key != nullptr) {
-        if (CVemoEntry* parent = entries_.Lookup(parent_key)) parent->AddChild();
-        std::free(parent_key);
-      }
-    }
+  } else if (list && !list->IsEmpty()) {
+    // Adopted over as many polls as it takes; the document stays in Loading meanwhile.
+    pending_entries_ = std::move(list);
+    last_parent_known_ = false;
+    if (!AdoptLoadedEntries()) return true;
   }
-  list.reset();
-  SendUpdate(RFSH);
-  PhaseChanged();
-  StartRescan(RescanMode::kAll);
+  FinishLoading();
   return false;
 }
 
-bool CVemoDoc::PollScanning() {
-  if (scanner_.IsRunning()) return true;
-  std::unique_ptr<CVemoScanList> list = scanner_.TakeResults();
-  if (!list) {
-    // Nothing published by a walk that was not cancelled: it did not see the tree (its thread
-    // ran out of memory, say).
-    if (const DWORD error = scanner_.ExitCode(); error != 0) {
-      ReportCycleError(error, base_dir_);
-    }
-    cycle_incomplete_ = true;
-  } else {
-    while (!list->IsEmpty()) {
-      std::unique_ptr<CVemoScanEntry> record(list->RemoveHead());
-      if (record->m_dwError != 0) {
-        ReportCycleError(record->m_dwError, record->m_strBaseDir.str() + record->m_strRelDir.str());
-      } else {
-        MergeScanRecord(record.get());
+bool CVemoDoc::AdoptLoadedEntries() {
+  while (!pending_entries_->IsEmpty()) {
+    CVemoEntry* entry = pending_entries_->RemoveHead();
+    const bool directory = entry->IsDirectory();
+    // Marked for the walk that follows here, saving it a pass over a million entries.
+    entry->SetFlags(EF_AWAITING_SCAN, EF_AWAITING_SCAN);
+    if (AdoptEntry(entry) && !entry->m_strRelDir.empty()) {
+      // The parent is looked up once for a run of entries in the same directory. A parent not
+      // found yet may be listed later: any directory adopted makes the next entry look again.
+      if (!last_parent_known_ || !(entry->m_strRelDir == last_parent_dir_)) {
+        last_parent_ = nullptr;
+        last_parent_known_ = false;
+        char* parent_key = BuildDirectoryKey(base_dir_, entry->m_strRelDir.view(), key_case_);
+        if (parent_key != nullptr) {
+          last_parent_ = entries_.Lookup(parent_key);
+          last_parent_dir_ = entry->m_strRelDir;
+          last_parent_known_ = true;
+          std::free(parent_key);
+        }
       }
+      if (last_parent_ != nullptr) last_parent_->AddChild();
+    }
+    if (directory && last_parent_ == nullptr) last_parent_known_ = false;
+    if (slice_.Spent()) return pending_entries_->IsEmpty();
+  }
+  return true;
+}
+
+void CVemoDoc::FinishLoading() {
+  pending_entries_.reset();
+  last_parent_dir_ = SharedText();
+  last_parent_ = nullptr;
+  last_parent_known_ = false;
+  // The walk's start refreshes the views (one rebuild for the two phase changes); every entry
+  // adopted is marked for it already.
+  PhaseChanged();
+  StartWalk(RescanMode::kAll, false);
+}
+
+bool CVemoDoc::PollScanning() {
+  if (!scan_merged_ && !pending_records_) {
+    if (scanner_.IsRunning()) return true;
+    pending_records_ = scanner_.TakeResults();
+    if (!pending_records_) {
+      // Nothing published by a walk that was not cancelled: it did not see the tree (its thread
+      // ran out of memory, say).
+      if (const DWORD error = scanner_.ExitCode(); error != 0) {
+        ReportCycleError(error, base_dir_);
+      }
+      cycle_incomplete_ = true;
+      scan_merged_ = true;
     }
   }
-  list.reset();
-  MergeScanRecord(nullptr);
+  if (!scan_merged_) {
+    if (!MergeScanRecords()) return true;
+    pending_records_.reset();
+    scan_merged_ = true;
+  }
+  if (!FinishScanPhase()) return true;
+  scan_merged_ = false;
   return false;
+}
+
+bool CVemoDoc::MergeScanRecords() {
+  while (!pending_records_->IsEmpty()) {
+    std::unique_ptr<CVemoScanEntry> record(pending_records_->RemoveHead());
+    if (record->m_dwError != 0) {
+      ReportCycleError(record->m_dwError, record->m_strBaseDir.str() + record->m_strRelDir.str());
+    } else {
+      MergeScanRecord(record.get());
+    }
+    if (slice_.Spent()) return pending_records_->IsEmpty();
+  }
+  return true;
 }
 
 void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
   if (record == nullptr) {
-    FinishScanPhase();
+    while (!FinishScanPhase()) {
+    }
     return;
   }
   if (record->m_strRelDir.empty() && IsDefaultDocName(record->m_state.name)) return;
@@ -302,31 +358,62 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
   }
 }
 
-void CVemoDoc::FinishScanPhase() {
-  // Entries the scan did not see go now; views drop their rows before, and rebuild at the RFSH
-  // below (an error box in between runs a nested event loop that may paint).
-  SendUpdate(RCLR);
-  CNObjectArray<CVemoEntry> snapshot(false);
-  const bool collected = entries_.Collect(snapshot) == entries_.GetCount();
-  for (std::size_t i = 0; i < snapshot.GetSize(); ++i) {
-    CVemoEntry* entry = snapshot[i];
+bool CVemoDoc::FinishScanPhase() {
+  if (!scan_snapshot_taken_) {
+    scan_snapshot_complete_ = entries_.Collect(scan_snapshot_) == entries_.GetCount();
+    scan_snapshot_taken_ = true;
+    scan_finish_index_ = 0;
+    if (slice_.Spent()) return false;
+  }
+  // Entries the scan did not see leave the map now; they are freed below, after RCLR, as views
+  // may hold them until then.
+  while (scan_finish_index_ < scan_snapshot_.GetSize()) {
+    const std::size_t i = scan_finish_index_++;
+    CVemoEntry* entry = scan_snapshot_[i];
     if (!entry->FinishScan()) {
-      RemoveEntry(entry);
-      snapshot.SetAt(i, nullptr);
+      unseen_entries_.push_back(entry);
+      (void)entry_set_.SetAt(static_cast<const void*>(entry), nullptr);
+      (void)entries_.SetAt(entry->m_pszKey, nullptr);
+      scan_snapshot_.SetAt(i, nullptr);
     } else if (IsNotFound(entry->m_dwFlags) && !IsCycleIncomplete()) {
       // A walk that failed says nothing about the files: their absence is no change to save.
       SetModifiedFlag(true);
     }
+    if (slice_.Spent()) return false;
   }
+  // Views drop their rows before the unseen entries go, and rebuild at the RFSH below (an error
+  // box in between runs a nested event loop that may paint).
+  SendUpdate(RCLR);
+  for (CVemoEntry* entry : unseen_entries_) delete entry;
+  unseen_entries_.clear();
   state_ = DocState::kChecksumming;
   checksum_start_ = CNTimeStamp::Now();
   // The snapshot, the removed entries nulled out, is the queue in key order (the worker skips the
   // nulls). A snapshot that memory did not allow is a cycle that cannot go on.
-  if (!collected || !checksummer_.QueueJobs(snapshot)) {
-    ReportCycleError(platform::LastError(), base_dir_);
-  }
+  const bool queued = scan_snapshot_complete_ && checksummer_.QueueJobs(scan_snapshot_);
+  scan_snapshot_.RemoveAll(false);
+  scan_snapshot_taken_ = false;
+  if (!queued) ReportCycleError(platform::LastError(), base_dir_);
   SendUpdate(RFSH);
   PhaseChanged();
+  return true;
+}
+
+void CVemoDoc::DropPendingSteps(bool notify_views) {
+  pending_entries_.reset();
+  last_parent_dir_ = SharedText();
+  last_parent_ = nullptr;
+  last_parent_known_ = false;
+  pending_records_.reset();
+  scan_merged_ = false;
+  scan_snapshot_.RemoveAll(false);
+  scan_snapshot_taken_ = false;
+  scan_finish_index_ = 0;
+  if (!unseen_entries_.empty()) {
+    if (notify_views) SendUpdate(RCLR);
+    for (CVemoEntry* entry : unseen_entries_) delete entry;
+    unseen_entries_.clear();
+  }
 }
 
 bool CVemoDoc::PollChecksumming() {
