@@ -152,7 +152,7 @@ int Load(const char* path) {
   // Adopted into the document's key map; the list's nodes go.
   CNObjectKeyMap<CVemoEntry> map;
   while (!list->IsEmpty()) {
-    auto* entry = static_cast<CVemoEntry*>(list->RemoveHead());
+    CVemoEntry* entry = list->RemoveHead();
     if (!map.SetAt(entry->m_pszKey, entry)) std::abort();
   }
   list.reset();

@@ -71,13 +71,12 @@ int BenchScan(const std::string& dir) {
 int BenchChecksum(const std::string& path, bool is_dir) {
   // The entries the document would queue: every file found.
   std::vector<std::unique_ptr<CVemoEntry>> entries;
-  CNPtrList list;
+  CNObjectList<CVemoEntry> list(false);
   if (is_dir) {
     double seconds = 0;
     auto records = ScanTree(AsDirectory(path), &seconds);
     if (records == nullptr) return 1;
-    for (void* element : *records) {
-      const auto* record = static_cast<const CVemoScanEntry*>(element);
+    for (const CVemoScanEntry* record : *records) {
       if (record->m_dwError != 0 || record->m_state.IsDirectory()) continue;
       entries.push_back(std::make_unique<CVemoEntry>(*record));
     }

@@ -25,16 +25,14 @@ void CVemoEntryRows::Rebuild(const CVemoDoc& doc, DWORD show_flags) {
   rows_.clear();
   rows_.reserve(doc.GetEntries().GetCount());
   if (doc.GetState() != DocState::kIdle) {
-    doc.GetEntries().ForEach(
-        [&](void* value) { rows_.push_back(static_cast<const CVemoEntry*>(value)); });
+    doc.GetEntries().ForEach([&](const CVemoEntry* entry) { rows_.push_back(entry); });
     return;
   }
   const bool empty_folders = (show_flags & SF_EMPTY_FOLDERS) != 0;
   // The empty-folder walk in the same pass: a directory row stays only when the next row shown
   // is a file, so a directory followed by a directory gives way to it, and one left last goes.
   bool last_is_directory = false;
-  doc.GetEntries().ForEach([&](void* value) {
-    const auto* entry = static_cast<const CVemoEntry*>(value);
+  doc.GetEntries().ForEach([&](const CVemoEntry* entry) {
     if (!IsRowShown(*entry, show_flags)) return;
     const bool directory = entry->IsDirectory();
     if (!empty_folders && directory && last_is_directory) rows_.pop_back();

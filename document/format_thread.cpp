@@ -24,7 +24,7 @@ void CVemoFormatThread::Publish(Output* output) {
   }
 }
 
-bool CVemoFormatThread::Start(std::wstring pathText, const CNKeyMap& entries) {
+bool CVemoFormatThread::Start(std::wstring pathText, const CNObjectKeyMap<CVemoEntry>& entries) {
   if (IsRunning()) {
     platform::SetLastError(ERROR_BUSY);
     return false;
@@ -43,7 +43,7 @@ bool CVemoFormatThread::Start(std::wstring pathText, const CNKeyMap& entries) {
   return false;
 }
 
-bool CVemoFormatThread::Start(std::wstring pathText, CNPtrArray& entries) {
+bool CVemoFormatThread::Start(std::wstring pathText, CNObjectArray<CVemoEntry>& entries) {
   if (IsRunning()) {
     platform::SetLastError(ERROR_BUSY);
     return false;
@@ -52,11 +52,11 @@ bool CVemoFormatThread::Start(std::wstring pathText, CNPtrArray& entries) {
   {
     CNMutexLock lock(lock_);
     path_text_ = std::move(pathText);
-    for (void* entry : entries) count += entry != nullptr;
+    for (CVemoEntry* entry : entries) count += entry != nullptr;
     if (!entries_.SetSize(count)) return false;  // SetSize set the last error
     std::size_t index = 0;
-    for (void* entry : entries) {
-      if (entry != nullptr) entries_[index++] = entry;
+    for (CVemoEntry* entry : entries) {
+      if (entry != nullptr) entries_.SetAt(index++, entry);
     }
     entries.RemoveAll(false);
   }
@@ -89,7 +89,7 @@ void CVemoFormatThread::OnThreadEnd() { ActiveWorkerCount.fetch_sub(1); }
 
 DWORD CVemoFormatThread::Run() {
   std::wstring pathText;
-  CNPtrArray entries;
+  CNObjectArray<CVemoEntry> entries(false);
   std::optional<DocumentHeader> fixed;
   {
     CNMutexLock lock(lock_);
@@ -119,7 +119,7 @@ DWORD CVemoFormatThread::Run() {
         result = ERROR_CANCELLED;
         break;
       }
-      writer.AddEntry(*static_cast<const CVemoEntry*>(entries.GetAt(i)));
+      writer.AddEntry(*entries[i]);
     }
     if (result == 0) {
       auto* output = new (std::nothrow) Output{nullptr, 0};

@@ -23,14 +23,14 @@ class CVemoFormatThread : public CNWorkerThread {
   ~CVemoFormatThread() override;
 
   // Copies the path text (the document's base directory, written as given in the path header),
-  // collects the entry pointers of `entries` (CVemoEntry values) in key order, resets the
+  // collects the entry pointers of `entries` in key order, resets the
   // progress to 0 of the number of entries, releases any unpublished output and starts the
   // thread. False when a run is still going on (ERROR_BUSY), when memory runs out, or when no
   // thread could be made; nothing is started then.
-  [[nodiscard]] bool Start(std::wstring pathText, const CNKeyMap& entries);
+  [[nodiscard]] bool Start(std::wstring pathText, const CNObjectKeyMap<CVemoEntry>& entries);
   // The same for the entries of an array in key order (nulls skipped), which spares the walk over
   // the map; the array is left empty.
-  [[nodiscard]] bool Start(std::wstring pathText, CNPtrArray& entries);
+  [[nodiscard]] bool Start(std::wstring pathText, CNObjectArray<CVemoEntry>& entries);
 
   // current / total, or -1 when total is 0 (no run in progress).
   [[nodiscard]] double GetProgress() const;
@@ -65,7 +65,7 @@ class CVemoFormatThread : public CNWorkerThread {
 
   // Guarded by lock_.
   std::wstring path_text_;
-  CNPtrArray entries_;
+  CNObjectArray<CVemoEntry> entries_{false};
   std::optional<DocumentHeader> fixed_header_;
 
   std::atomic<std::size_t> current_{0};

@@ -40,8 +40,8 @@ bool CNRegSettings::AddValue(const wchar_t* name, std::wstring* variable) {
 bool CNRegSettings::IsModified() {
   if (modified_) return true;
   CNCriticalSectionLock hold(lock_);
-  for (void* element : values_) {
-    if (static_cast<CNRegValue*>(element)->IsModified()) return true;
+  for (CNRegValue* value : values_) {
+    if (value->IsModified()) return true;
   }
   return false;
 }
@@ -50,8 +50,8 @@ bool CNRegSettings::Load(bool required) {
   CNRegKey key;
   if (!key.Open(path_.c_str(), KEY_READ)) return !required;
   CNCriticalSectionLock hold(lock_);
-  for (void* element : values_) {
-    if (!static_cast<CNRegValue*>(element)->Load(key, required)) return false;
+  for (CNRegValue* value : values_) {
+    if (!value->Load(key, required)) return false;
   }
   return true;
 }
@@ -61,8 +61,8 @@ bool CNRegSettings::Save(bool force) {
   CNRegKey key;
   if (!key.Open(path_.c_str(), KEY_READ | KEY_WRITE)) return false;
   CNCriticalSectionLock hold(lock_);
-  for (void* element : values_) {
-    if (!static_cast<CNRegValue*>(element)->Save(key, force)) return false;
+  for (CNRegValue* value : values_) {
+    if (!value->Save(key, force)) return false;
   }
   return true;
 }

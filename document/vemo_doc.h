@@ -171,8 +171,8 @@ class CVemoDoc {
   // another document file is opened or a new one started: the file's entries are unknown, and
   // every cycle counts as incomplete so that no save replaces the file with a list of the tree.
   [[nodiscard]] bool IsListUnread() const { return list_unread_; }
-  // The entries in key order (values are CVemoEntry*).
-  [[nodiscard]] const CNKeyMap& GetEntries() const { return entries_; }
+  // The entries in key order.
+  [[nodiscard]] const CNObjectKeyMap<CVemoEntry>& GetEntries() const { return entries_; }
   // Whether entry still belongs to this document (views ask before they use a stored pointer).
   [[nodiscard]] bool ContainsEntry(const void* entry) const {
     return entry != nullptr && entry_set_.Lookup(entry) != nullptr;
@@ -258,7 +258,7 @@ class CVemoDoc {
   mutable CChecksumWorker checksummer_;
   mutable CVemoFormatThread formatter_;
   CNObjectKeyMap<CVemoEntry> entries_{true};
-  CNKeyMap entry_set_{false};
+  CNObjectKeyMap<CVemoEntry> entry_set_{false};
   CNTimeStamp checksum_start_;
   std::array<int, kColumnCount> column_widths_;
   int column_fit_countdown_ = -1;
@@ -292,7 +292,7 @@ class CVemoDoc {
   std::size_t scan_finish_index_ = 0;
   // The entries of the cycle in key order, those the walk did not see nulled out; kept until the
   // formatter takes it, as nothing adds or removes entries in between.
-  CNPtrArray scan_snapshot_;
+  CNObjectArray<CVemoEntry> scan_snapshot_{false};
   std::size_t snapshot_live_ = 0;  // its non-null elements
   // Checksumming's end: the snapshot's entries are unmarked in slices.
   bool checksum_ending_ = false;

@@ -19,12 +19,6 @@
 #include "platform/last_error.h"
 #include "platform/tick.h"
 
-namespace {
-
-CVemoEntry* AsEntry(void* value) { return static_cast<CVemoEntry*>(value); }
-
-}  // namespace
-
 // --- Entry bookkeeping ---
 
 void CVemoDoc::SendUpdate(DWORD hint, const CVemoEntry* entry, int column) {
@@ -77,7 +71,7 @@ void CVemoDoc::StartWalk(RescanMode mode, bool mark_entries) {
   cycle_incomplete_ = false;
   if (mark_entries) {
     entries_.ForEach(
-        [](void* value) { AsEntry(value)->SetFlags(EF_AWAITING_SCAN, EF_AWAITING_SCAN); });
+        [](CVemoEntry* entry) { entry->SetFlags(EF_AWAITING_SCAN, EF_AWAITING_SCAN); });
   }
   if (!scanner_.Start(base_dir_, key_case_)) ReportCycleError(platform::LastError(), base_dir_);
   SendUpdate(RFSH);
@@ -134,7 +128,7 @@ bool CVemoDoc::IsCommandChecked(UINT id) const {
 
 bool CVemoDoc::RecompareEntries() {
   if (state_ != DocState::kIdle) return false;
-  entries_.ForEach([](void* value) { AsEntry(value)->Recompare(); });
+  entries_.ForEach([](CVemoEntry* entry) { entry->Recompare(); });
   SendUpdate(RFSH);
   return true;
 }
@@ -259,7 +253,7 @@ bool CVemoDoc::PollLoading() {
 
 bool CVemoDoc::AdoptLoadedEntries() {
   while (!pending_entries_->IsEmpty()) {
-    CVemoEntry* entry = AsEntry(pending_entries_->RemoveHead());
+    CVemoEntry* entry = pending_entries_->RemoveHead();
     const bool directory = entry->IsDirectory();
     // Marked for the walk that follows here, saving it a pass over a million entries.
     entry->SetFlags(EF_AWAITING_SCAN, EF_AWAITING_SCAN);
@@ -271,7 +265,7 @@ bool CVemoDoc::AdoptLoadedEntries() {
         last_parent_known_ = false;
         char* parent_key = BuildDirectoryKey(base_dir_, entry->m_strRelDir.view(), key_case_);
         if (parent_key != nullptr) {
-          last_parent_ = AsEntry(entries_.Lookup(parent_key));
+          last_parent_ = entries_.Lookup(parent_key);
           last_parent_dir_ = entry->m_strRelDir;
           last_parent_known_ = true;
           std::free(parent_key);
@@ -322,8 +316,7 @@ bool CVemoDoc::PollScanning() {
 
 bool CVemoDoc::MergeScanRecords() {
   while (!pending_records_->IsEmpty()) {
-    std::unique_ptr<CVemoScanEntry> record(
-        static_cast<CVemoScanEntry*>(pending_records_->RemoveHead()));
+    std::unique_ptr<CVemoScanEntry> record(pending_records_->RemoveHead());
     if (record->m_dwError != 0) {
       ReportCycleError(record->m_dwError, record->m_strBaseDir.str() + record->m_strRelDir.str());
     } else {
@@ -346,7 +339,7 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
   if (platform::IsTemporaryFileName(record->m_state.name)) return;
   if (record->m_strBaseDir.str() != base_dir_ || record->m_pszKey == nullptr) return;
   bool needs_checksum = false;
-  CVemoEntry* entry = AsEntry(entries_.Lookup(record->m_pszKey));
+  CVemoEntry* entry = entries_.Lookup(record->m_pszKey);
   if (entry != nullptr) {
     if (!entry->ApplyScanRecord(*record, needs_checksum)) return;
     if (needs_checksum) SetModifiedFlag(true);
@@ -377,12 +370,12 @@ bool CVemoDoc::FinishScanPhase() {
   // may hold them until then.
   while (scan_finish_index_ < scan_snapshot_.GetSize()) {
     const std::size_t i = scan_finish_index_++;
-    CVemoEntry* entry = AsEntry(scan_snapshot_[i]);
+    CVemoEntry* entry = scan_snapshot_[i];
     if (!entry->FinishScan()) {
       unseen_entries_.push_back(entry);
       (void)entry_set_.SetAt(static_cast<const void*>(entry), nullptr);
       (void)entries_.SetAt(entry->m_pszKey, nullptr);
-      scan_snapshot_[i] = nullptr;
+      scan_snapshot_.SetAt(i, nullptr);
       --snapshot_live_;
     } else if (IsNotFound(entry->m_dwFlags) && !IsCycleIncomplete()) {
       // A walk that failed says nothing about the files: their absence is no change to save.
@@ -448,7 +441,7 @@ void CVemoDoc::ApplyChecksumResult(const ChecksumJob* result) {
     return;
   }
   if (result->key == nullptr) return;
-  CVemoEntry* entry = AsEntry(entries_.Lookup(result->key));
+  CVemoEntry* entry = entries_.Lookup(result->key);
   if (entry == nullptr) return;
   if (entry->ApplyCrcResult(result->error, result->crc1, result->crc2)) SendUpdate(RDRW, entry);
   if (entry->m_dwError != 0 || (entry->m_dwFlags & EF_CHANGE_MASK) != 0) SetModifiedFlag(true);
@@ -466,13 +459,13 @@ bool CVemoDoc::FinishChecksumPhase() {
       scan_snapshot_complete_ && snapshot_live_ == entries_.GetCount() && !entries_.IsEmpty();
   if (whole_snapshot) {
     while (checksum_end_index_ < scan_snapshot_.GetSize()) {
-      if (void* entry = scan_snapshot_[checksum_end_index_++]) {
-        AsEntry(entry)->SetFlags(EF_AWAITING_SCAN, 0);
+      if (CVemoEntry* entry = scan_snapshot_[checksum_end_index_++]) {
+        entry->SetFlags(EF_AWAITING_SCAN, 0);
       }
       if (slice_.Spent()) return false;
     }
   } else {
-    entries_.ForEach([](void* value) { AsEntry(value)->SetFlags(EF_AWAITING_SCAN, 0); });
+    entries_.ForEach([](CVemoEntry* entry) { entry->SetFlags(EF_AWAITING_SCAN, 0); });
   }
   checksum_ending_ = false;
   state_ = DocState::kFormatting;
@@ -534,10 +527,9 @@ void CVemoDoc::FinishFormatting() {
 
 void CVemoDoc::CommitAfterSave() {
   SendUpdate(RCLR);
-  CNPtrArray snapshot;
+  CNObjectArray<CVemoEntry> snapshot(false);
   (void)entries_.Collect(snapshot);
-  for (std::size_t i = 0; i < snapshot.GetSize(); ++i) {
-    CVemoEntry* entry = AsEntry(snapshot[i]);
+  for (CVemoEntry* entry : snapshot) {
     if (!entry->AcceptCurrent()) RemoveEntry(entry);
   }
   SendUpdate(RFSH);

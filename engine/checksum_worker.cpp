@@ -42,9 +42,13 @@ CChecksumWorker::CChecksumWorker(platform::FileSystem* file_system) : file_syste
 
 CChecksumWorker::~CChecksumWorker() { Clear(true); }
 
-bool CChecksumWorker::QueueJobs(const CNPtrArray& entries) { return QueueFrom(entries); }
+bool CChecksumWorker::QueueJobs(const CNObjectArray<CVemoEntry>& entries) {
+  return QueueFrom(entries);
+}
 
-bool CChecksumWorker::QueueJobs(const CNPtrList& entries) { return QueueFrom(entries); }
+bool CChecksumWorker::QueueJobs(const CNObjectList<CVemoEntry>& entries) {
+  return QueueFrom(entries);
+}
 
 template <class Collection>
 bool CChecksumWorker::QueueFrom(const Collection& entries) {
@@ -52,8 +56,7 @@ bool CChecksumWorker::QueueFrom(const Collection& entries) {
   {
     CNMutexLock lock(lock_);
     QueueDirectory directory;
-    for (void* element : entries) {
-      const auto* entry = static_cast<const CVemoEntry*>(element);
+    for (const CVemoEntry* entry : entries) {
       if (entry != nullptr && entry->TestFlags(EF_QUEUED_MASK, EF_QUEUED_VALUE)) {
         AddJob(*entry, directory);
       }

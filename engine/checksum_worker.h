@@ -38,11 +38,11 @@ class CChecksumWorker : public CNWorkerThread {
   // Stops the thread and deletes every job.
   ~CChecksumWorker() override;
 
-  // Clears (without stopping), queues one job per entry (CVemoEntry*) that is queued for
-  // checksumming, in the collection's order, and starts the thread. False with ERROR_BUSY when
-  // the previous thread still runs (the jobs stay queued for the next start).
-  [[nodiscard]] bool QueueJobs(const CNPtrArray& entries);
-  [[nodiscard]] bool QueueJobs(const CNPtrList& entries);
+  // Clears (without stopping), queues one job per entry that is queued for checksumming, in the
+  // collection's order (null elements are skipped), and starts the thread. False with ERROR_BUSY
+  // when the previous thread still runs (the jobs stay queued for the next start).
+  [[nodiscard]] bool QueueJobs(const CNObjectArray<CVemoEntry>& entries);
+  [[nodiscard]] bool QueueJobs(const CNObjectList<CVemoEntry>& entries);
   // Optionally stops the thread, waiting without limit; then deletes all pending and finished jobs
   // and zeroes both byte counts.
   void Clear(bool stop_first);

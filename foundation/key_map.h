@@ -23,9 +23,8 @@
 
 #include "foundation/bit_key.h"
 #include "foundation/pod_array.h"
-
-class CNPtrArray;
-class CNPtrList;
+#include "foundation/ptr_array.h"
+#include "foundation/ptr_list.h"
 
 class CNKeyMap {
  public:
@@ -145,11 +144,33 @@ void CNKeyMap::ForEach(Visit&& visit) const {
   }
 }
 
-// Key map whose values are objects of type T: destroying a value deletes it as a T.
+// Key map whose values are objects of type T, stored and given out as T* (the untyped calls of the
+// base stay reachable through a CNKeyMap&): destroying a value deletes it as a T. Not owning, it
+// is a typed map (or, with pointer keys, set) of pointers.
 template <class T>
 class CNObjectKeyMap : public CNKeyMap {
  public:
   explicit CNObjectKeyMap(bool owns = true) : CNKeyMap(owns) {}
   ~CNObjectKeyMap() override { RemoveAll(Owns()); }
   void DestroyElement(void* value) override { delete static_cast<T*>(value); }
+
+  // Any key CNKeyMap takes: a CNBitKey, narrow or wide text, a pointer.
+  template <class Key>
+  [[nodiscard]] T* Lookup(const Key& key) const {
+    return static_cast<T*>(CNKeyMap::Lookup(key));
+  }
+  template <class Key>
+  [[nodiscard]] bool SetAt(const Key& key, T* value) {
+    return CNKeyMap::SetAt(key, value);
+  }
+  // Calls visit(T*) for every value in traversal order; visit must not change the map.
+  template <class Visit>
+  void ForEach(Visit&& visit) const {
+    CNKeyMap::ForEach([&visit](void* value) { visit(static_cast<T*>(value)); });
+  }
+  // As CNKeyMap::Collect, into a typed container (which must not own what it gets).
+  [[nodiscard]] std::size_t Collect(CNObjectArray<T>& array) const {
+    return CNKeyMap::Collect(array);
+  }
+  [[nodiscard]] std::size_t Collect(CNObjectList<T>& list) const { return CNKeyMap::Collect(list); }
 };

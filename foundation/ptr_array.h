@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdlib>
 
+#include "foundation/typed_iterator.h"
+
 class CNPtrArray {
  public:
   // A negative grow-by is taken as 0.
@@ -78,11 +80,22 @@ class CNOwningArray : public CNPtrArray {
   void DestroyElement(void* element) override { std::free(element); }
 };
 
-// Object array: destroying an element deletes it as a T (through T's virtual destructor).
+// Object array: elements are T's, put in and given out as T* (the untyped calls of the base stay
+// reachable through a CNPtrArray&); destroying an element deletes it as a T (through T's virtual
+// destructor). Not owning, it is a typed array of pointers.
 template <class T>
 class CNObjectArray : public CNPtrArray {
  public:
+  using iterator = CNTypedIterator<T, void* const*>;
+
   explicit CNObjectArray(bool owns = true, int grow_by = 0) : CNPtrArray(owns, grow_by) {}
   ~CNObjectArray() override { RemoveAll(Owns()); }
   void DestroyElement(void* element) override { delete static_cast<T*>(element); }
+
+  [[nodiscard]] bool Add(T* element) { return CNPtrArray::Add(element); }
+  T* GetAt(std::size_t index) const { return static_cast<T*>(CNPtrArray::GetAt(index)); }
+  void SetAt(std::size_t index, T* element) { CNPtrArray::SetAt(index, element); }
+  T* operator[](std::size_t index) const { return GetAt(index); }
+  iterator begin() const { return iterator(CNPtrArray::begin()); }
+  iterator end() const { return iterator(CNPtrArray::end()); }
 };

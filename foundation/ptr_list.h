@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <list>
 
+#include "foundation/typed_iterator.h"
+
 class CNPtrList {
  public:
   using Node = std::list<void*>::iterator;
@@ -60,12 +62,23 @@ class CNOwningList : public CNPtrList {
   void DestroyElement(void* element) override { std::free(element); }
 };
 
-// Object list: destroying an element deletes it as a T (through T's virtual destructor, so a T*
-// may point to a derived object). Used for entry lists and settings value lists.
+// Object list: elements are T's, put in and given out as T* (the untyped calls of the base stay
+// reachable through a CNPtrList&); destroying an element deletes it as a T (through T's virtual
+// destructor, so a T* may point to a derived object). Not owning, it is a typed list of pointers.
+// Used for entry lists, scan results and settings value lists.
 template <class T>
 class CNObjectList : public CNPtrList {
  public:
+  using iterator = CNTypedIterator<T, std::list<void*>::const_iterator>;
+
   explicit CNObjectList(bool owns = true) : CNPtrList(owns) {}
   ~CNObjectList() override { RemoveAll(Owns()); }
   void DestroyElement(void* element) override { delete static_cast<T*>(element); }
+
+  [[nodiscard]] Node AddTail(T* element) { return CNPtrList::AddTail(element); }
+  T* RemoveHead() { return static_cast<T*>(CNPtrList::RemoveHead()); }
+  T* GetHead() const { return static_cast<T*>(CNPtrList::GetHead()); }
+  T* GetTail() const { return static_cast<T*>(CNPtrList::GetTail()); }
+  iterator begin() const { return iterator(CNPtrList::begin()); }
+  iterator end() const { return iterator(CNPtrList::end()); }
 };

@@ -80,8 +80,7 @@ class DocFixture : public ::testing::Test {
   // The entry whose relative path (relative directory + name as last seen) is relative.
   const CVemoEntry* Find(const std::wstring& relative) const {
     const CVemoEntry* found = nullptr;
-    doc_->GetEntries().ForEach([&](void* value) {
-      const auto* entry = static_cast<const CVemoEntry*>(value);
+    doc_->GetEntries().ForEach([&](const CVemoEntry* entry) {
       if (entry->m_strRelDir.str() + entry->GetCurrentState().name == relative) found = entry;
     });
     return found;

@@ -44,7 +44,7 @@ Imported Import(const std::string& bytes, const wchar_t* base = L"/data/") {
 
 std::vector<std::wstring> Paths(const CVemoEntryList& list) {
   std::vector<std::wstring> paths;
-  for (void* element : list) paths.push_back(static_cast<CVemoEntry*>(element)->GetEntryPath());
+  for (const CVemoEntry* entry : list) paths.push_back(entry->GetEntryPath());
   return paths;
 }
 
@@ -86,7 +86,7 @@ TEST(ImportThreadTest, SampleInEveryEncodingReadsTheSameEntries) {
     EXPECT_EQ(result.files, 2) << c.what;
     EXPECT_EQ(result.directories, 1) << c.what;
     EXPECT_EQ(result.status, L"100% Importing Vemo data ...") << c.what;
-    auto* first = static_cast<CVemoEntry*>(result.list->GetHead());
+    const CVemoEntry* first = result.list->GetHead();
     EXPECT_EQ(first->m_stored.dwCrc1, 0x0A1B2C3Du) << c.what;
     EXPECT_EQ(first->m_stored.attributes, 0x21u) << c.what;
   }
@@ -111,8 +111,7 @@ TEST(ImportThreadTest, WhatTheWriterWritesReadsBack) {
     ASSERT_TRUE(result.list);
     ASSERT_EQ(result.list->GetCount(), set->size());
     std::size_t i = 0;
-    for (void* element : *result.list) {
-      const auto* read = static_cast<CVemoEntry*>(element);
+    for (const CVemoEntry* read : *result.list) {
       EXPECT_EQ(read->m_stored.name, (*set)[i]->m_current.name);
       EXPECT_EQ(read->m_stored.size, (*set)[i]->m_current.size);
       EXPECT_STREQ(read->m_pszKey, (*set)[i]->m_pszKey);

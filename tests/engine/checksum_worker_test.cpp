@@ -69,12 +69,12 @@ class Entries {
     return AddWide(platform::FileNameToWide(name), size, EF_FOUND | EF_CRC_PENDING,
                    platform::FileNameToWide(rel));
   }
-  const CNPtrList& list() const { return list_; }
+  const CNObjectList<CVemoEntry>& list() const { return list_; }
 
  private:
   SharedText base_;
   std::vector<std::unique_ptr<CVemoEntry>> entries_;
-  CNPtrList list_;
+  CNObjectList<CVemoEntry> list_{false};
 };
 
 std::vector<std::unique_ptr<ChecksumJob>> RunJobs(CChecksumWorker& worker, const Entries& entries) {

@@ -51,7 +51,7 @@ class ChecksumWorkerThreads : public ::testing::Test {
 
   vemo_test::TempTree tree_;
   std::vector<std::unique_ptr<CVemoEntry>> entries_;
-  CNPtrList list_;
+  CNObjectList<CVemoEntry> list_{false};
   vemo_test::FaultFileSystem file_system_;
 };
 

@@ -42,7 +42,7 @@ std::vector<const CVemoScanEntry*> Scan(CVemoScanThread& scanner, const std::wst
   holder = scanner.TakeResults();
   std::vector<const CVemoScanEntry*> records;
   if (holder != nullptr) {
-    for (void* element : *holder) records.push_back(static_cast<const CVemoScanEntry*>(element));
+    for (const CVemoScanEntry* record : *holder) records.push_back(record);
   }
   return records;
 }

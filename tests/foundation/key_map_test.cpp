@@ -143,6 +143,35 @@ struct Counted {
   int* deaths;
 };
 
+TEST(KeyMapTest, ObjectMapsHandOutTheirValuesTypedInTraversalOrder) {
+  int deaths = 0;
+  Counted a(&deaths), b(&deaths), c(&deaths);
+  CNObjectKeyMap<Counted> map(false);
+  ASSERT_TRUE(map.SetAt("b", &b));
+  ASSERT_TRUE(map.SetAt("c", &c));
+  ASSERT_TRUE(map.SetAt("a", &a));
+  ASSERT_TRUE(map.SetAt(static_cast<const void*>(&a), &a));  // a pointer key, as a set uses
+  EXPECT_EQ(map.Lookup("b"), &b);
+  EXPECT_EQ(map.Lookup(static_cast<const void*>(&a)), &a);
+  EXPECT_EQ(map.Lookup("x"), nullptr);
+  ASSERT_TRUE(map.SetAt(static_cast<const void*>(&a), nullptr));
+
+  std::vector<Counted*> visited;
+  map.ForEach([&](Counted* value) { visited.push_back(value); });
+  const std::vector<Counted*> in_order{&a, &b, &c};
+  EXPECT_EQ(visited, in_order);
+  CNObjectArray<Counted> array(false);
+  ASSERT_EQ(map.Collect(array), 3u);
+  EXPECT_EQ(std::vector<Counted*>(array.begin(), array.end()), in_order);
+  EXPECT_EQ(array[1], &b);
+  CNObjectList<Counted> list(false);
+  ASSERT_EQ(map.Collect(list), 3u);
+  EXPECT_EQ(std::vector<Counted*>(list.begin(), list.end()), in_order);
+  EXPECT_EQ(list.RemoveHead(), &a);
+  EXPECT_EQ(list.GetHead(), &b);
+  EXPECT_EQ(deaths, 0);  // nothing borrowed was destroyed
+}
+
 TEST(KeyMapTest, OwningMapsDestroyTheirValuesButReplacementAndRemovalDoNot) {
   int deaths = 0;
   auto* replaced = new Counted(&deaths);
