@@ -26,33 +26,8 @@ ReportCategory CategorizeEntry(const CVemoEntry& entry) {
   return ReportCategory::kChanged;
 }
 
-const char* CategoryWord(ReportCategory category) {
-  switch (category) {
-    case ReportCategory::kUnchanged:
-      return "unchanged";
-    case ReportCategory::kChanged:
-      return "changed";
-    case ReportCategory::kDamaged:
-      return "damaged?";
-    case ReportCategory::kNew:
-      return "new";
-    case ReportCategory::kMissing:
-      return "missing";
-    case ReportCategory::kError:
-      return "error";
-  }
-  return "error";
-}
-
 std::wstring RelativeEntryPath(const CVemoEntry& entry) {
   std::wstring path = entry.m_strRelDir.str() + entry.GetCurrentState().name;
   if (entry.IsDirectory()) path += L'/';
   return path;
-}
-
-bool ReportCounts::AnyDifference() const {
-  for (std::size_t i = 1; i < kReportCategoryCount; ++i) {
-    if (count[i] != 0) return true;
-  }
-  return false;
 }

@@ -3,8 +3,6 @@
 // (no entry awaits the scan or a checksum). Both are decided from the same flags and states.
 // Pure functions of the entry; the document's thread.
 #pragma once
-#include <array>
-#include <cstddef>
 #include <string>
 
 class CVemoEntry;
@@ -28,27 +26,11 @@ enum class ReportCategory : int {
   kMissing,        // listed, not found
   kError,          // the file could not be read
 };
-inline constexpr std::size_t kReportCategoryCount = 6;
 
 // A file: error (read failure) before missing, new, damaged, changed, unchanged. A directory is
 // only ever unchanged, new, missing or error: its own time stamp and size follow its contents,
 // which are reported entry by entry.
 [[nodiscard]] ReportCategory CategorizeEntry(const CVemoEntry& entry);
 
-// The word of the text output and of the JSON "category" key: unchanged, changed, damaged?, new,
-// missing, error.
-[[nodiscard]] const char* CategoryWord(ReportCategory category);
-
 // The entry's path relative to the base directory with '/' as separator; a directory ends in '/'.
 [[nodiscard]] std::wstring RelativeEntryPath(const CVemoEntry& entry);
-
-// Entries per category.
-struct ReportCounts {
-  std::array<std::size_t, kReportCategoryCount> count{};
-  void Add(ReportCategory category) { ++count[static_cast<std::size_t>(category)]; }
-  [[nodiscard]] std::size_t Of(ReportCategory category) const {
-    return count[static_cast<std::size_t>(category)];
-  }
-  // Anything but unchanged.
-  [[nodiscard]] bool AnyDifference() const;
-};
