@@ -51,9 +51,8 @@ int main(int argc, char** argv) {
   for (KeyCase mode : {KeyCase::kExact, KeyCase::kFold}) {
     t0 = Clock::now();
     for (std::size_t i = 0; i < files; ++i) {
-      char* key = BuildEntryKey(base, rels[i], names[i], false, mode);
-      sink += static_cast<unsigned char>(key[0]);
-      std::free(key);
+      const LookupKey key = BuildEntryKey(base, rels[i], names[i], false, mode);
+      sink += static_cast<unsigned char>(key.get()[0]);
     }
     const auto ours = Clock::now() - t0;
     std::printf("BuildEntryKey %-5s %7.1f ns/key   peer (UTF-8 encode + strdup) %7.1f ns/key\n",

@@ -263,12 +263,12 @@ bool CVemoDoc::AdoptLoadedEntries() {
       if (!last_parent_known_ || !(entry->m_strRelDir == last_parent_dir_)) {
         last_parent_ = nullptr;
         last_parent_known_ = false;
-        char* parent_key = BuildDirectoryKey(base_dir_, entry->m_strRelDir.view(), key_case_);
+        const LookupKey parent_key =
+            BuildDirectoryKey(base_dir_, entry->m_strRelDir.view(), key_case_);
         if (parent_key != nullptr) {
-          last_parent_ = entries_.Lookup(parent_key);
+          last_parent_ = entries_.Lookup(parent_key.get());
           last_parent_dir_ = entry->m_strRelDir;
           last_parent_known_ = true;
-          std::free(parent_key);
         }
       }
       if (last_parent_ != nullptr) last_parent_->AddChild();

@@ -5,16 +5,15 @@
 // directory, and its name. A path that no name on disk can carry is recorded instead as the error
 // the conversion gave (path_error), which the worker reports as the job's result.
 //
-// Owns its key (malloc) and name. Created on the user-interface thread, owned by the worker's
+// Owns its key and name. Created on the user-interface thread, owned by the worker's
 // pending list, then by the worker thread while it reads, then by the finished list, and finally
 // by whoever PopResult hands it to. The shared directory text never changes, so copies of it may be
 // read and released on any thread.
 #pragma once
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 
+#include "document/records/lookup_key.h"
 #include "platform/file_name_text.h"
 #include "platform/win_types.h"
 
@@ -26,7 +25,7 @@ struct ChecksumJob {
               ULONGLONG entry_size)
       : dir(std::move(file_dir)),
         name(std::move(file_name)),
-        key(entry_key != nullptr ? strdup(entry_key) : nullptr),
+        key(LookupKey::Copy(entry_key)),
         size(entry_size) {}
   // The size and last-write time the scan saw (0: no time stamp, not compared). A file that no
   // longer has them once read changed after the scan or while it was read: its checksums would
@@ -39,11 +38,10 @@ struct ChecksumJob {
   // A file whose wide path has no native form: conversion_error is its result.
   ChecksumJob(std::wstring wide_path, DWORD conversion_error, const char* entry_key,
               ULONGLONG entry_size)
-      : key(entry_key != nullptr ? strdup(entry_key) : nullptr),
+      : key(LookupKey::Copy(entry_key)),
         size(entry_size),
         path_error(conversion_error),
         unconvertible_path(std::move(wide_path)) {}
-  ~ChecksumJob() { std::free(key); }
   ChecksumJob(const ChecksumJob&) = delete;
   ChecksumJob& operator=(const ChecksumJob&) = delete;
 
@@ -59,7 +57,7 @@ struct ChecksumJob {
   // without following links (DirectoryHandle::OpenSubdirectory). 0: dir is opened as it stands.
   std::size_t base_length = 0;
   std::string name;         // native name inside it
-  char* key;                // copy of the entry's lookup key
+  LookupKey key;            // copy of the entry's lookup key
   ULONGLONG size;           // the entry's size when queued; the size measured on opening once read
   ULONGLONG seen_size = 0;  // SetScanState
   ULONGLONG seen_time = 0;

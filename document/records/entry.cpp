@@ -11,8 +11,6 @@
 
 namespace {
 
-char* CopyKey(const char* key) { return key == nullptr ? nullptr : strdup(key); }
-
 // The directories a record was made for; the same SharedText object in the usual case.
 bool SameDir(const SharedText& a, const SharedText& b, KeyCase mode) {
   return a.SameObject(b) || TextEquals(a.view(), b.view(), mode);
@@ -29,7 +27,7 @@ CVemoEntry::CVemoEntry(const CVemoScanEntry& found)
       m_dwError(found.m_dwError),
       m_dwFlags(EF_FOUND),
       m_keyCase(found.m_keyCase),
-      m_pszKey(CopyKey(found.m_pszKey)) {}
+      m_pszKey(LookupKey::Copy(found.m_pszKey)) {}
 
 CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
                        KeyCase keyCase, WithoutKey)
@@ -61,9 +59,10 @@ CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name,
                        KeyCase keyCase, std::string_view keyPrefix, KeyInPlace)
     : CVemoEntry(std::move(baseDir), std::move(relDir), std::move(name), attributes, keyCase,
                  WithoutKey{}) {
-  key_in_place_ = true;
-  m_pszKey = reinterpret_cast<char*>(this + 1);
-  WriteEntryKeyWithPrefix(m_pszKey, keyPrefix, m_stored.name, m_stored.IsDirectory(), m_keyCase);
+  // Released with the entry's storage.
+  char* key = reinterpret_cast<char*>(this + 1);
+  WriteEntryKeyWithPrefix(key, keyPrefix, m_stored.name, m_stored.IsDirectory(), m_keyCase);
+  m_pszKey = LookupKey::Borrow(key);
 }
 
 std::unique_ptr<CVemoEntry> CVemoEntry::CreateInArena(CVemoEntryArena& arena, SharedText baseDir,
@@ -84,9 +83,7 @@ std::unique_ptr<CVemoEntry> CVemoEntry::CreateInArena(CVemoEntryArena& arena, Sh
                                  keyCase, keyPrefix, KeyInPlace{}));
 }
 
-CVemoEntry::~CVemoEntry() {
-  if (!key_in_place_) std::free(m_pszKey);
-}
+CVemoEntry::~CVemoEntry() = default;
 
 std::wstring CVemoEntry::GetEntryPath() const {
   const std::wstring& name = GetCurrentState().name;

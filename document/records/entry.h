@@ -17,6 +17,7 @@
 #include "document/records/entry_flags.h"
 #include "document/records/file_state.h"
 #include "document/records/letter_case.h"
+#include "document/records/lookup_key.h"
 #include "document/records/record.h"
 #include "document/records/scan_entry.h"
 #include "document/records/shared_text.h"
@@ -109,7 +110,7 @@ class CVemoEntry : public CVemoRecord {
   DWORD m_dwError = 0;      // Windows error of the last failure to read the file, 0 = none
   DWORD m_dwFlags = 0;      // EF_ flags
   KeyCase m_keyCase = KeyCase::kExact;  // how names match: the key, the case note, the directories
-  char* m_pszKey = nullptr;             // owned lookup key; null only when memory ran out
+  LookupKey m_pszKey;                   // lookup key; null only when memory ran out
 
  private:
   struct WithoutKey {};
@@ -120,6 +121,4 @@ class CVemoEntry : public CVemoRecord {
   // The key is written right behind the entry, where CreateInArena made room for it.
   CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
              KeyCase keyCase, std::string_view keyPrefix, KeyInPlace);
-
-  bool key_in_place_ = false;  // m_pszKey lies behind the entry and is not freed on its own
 };

@@ -82,22 +82,22 @@ char* EncodePart(char* out, std::wstring_view part, KeyCase mode) {
 
 }  // namespace
 
-char* BuildEntryKey(std::wstring_view baseDir, std::wstring_view relDir, std::wstring_view name,
-                    bool isDirectory, KeyCase mode) {
+LookupKey BuildEntryKey(std::wstring_view baseDir, std::wstring_view relDir, std::wstring_view name,
+                        bool isDirectory, KeyCase mode) {
   const std::size_t size = PartSize(baseDir, mode) + PartSize(relDir, mode) +
                            (isDirectory ? 0 : 1) + PartSize(name, mode);
   char* key = static_cast<char*>(std::malloc(size + 1));
-  if (key == nullptr) return nullptr;
+  if (key == nullptr) return {};
   char* out = EncodePart(key, baseDir, mode);
   out = EncodePart(out, relDir, mode);
   if (!isDirectory) *out++ = kSeparator;
   out = EncodePart(out, name, mode);
   assert(static_cast<std::size_t>(out - key) == size && "size pass and encoding pass disagree");
   *out = '\0';
-  return key;
+  return LookupKey::Adopt(key);
 }
 
-char* BuildDirectoryKey(std::wstring_view baseDir, std::wstring_view relPath, KeyCase mode) {
+LookupKey BuildDirectoryKey(std::wstring_view baseDir, std::wstring_view relPath, KeyCase mode) {
   assert(!relPath.empty() && "the base directory has no entry of its own");
   if (!relPath.empty() && relPath.back() == L'/') relPath.remove_suffix(1);
   return BuildEntryKey(baseDir, {}, relPath, true, mode);
@@ -126,12 +126,12 @@ char* WriteEntryKeyWithPrefix(char* out, std::string_view prefix, std::wstring_v
   return out;
 }
 
-char* BuildEntryKeyWithPrefix(std::string_view prefix, std::wstring_view name, bool isDirectory,
-                              KeyCase mode) {
+LookupKey BuildEntryKeyWithPrefix(std::string_view prefix, std::wstring_view name, bool isDirectory,
+                                  KeyCase mode) {
   const std::size_t size = EntryKeySizeWithPrefix(prefix, name, isDirectory, mode);
   char* key = static_cast<char*>(std::malloc(size + 1));
-  if (key == nullptr) return nullptr;
+  if (key == nullptr) return {};
   [[maybe_unused]] const char* end = WriteEntryKeyWithPrefix(key, prefix, name, isDirectory, mode);
   assert(static_cast<std::size_t>(end - key) == size && "size pass and encoding pass disagree");
-  return key;
+  return LookupKey::Adopt(key);
 }

@@ -11,23 +11,24 @@
 //   0x04,
 //     so no name can imitate a separator and distinct items always have distinct keys.
 //
-// Keys are compared as byte strings (strcmp). They are allocated with malloc; the caller owns the
-// result and releases it with free. Thread-safe.
+// Keys are compared as byte strings (strcmp). The builders give them as owned LookupKeys (null only
+// when memory runs out). Thread-safe.
 #pragma once
 #include <string>
 #include <string_view>
 
 #include "document/records/letter_case.h"
+#include "document/records/lookup_key.h"
 
 // Key of the item `name` (a directory when `isDirectory`) lying in baseDir + relDir. baseDir ends
-// in '/', relDir is empty or ends in '/'. Returns null only when memory runs out.
-[[nodiscard]] char* BuildEntryKey(std::wstring_view baseDir, std::wstring_view relDir,
-                                  std::wstring_view name, bool isDirectory, KeyCase mode);
+// in '/', relDir is empty or ends in '/'.
+[[nodiscard]] LookupKey BuildEntryKey(std::wstring_view baseDir, std::wstring_view relDir,
+                                      std::wstring_view name, bool isDirectory, KeyCase mode);
 
 // Key of the directory baseDir + relPath, where relPath ("a/b/" or "a/b") is not empty: the key
 // its own entry has, which is how the entries inside it find their parent.
-[[nodiscard]] char* BuildDirectoryKey(std::wstring_view baseDir, std::wstring_view relPath,
-                                      KeyCase mode);
+[[nodiscard]] LookupKey BuildDirectoryKey(std::wstring_view baseDir, std::wstring_view relPath,
+                                          KeyCase mode);
 
 // The bytes every key of an item in baseDir + relDir begins with (no terminator). Worked out once
 // per directory, it spares BuildEntryKeyWithPrefix the encoding of both directories for every
@@ -36,9 +37,9 @@
                                               KeyCase mode);
 
 // The same key as BuildEntryKey(baseDir, relDir, name, isDirectory, mode), given
-// prefix == BuildEntryKeyPrefix(baseDir, relDir, mode). Returns null only when memory runs out.
-[[nodiscard]] char* BuildEntryKeyWithPrefix(std::string_view prefix, std::wstring_view name,
-                                            bool isDirectory, KeyCase mode);
+// prefix == BuildEntryKeyPrefix(baseDir, relDir, mode).
+[[nodiscard]] LookupKey BuildEntryKeyWithPrefix(std::string_view prefix, std::wstring_view name,
+                                                bool isDirectory, KeyCase mode);
 
 // The bytes of that key without its terminator, and the key written with its terminator into
 // `out`, which has room for EntryKeySizeWithPrefix(...) + 1 bytes: for keys stored in place.

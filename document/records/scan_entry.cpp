@@ -45,29 +45,3 @@ CVemoScanEntry::CVemoScanEntry(DWORD error, SharedText baseDir, SharedText relDi
       m_state(EmptyFileState()),
       m_nDriveType(driveType),
       m_dwError(error) {}
-
-CVemoScanEntry::CVemoScanEntry(CVemoScanEntry&& other) noexcept
-    : CVemoRecord(other),
-      m_strBaseDir(std::move(other.m_strBaseDir)),
-      m_strRelDir(std::move(other.m_strRelDir)),
-      m_state(std::move(other.m_state)),
-      m_pszKey(std::exchange(other.m_pszKey, nullptr)),
-      m_nDriveType(other.m_nDriveType),
-      m_dwError(other.m_dwError),
-      m_keyCase(other.m_keyCase) {}
-
-CVemoScanEntry& CVemoScanEntry::operator=(CVemoScanEntry&& other) noexcept {
-  if (this != &other) {
-    m_strBaseDir = std::move(other.m_strBaseDir);
-    m_strRelDir = std::move(other.m_strRelDir);
-    m_state = std::move(other.m_state);
-    std::free(m_pszKey);
-    m_pszKey = std::exchange(other.m_pszKey, nullptr);
-    m_nDriveType = other.m_nDriveType;
-    m_dwError = other.m_dwError;
-    m_keyCase = other.m_keyCase;
-  }
-  return *this;
-}
-
-CVemoScanEntry::~CVemoScanEntry() { std::free(m_pszKey); }

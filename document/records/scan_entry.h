@@ -1,12 +1,12 @@
 // CVemoScanEntry: one item as the directory scanner found it, or the error record of a walk that
 // failed. Built on the scanner's thread and handed over, with its list, to the document's thread;
-// it never points into document data. Owns its key (malloc, released by the destructor). Movable,
-// not copyable.
+// it never points into document data. Owns its key. Movable, not copyable.
 #pragma once
 #include <string_view>
 
 #include "document/records/file_state.h"
 #include "document/records/letter_case.h"
+#include "document/records/lookup_key.h"
 #include "document/records/record.h"
 #include "document/records/shared_text.h"
 #include "platform/win_types.h"
@@ -26,11 +26,11 @@ class CVemoScanEntry : public CVemoRecord {
   // The error record of a failed walk: empty state, the Windows error code, no key.
   CVemoScanEntry(DWORD error, SharedText baseDir, SharedText relDir, DWORD driveType);
 
-  CVemoScanEntry(CVemoScanEntry&& other) noexcept;
-  CVemoScanEntry& operator=(CVemoScanEntry&& other) noexcept;
+  CVemoScanEntry(CVemoScanEntry&& other) noexcept = default;
+  CVemoScanEntry& operator=(CVemoScanEntry&& other) noexcept = default;
   CVemoScanEntry(const CVemoScanEntry&) = delete;
   CVemoScanEntry& operator=(const CVemoScanEntry&) = delete;
-  ~CVemoScanEntry() override;
+  ~CVemoScanEntry() override = default;
 
   [[nodiscard]] const char* GetRuntimeClassName() const override { return "CVemoScanEntry"; }
   [[nodiscard]] bool IsError() const { return m_dwError != 0; }
@@ -38,7 +38,7 @@ class CVemoScanEntry : public CVemoRecord {
   SharedText m_strBaseDir;              // the document's base directory, as given to the scanner
   SharedText m_strRelDir;               // relative to the base: empty, or ending in '/'
   FileState m_state;                    // what the scanner saw
-  char* m_pszKey = nullptr;             // owned lookup key; null for error records
+  LookupKey m_pszKey;                   // lookup key; null for error records
   DWORD m_nDriveType = 0;               // drive type of the volume (5 = CD-ROM)
   DWORD m_dwError = 0;                  // 0, or the Windows error code of an error record
   KeyCase m_keyCase = KeyCase::kExact;  // how the key treats letter case

@@ -89,11 +89,10 @@ TEST(ScanThread, ListsFilesBeforeSubdirectoriesAndEachDirectoryAfterItsContents)
     EXPECT_EQ(record->m_dwError, 0u);
     // Built from the directory's prefix, byte for byte the key of the whole path.
     ASSERT_NE(record->m_pszKey, nullptr);
-    char* expected =
+    const LookupKey expected =
         BuildEntryKey(record->m_strBaseDir.view(), record->m_strRelDir.view(), record->m_state.name,
                       record->m_state.IsDirectory(), KeyCase::kExact);
     EXPECT_STREQ(record->m_pszKey, expected);
-    std::free(expected);
   }
 }
 

@@ -23,10 +23,9 @@ struct Made {
 Made MakeInArena(CVemoEntryArena& arena, const SharedText& base, const SharedText& rel,
                  std::wstring name, DWORD attributes, KeyCase mode) {
   const std::string prefix = BuildEntryKeyPrefix(base.view(), rel.view(), mode);
-  char* key = BuildEntryKey(base.view(), rel.view(), name, (attributes & 0x10) != 0, mode);
-  Made made{CVemoEntry::CreateInArena(arena, base, rel, name, attributes, mode, prefix), key};
-  std::free(key);
-  return made;
+  const LookupKey key =
+      BuildEntryKey(base.view(), rel.view(), name, (attributes & 0x10) != 0, mode);
+  return {CVemoEntry::CreateInArena(arena, base, rel, name, attributes, mode, prefix), key.get()};
 }
 
 // Entries over several blocks, with keys of both letter-case modes, one too large for a block,
@@ -49,7 +48,7 @@ TEST(EntryArenaTest, EntriesKeepTheirKeysAndOutliveTheArena) {
   std::shuffle(made.begin(), made.end(), random);
   for (Made& m : made) {
     ASSERT_NE(m.entry->m_pszKey, nullptr);
-    EXPECT_EQ(m.entry->m_pszKey, m.expectedKey);
+    EXPECT_EQ(std::string(m.entry->m_pszKey), m.expectedKey);
     EXPECT_EQ(m.entry->m_strRelDir, rel);
     EXPECT_EQ(m.entry->m_dwFlags, 0u);
     m.entry.reset();

@@ -2,18 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <memory>
 #include <string>
 
 #include "platform/file_name_text.h"
 
 namespace {
 
-struct FreeKey {
-  void operator()(char* p) const { std::free(p); }
-};
-using Key = std::unique_ptr<char, FreeKey>;
+using Key = LookupKey;
 
 std::string KeyOf(std::wstring_view rel, std::wstring_view name, bool dir,
                   KeyCase mode = KeyCase::kExact) {
