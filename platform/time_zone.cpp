@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <ctime>
+#include <mutex>
 
 #include "platform/error_codes.h"
 #include "platform/last_error.h"
@@ -31,9 +32,19 @@ bool Fail() {
   return false;
 }
 
+// The C library keeps one time-zone state per process, which tzset() may replace while another
+// thread converts. glibc guards it with a lock of its own that thread checkers cannot see, so the
+// program holds its own around every use: the list's writer and the user-interface thread convert
+// local times at the same time.
+std::mutex& TimeZoneMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
 }  // namespace
 
 bool CurrentTimeZone(TimeZoneNow& out) {
+  const std::lock_guard<std::mutex> hold(TimeZoneMutex());
   tzset();
   const time_t now = time(nullptr);
   tm fields{};
@@ -45,6 +56,7 @@ bool CurrentTimeZone(TimeZoneNow& out) {
 
 bool UtcToLocalFileTime(ULONGLONG utc, ULONGLONG& out) {
   if (utc >= kLimit) return Fail();
+  const std::lock_guard<std::mutex> hold(TimeZoneMutex());
   tzset();
   const time_t seconds = UnixSeconds(utc);
   tm fields{};
@@ -57,6 +69,7 @@ bool LocalToUtcFileTime(ULONGLONG local, ULONGLONG& out) {
   if (local >= kLimit) return Fail();
   SYSTEMTIME calendar{};
   if (!FileTimeToSystemTime(local, calendar)) return false;
+  const std::lock_guard<std::mutex> hold(TimeZoneMutex());
   tzset();
   tm fields{};
   fields.tm_year = calendar.wYear - 1900;
