@@ -9,6 +9,7 @@
 #include "document/command_ids.h"
 #include "document/vemo_doc.h"
 #include "ui/framework/qt_text.h"
+#include "ui/vemo_icons.h"
 
 namespace {
 
@@ -21,6 +22,8 @@ constexpr std::array<const char*, CVemoChildFrame::kPaneCount> kInitialTexts = {
 CVemoChildFrame::CVemoChildFrame(CVemoDoc& doc, QWidget* parent) : CNMDIChildFrame(doc, parent) {}
 
 bool CVemoChildFrame::Create() {
+  // A document window shows the document's picture, whatever state its document is in.
+  setWindowIcon(VemoDocumentIcon());
   bar_ = new QStatusBar(this);
   bar_->setSizeGripEnabled(true);
   bar_->setObjectName(QStringLiteral("progressBar"));

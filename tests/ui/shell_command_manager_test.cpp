@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
 #include <map>
+#include <new>
 
 #include "support/temp_config_home.h"
 #include "ui/framework/command_manager.h"
@@ -71,6 +75,33 @@ TEST(ShellCommandManagerTest, StateComesFromTheHandlerAndUnhandledIsDisabled) {
   EXPECT_EQ(handled.text(), QStringLiteral("&Grid"));
   handled.trigger();
   EXPECT_EQ(router.ran.size(), 2u);
+}
+
+class ThrowingRouter : public CNCommandRouter {
+ public:
+  bool RouteCommand(UINT /*id*/) override { throw std::bad_alloc(); }
+  bool RouteUpdateCommand(UINT /*id*/, CCmdState& state) override {
+    state.enabled = true;
+    return true;
+  }
+};
+
+TEST(ShellCommandManagerTest, ACommandThatRunsOutOfMemoryEndsWithTheMessageNotTheProgram) {
+  CNCommandManager manager;
+  ThrowingRouter router;
+  manager.SetRouter(&router);
+  QAction action(QStringLiteral("&New"));
+  manager.Register(1, &action);
+  QString shown;
+  QTimer::singleShot(0, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      shown = box->text();
+      box->accept();
+    }
+  });
+  EXPECT_FALSE(manager.Execute(1));
+  EXPECT_EQ(shown,
+            QStringLiteral("Not enough memory resources are available to process this command."));
 }
 
 TEST(ShellRecentFileListTest, KeepsTenNewestFirstInTheRegistryAndInTheMenu) {

@@ -2,6 +2,7 @@
 
 #include <QAction>
 
+#include "ui/framework/memory_guard.h"
 #include "ui/framework/qt_text.h"
 
 CNCommandManager::CNCommandManager(QObject* parent) : QObject(parent) {}
@@ -42,7 +43,9 @@ CCmdState CNCommandManager::QueryState(UINT id) const {
 
 bool CNCommandManager::Execute(UINT id) {
   bool ran = false;
-  if (router_ != nullptr && QueryState(id).enabled) ran = router_->RouteCommand(id);
+  if (router_ != nullptr && QueryState(id).enabled) {
+    ran = RunGuardingMemory([&] { return router_->RouteCommand(id); }, false);
+  }
   // A checkable action flips itself when triggered; the handler's state is what counts. The
   // command may have closed windows or even the manager's router, so look the entry up afresh.
   const auto it = entries_.find(id);

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QEvent>
 
+#include "ui/framework/memory_guard.h"
+
 CNIdleLoop::CNIdleLoop(Handler handler, QObject* parent)
     : QObject(parent), handler_(std::move(handler)) {
   timer_.setSingleShot(true);
@@ -47,7 +49,7 @@ void CNIdleLoop::Step() {
   if (in_handler_ || QApplication::activeModalWidget() != nullptr) return;
   in_handler_ = true;
   const unsigned long restarts = restarts_;
-  const bool more = handler_(count_);
+  const bool more = RunGuardingMemory([&] { return handler_(count_); }, true);
   in_handler_ = false;
   // An event during the handler (a nested loop) has restarted the count already.
   if (restarts_ == restarts) ++count_;
