@@ -30,11 +30,12 @@ namespace {
 // temporary file, the report, and the document (destroyed first).
 class Session {
  public:
-  explicit Session(const CliOptions& options)
+  Session(const CliOptions& options, const CliFileAccess& files)
       : options_(options),
+        file_system_(files.file_system),
         progress_(!options.no_progress && isatty(STDERR_FILENO) == 1),
         host_(&progress_),
-        store_(platform::FileStore::Default()),
+        store_(files.file_store),
         report_(stdout,
                 options.json ? CliReportWriter::Format::kJson : CliReportWriter::Format::kText,
                 options.all, options.quiet) {}
@@ -43,7 +44,7 @@ class Session {
   }
 
   CVemoDoc& NewDocument() {
-    doc_ = std::make_unique<CVemoDoc>(host_, platform::FileSystem::Default(), &store_);
+    doc_ = std::make_unique<CVemoDoc>(host_, file_system_, &store_);
     return *doc_;
   }
   CVemoDoc& Doc() { return *doc_; }
@@ -97,14 +98,12 @@ class Session {
     const bool pair_moves = !creating && !options_.no_moves;
     MovePairing pairing;
     if (pair_moves) {
-      doc_->GetEntries().ForEach([&pairing](void* value) {
-        const auto& entry = *static_cast<const CVemoEntry*>(value);
-        pairing.Add(entry, CategorizeEntry(entry));
-      });
+      doc_->GetEntries().ForEach(
+          [&pairing](const CVemoEntry* entry) { pairing.Add(*entry, CategorizeEntry(*entry)); });
       pairing.Pair();
     }
-    doc_->GetEntries().ForEach([&](void* value) {
-      const auto& entry = *static_cast<const CVemoEntry*>(value);
+    doc_->GetEntries().ForEach([&](const CVemoEntry* listed) {
+      const CVemoEntry& entry = *listed;
       CliReportItem item{&entry, ToCliCategory(CategorizeEntry(entry))};
       const bool pairable =
           item.category == CliCategory::kMissing || item.category == CliCategory::kNew;
@@ -135,8 +134,8 @@ class Session {
   // their checksums are not taken). True when there was one.
   bool WarnChangedWhileRead() {
     bool any = false;
-    doc_->GetEntries().ForEach([&any](void* value) {
-      any = any || static_cast<const CVemoEntry*>(value)->m_dwError == ERROR_SHARING_VIOLATION;
+    doc_->GetEntries().ForEach([&any](const CVemoEntry* entry) {
+      any = any || entry->m_dwError == ERROR_SHARING_VIOLATION;
     });
     if (any) {
       Message(doc_->GetBaseDir() +
@@ -150,8 +149,8 @@ class Session {
   // counts the files and directories a saved list holds. True when one was left out.
   bool WarnLeftOut() {
     bool any = false;
-    doc_->GetEntries().ForEach([this, &any](void* value) {
-      const auto& entry = *static_cast<const CVemoEntry*>(value);
+    doc_->GetEntries().ForEach([this, &any](const CVemoEntry* listed) {
+      const CVemoEntry& entry = *listed;
       if ((entry.m_dwFlags & EF_FOUND) == 0) return;
       if (!CanCarryEntry(entry)) {
         Message(entry.GetEntryPath() + L": Left out of the list, which cannot hold this name.");
@@ -207,6 +206,7 @@ class Session {
 
  private:
   const CliOptions& options_;
+  platform::FileSystem* file_system_;
   CliProgressLine progress_;
   CliDocHost host_;
   CliTrackingFileStore store_;
@@ -268,8 +268,8 @@ std::wstring FindDocument(Session& session) {
   return {};
 }
 
-int VerifyOrUpdate(const CliOptions& options, bool update) {
-  Session session(options);
+int VerifyOrUpdate(const CliOptions& options, const CliFileAccess& files, bool update) {
+  Session session(options, files);
   const std::wstring path = FindDocument(session);
   if (path.empty()) return kExitFailure;
   CVemoDoc& doc = session.NewDocument();
@@ -308,8 +308,8 @@ int VerifyOrUpdate(const CliOptions& options, bool update) {
 
 }  // namespace
 
-int RunCreateCommand(const CliOptions& options) {
-  Session session(options);
+int RunCreateCommand(const CliOptions& options, const CliFileAccess& files) {
+  Session session(options, files);
   const std::wstring dir = AbsoluteOrEmpty(options.path);
   if (dir.empty()) {
     session.Message(NoAbsolutePathMessage(options.path));
@@ -351,6 +351,10 @@ int RunCreateCommand(const CliOptions& options) {
   return session.Finish(status);
 }
 
-int RunVerifyCommand(const CliOptions& options) { return VerifyOrUpdate(options, false); }
+int RunVerifyCommand(const CliOptions& options, const CliFileAccess& files) {
+  return VerifyOrUpdate(options, files, false);
+}
 
-int RunUpdateCommand(const CliOptions& options) { return VerifyOrUpdate(options, true); }
+int RunUpdateCommand(const CliOptions& options, const CliFileAccess& files) {
+  return VerifyOrUpdate(options, files, true);
+}

@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-screenshots}
 cmake -S "$root" -B "$build" -DVEMO_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target vemo-cli vemo_screenshot vemo_cli_test_unreadable >&2
+cmake --build "$build" -j "$(nproc)" --target vemo-cli vemo_screenshot >&2
 
 work=$(mktemp -d)
 trap 'chmod -R u+rwX "$work"; rm -rf "$work"' EXIT
@@ -28,7 +28,8 @@ head -c 123456 /dev/urandom >"$tree/2024/new_photo.jpg"        # new
 preload=()
 if [ "$(id -u)" = 0 ]; then
   # Permission bits stop nothing for root: a preloaded library refuses the read instead.
-  preload=(env "LD_PRELOAD=$(find "$build" -name 'libvemo_cli_test_unreadable.so' | head -1)")
+  cc -shared -fPIC -o "$work/unreadable_preload.so" "$root/tools/unreadable_preload.c" -ldl
+  preload=(env "LD_PRELOAD=$work/unreadable_preload.so")
 else
   chmod 000 "$tree/2024/scan.unreadable"
 fi

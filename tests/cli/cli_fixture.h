@@ -13,6 +13,7 @@
 
 #include "cli/cli_process.h"
 #include "gtest/gtest.h"
+#include "support/fault_file_system.h"
 #include "support/temp_config_home.h"
 #include "support/temp_tree.h"
 
@@ -59,11 +60,16 @@ class CliFixture : public ::testing::Test {
     args.push_back(Root());
     return RunCli(args, env);
   }
-  // The same with the preload library that makes "*.unreadable" unreadable.
+  // The same, with every file and directory whose name ends in ".unreadable" unreadable (the
+  // tests run as root, where permission bits stop nothing).
   CliResult RunUnreadable(std::vector<std::string> args) const {
-    std::string asan = "ASAN_OPTIONS=verify_asan_link_order=0";
-    if (const char* old = getenv("ASAN_OPTIONS")) asan += std::string(":") + old;
-    return Run(std::move(args), {"LD_PRELOAD=" VEMO_CLI_UNREADABLE_PRELOAD, asan});
+    args.push_back(Root());
+    FaultFileSystem files;
+    for (const char* suffix : {".unreadable", ".unreadable/"}) {
+      files.Fail({.call = FsCall::kOpenForRead, .path_suffix = suffix});
+      files.Fail({.call = FsCall::kOpenListing, .path_suffix = suffix});
+    }
+    return CliProcess(args, CliFileAccess{&files, &files}).Wait();
   }
   // Makes the list of the tree as it is now.
   void CreateList() {

@@ -1,6 +1,8 @@
-// Runs the real vemo-cli as a child process for the tests: arguments, extra environment, the
-// exit status (128 + signal when it was killed), and everything it wrote to standard output and
-// standard error. The child inherits the test's environment (XDG_CONFIG_HOME, TZ).
+// Runs vemo-cli as a child process for the tests: arguments, extra environment, the exit status
+// (128 + signal when it was killed), and everything it wrote to standard output and standard
+// error. The child inherits the test's environment (XDG_CONFIG_HOME, TZ). It is the real
+// executable, or the program's library run in a fork of the test with the files it reads and
+// writes going through a file system the test chose (one that injects faults).
 #pragma once
 #include <fcntl.h>
 #include <poll.h>
@@ -10,9 +12,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "cli/vemo_cli.h"
 
 namespace vemo_test {
 
@@ -29,29 +34,24 @@ class CliProcess {
   // allocations fail for real.
   explicit CliProcess(const std::vector<std::string>& args,
                       const std::vector<std::string>& env = {}, rlim_t memory_limit = 0) {
-    int out_pipe[2];
-    int err_pipe[2];
-    if (pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(out_pipe[1], STDOUT_FILENO);
-      dup2(err_pipe[1], STDERR_FILENO);
-      for (const std::string& entry : env) putenv(const_cast<char*>(entry.c_str()));
-      if (memory_limit != 0) {
-        const rlimit limit{memory_limit, memory_limit};
-        if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
-      }
-      std::vector<char*> argv;
-      argv.push_back(const_cast<char*>(VEMO_CLI_PATH));
-      for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-      argv.push_back(nullptr);
-      execv(VEMO_CLI_PATH, argv.data());
-      _exit(127);
+    std::vector<char*> argv = Argv(args);
+    if (!Fork(env)) return;
+    if (memory_limit != 0) {
+      const rlimit limit{memory_limit, memory_limit};
+      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
     }
-    close(out_pipe[1]);
-    close(err_pipe[1]);
-    out_fd_ = out_pipe[0];
-    err_fd_ = err_pipe[0];
+    execv(VEMO_CLI_PATH, argv.data());
+    _exit(127);
+  }
+  // Runs the program's library in a fork of the test, reading and writing through `files`.
+  CliProcess(const std::vector<std::string>& args, const CliFileAccess& files,
+             const std::vector<std::string>& env = {}) {
+    std::vector<char*> argv = Argv(args);
+    if (!Fork(env)) return;
+    const int status = RunVemoCli(static_cast<int>(args.size() + 1), argv.data(), files);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _exit(status);
   }
   ~CliProcess() {
     if (pid_ > 0 && !finished_) {
@@ -88,6 +88,36 @@ class CliProcess {
   }
 
  private:
+  static std::vector<char*> Argv(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(VEMO_CLI_PATH));
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+  }
+  // Forks with standard output and error going to pipes and env added in the child. True in the
+  // child, false in the test.
+  bool Fork(const std::vector<std::string>& env) {
+    int out_pipe[2];
+    int err_pipe[2];
+    if (pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0) return false;
+    // What the test has buffered must not come out of the child as well.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(out_pipe[1], STDOUT_FILENO);
+      dup2(err_pipe[1], STDERR_FILENO);
+      for (const std::string& entry : env) putenv(const_cast<char*>(entry.c_str()));
+      return true;
+    }
+    close(out_pipe[1]);
+    close(err_pipe[1]);
+    out_fd_ = out_pipe[0];
+    err_fd_ = err_pipe[0];
+    return false;
+  }
+
   static void Drain(const pollfd& fd, int* owned, std::string* into) {
     if (*owned < 0 || (fd.revents & (POLLIN | POLLHUP | POLLERR)) == 0) return;
     char buffer[65536];

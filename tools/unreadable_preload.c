@@ -1,15 +1,13 @@
-/* Loaded into vemo-cli with LD_PRELOAD by the tests, which run as root, where permission bits never
-   stop a read: every open of a path ending in ".unreadable" fails with EACCES (openat2 through
-   syscall() too), as an unreadable
-   file (or, opened as a directory, an unlistable one) would. With VEMO_TEST_FSYNC_SECONDS set,
-   every fsync first waits that long, through any signal, as on a disk that hangs. Everything else
-   is passed on. */
+/* Loaded with LD_PRELOAD into the desktop program by scripts/gui_screenshots.sh, which runs as root
+   on the build machines, where permission bits never stop a read: every open of a path ending in
+   ".unreadable" fails with EACCES (openat2 through syscall() too), as an unreadable file (or,
+   opened as a directory, an unlistable one) would. Everything else is passed on. The tests inject
+   such faults in-process instead (tests/support/fault_file_system.h). */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdarg.h>
-#include <stdlib.h>
 #include <string.h>
 #include <sys/syscall.h>
 #include <sys/types.h>
@@ -68,16 +66,6 @@ int openat(int dir, const char* path, int flags, ...) {
 int openat64(int dir, const char* path, int flags, ...) {
   MODE_ARGUMENT(flags, mode)
   return ForwardAt("openat64", dir, path, flags, mode);
-}
-
-typedef int (*FsyncFunction)(int);
-
-int fsync(int fd) {
-  const char* seconds = getenv("VEMO_TEST_FSYNC_SECONDS");
-  unsigned left = seconds != NULL ? (unsigned)atoi(seconds) : 0;
-  while (left > 0) left = sleep(left);
-  FsyncFunction next = (FsyncFunction)dlsym(RTLD_NEXT, "fsync");
-  return next(fd);
 }
 
 typedef long (*SyscallFunction)(long, ...);
