@@ -153,9 +153,8 @@ TEST_F(DocSlicesTest, CloseOrReloadInTheMiddleOfASlice) {
       doc.SetPollBudget(kTinyBudget);
       ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
       // Into the phase's slices: its worker has finished and a few items are done.
-      const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
       int sliced = 0;
-      while (sliced < 10 && std::chrono::steady_clock::now() < end) {
+      ASSERT_TRUE(WaitUntil([&] {
         const std::size_t before = doc.GetEntries().GetCount();
         const DocState state = doc.GetState();
         RunIdleOnce(doc);
@@ -163,9 +162,8 @@ TEST_F(DocSlicesTest, CloseOrReloadInTheMiddleOfASlice) {
         if (state == phase && doc.GetState() == phase && doc.GetEntries().GetCount() > before) {
           ++sliced;
         }
-        if (state != phase) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      }
-      ASSERT_EQ(sliced, 10);
+        return sliced == 10;
+      }));
       ASSERT_EQ(doc.GetState(), phase);
       if (reload) {
         ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
