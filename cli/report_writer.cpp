@@ -134,13 +134,15 @@ void CliReportWriter::Summary(const CliListCondition& list) {
   if (format_ == Format::kJson) {
     std::string line = "{\"summary\":{";
     for (C c : kFileCategories) {
-      line += "\"" + key(c) + "\":" + std::to_string(counts_.Total(c)) + ",";
+      line.append("\"").append(key(c)).append("\":").append(std::to_string(counts_.Total(c)));
+      line += ',';
     }
     auto object = [&](const char* name, const auto& categories, bool directory) {
-      line += "\"" + std::string(name) + "\":{";
+      line.append("\"").append(name).append("\":{");
       for (C c : categories) {
         if (c != categories[0]) line += ",";
-        line += "\"" + key(c) + "\":" + std::to_string(counts_.Of(c, directory));
+        line.append("\"").append(key(c)).append("\":");
+        line += std::to_string(counts_.Of(c, directory));
       }
       line += "},";
     };
