@@ -34,6 +34,7 @@
 
 #include "document/document_writer.h"
 #include "document/entry_rows.h"
+#include "document/null_doc_host.h"
 #include "document/records/entry_columns.h"
 #include "document/vemo_doc.h"
 #include "foundation/process_values.h"
@@ -49,7 +50,7 @@ double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(
 
 std::size_t HeapBytes() { return mallinfo2().uordblks; }
 
-class BenchHost : public CVemoDocHost {
+class BenchHost : public CVemoNullDocHost {
  public:
   int ShowMessageBox(std::wstring_view text, std::wstring_view, UINT) override {
     std::fprintf(stderr, "message: %ls\n", std::wstring(text).c_str());
@@ -63,13 +64,6 @@ class BenchHost : public CVemoDocHost {
     if (getenv("BENCH_TRACE") && ms > 5)
       std::fprintf(stderr, "hint %08x col %d: %.1f ms\n", hint, column, ms);
   }
-  bool PromptSaveFileName(std::wstring&, bool) override { return false; }
-  bool BrowseForFolder(std::wstring&, std::wstring_view) override { return false; }
-  void OpenDocumentFile(const std::wstring&) override {}
-  bool IsActiveInForeground() override { return true; }
-  void PlayCompletionSound() override {}
-  void CloseDocumentFrames(CVemoDoc&) override {}
-  void PostCloseOnNoDocument() override {}
 
   CVemoView* view = nullptr;
 };

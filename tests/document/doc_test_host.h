@@ -15,6 +15,7 @@
 #include "document/records/entry_columns.h"
 #include "document/vemo_doc.h"
 #include "foundation/process_values.h"
+#include "support/process_values_reset.h"
 #include "support/wait_until.h"
 
 namespace vemo_test {
@@ -139,16 +140,6 @@ inline bool RunUntilIdle(CVemoDoc& doc, std::chrono::milliseconds limit = kWaitL
         return doc.GetState() == DocState::kIdle;
       },
       limit);
-}
-
-// Puts the process-wide values the document reads back to their start-up values.
-inline void ResetProcessValues() {
-  SkipBaseDirPrompt.store(1);
-  ShutdownPending.store(0);
-  FreezeScans.store(0);
-  TolTZShift.store(1);
-  Tol2Seconds.store(1);
-  TolARAttrOnCD.store(1);
 }
 
 }  // namespace vemo_test

@@ -13,6 +13,7 @@
 #include "foundation/reg_key.h"
 #include "platform/error_codes.h"
 #include "platform/last_error.h"
+#include "support/process_values_reset.h"
 #include "support/temp_config_home.h"
 
 namespace {
@@ -134,13 +135,7 @@ TEST_F(RegSettingsTest, ASaveThatCannotWriteFailsWithTheErrorCode) {
 class AppSettingsTest : public ::testing::Test {
  protected:
   ~AppSettingsTest() override {
-    Gridlines = 1;
-    FollowScan = 0;
-    ShowFlags = 63;
-    TolTZShift = 1;
-    Tol2Seconds = 1;
-    TolARAttrOnCD = 1;
-    WebPage.clear();
+    vemo_test::ResetProcessValues();
     AppSettingsStore().Clear();
   }
   TempConfigHome home_;

@@ -13,6 +13,7 @@
 
 #include "document/vemo_doc.h"
 #include "foundation/process_values.h"
+#include "support/process_values_reset.h"
 #include "support/temp_config_home.h"
 #include "ui/vemo_app.h"
 
@@ -29,19 +30,7 @@ inline bool WaitUntil(const std::function<bool()>& done, int limit_ms = 20000) {
   return true;
 }
 
-// Puts the process-wide values back to their initial state.
-inline void ResetProcessValues() {
-  Gridlines = 1;
-  FollowScan = 0;
-  ShowFlags = 63;
-  TolTZShift = 1;
-  Tol2Seconds = 1;
-  TolARAttrOnCD = 1;
-  WebPage.clear();
-  FreezeScans = 0;
-  ShutdownPending = 0;
-  SkipBaseDirPrompt = 1;
-}
+using vemo_test::ResetProcessValues;
 
 // A CVemoApp on a temporary settings store, with recorded message boxes.
 class AppFixture : public ::testing::Test {

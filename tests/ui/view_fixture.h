@@ -22,18 +22,10 @@ namespace vemo_test {
 
 class ViewFixture : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetProcessValues();
-    ShowFlags.store(63);
-    Gridlines.store(1);
-    FollowScan.store(0);
-  }
+  void SetUp() override { ResetProcessValues(); }
   void TearDown() override {
     CloseDocument();
     ResetProcessValues();
-    ShowFlags.store(63);
-    Gridlines.store(1);
-    FollowScan.store(0);
   }
 
   void File(const std::string& relative, const std::string& contents) {
