@@ -126,12 +126,14 @@ bool CNKeyMap::Insert(std::string_view key, void* value) {
   if (root_ == kNone) {
     root_ = NewLeaf(key, value) | kLeafBit;
     count_ = 1;
+    ++changes_;
     return true;
   }
   Leaf& best = leaves_[FindLeaf(key)];
   std::string_view best_key = LeafKey(best);
   if (best_key == key) {
     best.value = value;
+    ++changes_;
     return true;
   }
   std::uint32_t crit = FirstDifference(key, best_key);
@@ -159,6 +161,7 @@ bool CNKeyMap::Insert(std::string_view key, void* value) {
   inner_[inner].child[1 - dir] = *slot;
   *slot = inner;
   ++count_;
+  ++changes_;
   return true;
 }
 
@@ -175,6 +178,8 @@ void CNKeyMap::Remove(std::string_view key) {
   Leaf& leaf = leaves_[index];
   if (LeafKey(leaf) != key) return;
 
+  ++changes_;
+  ++removals_;
   garbage_bytes_ += key.size();
   leaf.value = nullptr;
   leaf.key = free_leaf_;
@@ -252,6 +257,8 @@ void CNKeyMap::RemoveAll(bool destroy) {
   keys_.Release();
   root_ = free_inner_ = free_leaf_ = kNone;
   count_ = garbage_bytes_ = 0;
+  ++changes_;
+  ++removals_;
   if (!destroy) return;
   for (const Leaf& leaf : leaves) {
     if (leaf.value != nullptr) DestroyElement(leaf.value);
