@@ -5,11 +5,11 @@
 #include <thread>
 #include <vector>
 
-#include "document/records/entry.h"
-#include "document/records/scan_entry.h"
+#include "engine/checksum_job_batch.h"
 #include "engine/checksum_worker.h"
 #include "foundation/process_values.h"
 #include "platform/file_name_text.h"
+#include "records/scan_entry.h"
 #include "support/fault_file_system.h"
 #include "support/temp_tree.h"
 #include "support/wait_until.h"
@@ -42,16 +42,22 @@ class ChecksumWorkerThreads : public ::testing::Test {
     state.name = platform::FileNameToWide(name);
     state.size = size;
     state.attributes = 0;
-    CVemoScanEntry scan(std::move(state), platform::FileNameToWide(tree_.root()), SharedText(),
-                        DRIVE_FIXED, KeyCase::kExact);
-    entries_.push_back(std::make_unique<CVemoEntry>(scan));
-    entries_.back()->m_dwFlags = EF_FOUND | EF_CRC_PENDING;
-    (void)list_.AddTail(entries_.back().get());
+    records_.push_back(
+        std::make_unique<CVemoScanEntry>(std::move(state), platform::FileNameToWide(tree_.root()),
+                                         SharedText(), DRIVE_FIXED, KeyCase::kExact));
+  }
+  // One job per file added, in that order.
+  ChecksumJobBatch Jobs() const {
+    ChecksumJobBatch batch;
+    for (const auto& record : records_) {
+      batch.Add(record->m_strBaseDir, record->m_strRelDir, record->m_state.name, record->m_pszKey,
+                record->m_state.size, record->m_state.time.Value());
+    }
+    return batch;
   }
 
   vemo_test::TempTree tree_;
-  std::vector<std::unique_ptr<CVemoEntry>> entries_;
-  CNObjectList<CVemoEntry> list_{false};
+  std::vector<std::unique_ptr<CVemoScanEntry>> records_;
   vemo_test::FaultFileSystem file_system_;
 };
 
@@ -59,7 +65,7 @@ TEST_F(ChecksumWorkerThreads, FreezePausesBeforeTheNextChunkAndLiftingItResumes)
   AddFile("big", 4 * kChunk);
   FreezeAtRead(2);
   CChecksumWorker worker(&file_system_);
-  ASSERT_TRUE(worker.QueueJobs(list_));
+  ASSERT_TRUE(worker.QueueJobs(Jobs()));
   ASSERT_TRUE(vemo_test::WaitUntil([&] { return Reads() >= 2; }));
   EXPECT_TRUE(vemo_test::HoldsFor([&] { return Reads() == 2; }, 600ms));
   EXPECT_TRUE(worker.IsRunning());
@@ -80,7 +86,7 @@ TEST_F(ChecksumWorkerThreads, StopDuringAFileDropsItAndEveryLaterJob) {
   AddFile("later", 10);
   FreezeAtRead(2);  // the first read of "big"
   CChecksumWorker worker(&file_system_);
-  ASSERT_TRUE(worker.QueueJobs(list_));
+  ASSERT_TRUE(worker.QueueJobs(Jobs()));
   ASSERT_TRUE(vemo_test::WaitUntil([&] { return Reads() >= 2; }));
   const auto before = std::chrono::steady_clock::now();
   EXPECT_TRUE(worker.Stop(INFINITE));
@@ -94,7 +100,7 @@ TEST_F(ChecksumWorkerThreads, StopDuringAFileDropsItAndEveryLaterJob) {
 TEST_F(ChecksumWorkerThreads, ResultsAndFiguresCanBePolledWhileTheWorkerRuns) {
   for (int i = 0; i < 200; ++i) AddFile("f" + std::to_string(i), 1000 + i);
   CChecksumWorker worker(&file_system_);
-  ASSERT_TRUE(worker.QueueJobs(list_));
+  ASSERT_TRUE(worker.QueueJobs(Jobs()));
   std::vector<std::unique_ptr<ChecksumJob>> results;
   ULONGLONG last_done = 0;
   ASSERT_TRUE(vemo_test::WaitUntil([&] {
