@@ -8,7 +8,6 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -44,9 +43,6 @@ DWORD FilterBit(UINT id) {
   }
 }
 
-// One slice of a rebuild: short enough, with the document's own idle step, for the window to
-// answer input within a few tens of milliseconds.
-constexpr std::chrono::microseconds kRebuildSlice{8000};
 // The most selected rows kept, by key, across a replacement of the document's entries.
 constexpr std::size_t kKeptSelectionRows = 100000;
 
@@ -190,7 +186,7 @@ void CVemoView::ContinueRebuildRows() {
     rebuild_timer_->stop();
     return;
   }
-  CVemoPollBudget slice(kRebuildSlice);
+  CVemoPollBudget slice(rebuild_slice_);
   if (!model_->ContinueRebuild(slice)) {
     if (!rebuild_timer_->isActive()) rebuild_timer_->start();
     return;

@@ -13,6 +13,7 @@
 // User-interface thread only.
 #pragma once
 #include <QTableView>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,8 @@ class CVemoView : public QTableView, public CNView {
   // rebuilt at once.
   void StartRebuildRows();
   [[nodiscard]] bool IsRebuildingRows() const;
+  // The time one slice of a rebuild may take; tests make it zero to cut it into the smallest.
+  void SetRebuildSlice(std::chrono::microseconds slice) { rebuild_slice_ = slice; }
   // Fits column n to its contents and title (every column when n is negative), then stores all
   // seven widths in the document.
   void AutoSizeColumns(int n);
@@ -96,8 +99,11 @@ class CVemoView : public QTableView, public CNView {
   bool initialised_ = false;
   DWORD show_flags_ = 63;
   bool follow_;
-  int followed_row_ = -1;           // to be scrolled into view; -1 for none
-  QTimer* rebuild_timer_;           // goes on with a rebuild in slices
+  int followed_row_ = -1;  // to be scrolled into view; -1 for none
+  QTimer* rebuild_timer_;  // goes on with a rebuild in slices
+  // A slice of a rebuild: short enough, with the document's own idle step, for the window to
+  // answer input within a few tens of milliseconds.
+  std::chrono::microseconds rebuild_slice_{8000};
   bool fit_after_rebuild_ = false;  // a filter toggle fits the columns to the new rows
   // Kept from the rows an RCLR dropped, for the rows that come next.
   SelectionMemo dropped_selection_;
