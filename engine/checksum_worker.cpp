@@ -1,11 +1,16 @@
 #include "engine/checksum_worker.h"
 
 #include <algorithm>
+#include <exception>
+#include <iterator>
+#include <new>
+#include <thread>
 #include <utility>
 
 #include "document/records/entry.h"
 #include "document/records/entry_flags.h"
 #include "engine/crc.h"
+#include "engine/crc_feeder.h"
 #include "foundation/mutex_lock.h"
 #include "foundation/process_values.h"
 #include "foundation/time_stamp.h"
@@ -13,6 +18,7 @@
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
 #include "platform/last_error.h"
+#include "platform/thread.h"
 
 namespace {
 
@@ -35,6 +41,34 @@ bool ChangedSinceScan(const ChecksumJob& job, platform::ReadableFile& file) {
 }
 
 }  // namespace
+
+// The jobs of one run of the thread body, shared by its readers.
+struct CChecksumWorker::Batch {
+  std::vector<std::unique_ptr<ChecksumJob>> jobs;  // jobs[i] belongs to the reader that took i
+  std::atomic<std::size_t> next{0};                // the next job to take
+  std::atomic<bool> stopped{false};                // a reader saw a stop: the others end too
+  std::atomic<DWORD> failure{0};                   // a reader's end by an exception
+  // Finished jobs not yet published, and the first one that is not: guarded by the worker's lock.
+  std::vector<std::unique_ptr<ChecksumJob>> finished;
+  std::size_t published = 0;
+  CCrcFeeder* feeder = nullptr;  // null: every chunk is checksummed by its reader
+};
+
+// What each reader thread has for itself.
+struct CChecksumWorker::Reader {
+  Reader() {
+    crc1.Init(kCrcStandardPolynomial, kCrcStandardInitial, kCrcStandardFinalXor);
+    crc2.Init(kCrcSecondPolynomial, kCrcSecondInitial, kCrcSecondFinalXor);
+  }
+  std::byte* Buffer(int which) {
+    if (!buffers[which]) buffers[which] = std::make_unique<std::byte[]>(kChunkSize);
+    return buffers[which].get();
+  }
+  CCrc crc1;
+  CCrc crc2;
+  std::unique_ptr<std::byte[]> buffers[2];  // the second only for files of several chunks
+  DirectoryCache directory;
+};
 
 CChecksumWorker::CChecksumWorker(platform::FileSystem* file_system) : file_system_(file_system) {
   SetPriority(THREAD_PRIORITY_LOWEST);
@@ -171,8 +205,10 @@ void CChecksumWorker::OnThreadStart() { ActiveWorkerCount.fetch_add(1); }
 
 void CChecksumWorker::OnThreadEnd() { ActiveWorkerCount.fetch_sub(1); }
 
-void CChecksumWorker::BeginOpening(const ChecksumJob& job) {
+void CChecksumWorker::BeginOpening(std::size_t index, const ChecksumJob& job) {
   CNMutexLock lock(lock_);
+  if (index < current_index_) return;  // a later job is already shown
+  current_index_ = index;
   current_fraction_ = -1.0;
   current_reading_ = false;
   // The text is put together only when asked for: a tree of small files would otherwise build a
@@ -184,30 +220,34 @@ void CChecksumWorker::BeginOpening(const ChecksumJob& job) {
   }
 }
 
-void CChecksumWorker::BeginReading(ChecksumJob& job, ULONGLONG measured) {
+void CChecksumWorker::BeginReading(std::size_t index, ChecksumJob& job, ULONGLONG measured) {
   CNMutexLock lock(lock_);
   if (measured != job.size) {
     bytes_queued_ = bytes_queued_ - job.size + measured;  // modular: right for either direction
     job.size = measured;
   }
+  if (index != current_index_) return;
   current_fraction_ = -1.0;
   current_reading_ = true;
 }
 
-void CChecksumWorker::AddProgress(ULONGLONG bytes, const double* fraction) {
+void CChecksumWorker::AddProgress(std::size_t index, ULONGLONG bytes, const double* fraction) {
   const CNTimeStamp now(platform::SystemTimeAsFileTime());
   CNMutexLock lock(lock_);
   AddProgressLocked(bytes, now);
-  if (fraction != nullptr) current_fraction_ = *fraction;
+  if (fraction != nullptr && index == current_index_) current_fraction_ = *fraction;
 }
 
-void CChecksumWorker::FinishJob(std::unique_ptr<ChecksumJob> job, ULONGLONG unread,
-                                bool read_whole) {
+void CChecksumWorker::FinishJob(Batch& batch, std::size_t index, std::unique_ptr<ChecksumJob> job,
+                                ULONGLONG unread, bool read_whole) {
   const CNTimeStamp now(platform::SystemTimeAsFileTime());
   CNMutexLock lock(lock_);
-  if (read_whole) current_fraction_ = 1.0;
+  if (read_whole && index == current_index_) current_fraction_ = 1.0;
   AddProgressLocked(unread, now);  // bytes done still reaches bytes queued
-  finished_.push_back(std::move(job));
+  batch.finished[index] = std::move(job);
+  while (batch.published < batch.finished.size() && batch.finished[batch.published]) {
+    finished_.push_back(std::move(batch.finished[batch.published++]));
+  }
 }
 
 void CChecksumWorker::AddProgressLocked(ULONGLONG bytes, CNTimeStamp now) {
@@ -237,39 +277,78 @@ void CChecksumWorker::ResetRate() {
 }
 
 DWORD CChecksumWorker::Run() {
-  CCrc crc1;
-  CCrc crc2;
-  crc1.Init(kCrcStandardPolynomial, kCrcStandardInitial, kCrcStandardFinalXor);
-  crc2.Init(kCrcSecondPolynomial, kCrcSecondInitial, kCrcSecondFinalXor);
-  const auto buffer = std::make_unique<std::byte[]>(kChunkSize);
   ResetRate();
-
-  JobQueue batch;
+  Batch batch;
   {
     CNMutexLock lock(lock_);
-    batch.swap(pending_);
+    batch.jobs.assign(std::make_move_iterator(pending_.begin()),
+                      std::make_move_iterator(pending_.end()));
+    pending_.clear();
+    batch.finished.resize(batch.jobs.size());
+    current_index_ = 0;
   }
   if (!CheckContinue()) return 0;
-  DirectoryCache directory;
-  while (!batch.empty()) {
-    std::unique_ptr<ChecksumJob> job = std::move(batch.front());
-    batch.pop_front();
-    if (!ChecksumFile(std::move(job), crc1, crc2, buffer.get(), directory)) {
-      return 0;  // stopped: the batch goes
-    }
-    if (!CheckContinue()) return 0;
+
+  // Only a file of several chunks has its chunks checksummed beside the next read.
+  std::unique_ptr<CCrcFeeder> feeder;
+  if (std::any_of(batch.jobs.begin(), batch.jobs.end(),
+                  [](const auto& job) { return job->size > kChunkSize; })) {
+    feeder = CCrcFeeder::Create(THREAD_PRIORITY_LOWEST);
+    batch.feeder = feeder.get();
   }
-  return 0;
+  const std::size_t readers = std::min<std::size_t>(kMaxReaders, batch.jobs.size());
+  std::vector<std::unique_ptr<platform::Thread>> threads;
+  for (std::size_t i = 1; i < readers; ++i) {
+    auto thread = platform::Thread::CreateSuspended(
+        [this, &batch] {
+          // An exception may not leave a thread: it ends the batch, as it would the worker's own.
+          try {
+            Reader reader;
+            ReadJobs(batch, reader);
+          } catch (const std::bad_alloc&) {
+            batch.failure.store(ERROR_NOT_ENOUGH_MEMORY);
+            batch.stopped.store(true);
+          } catch (const std::exception&) {
+            batch.failure.store(ERROR_INVALID_FUNCTION);
+            batch.stopped.store(true);
+          }
+        },
+        THREAD_PRIORITY_LOWEST, 0);
+    if (!thread) break;  // fewer readers do the same work
+    thread->Resume();
+    threads.push_back(std::move(thread));
+  }
+  try {
+    Reader reader;
+    ReadJobs(batch, reader);
+  } catch (...) {
+    batch.stopped.store(true);
+    for (const auto& thread : threads) (void)thread->Wait(INFINITE);
+    throw;
+  }
+  for (const auto& thread : threads) (void)thread->Wait(INFINITE);
+  return batch.failure.load();
 }
 
-bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc& crc1, CCrc& crc2,
-                                   std::byte* buffer, DirectoryCache& directory) {
+void CChecksumWorker::ReadJobs(Batch& batch, Reader& reader) {
+  while (!batch.stopped.load(std::memory_order_relaxed)) {
+    const std::size_t index = batch.next.fetch_add(1);
+    if (index >= batch.jobs.size()) return;
+    if (!ChecksumFile(batch, index, std::move(batch.jobs[index]), reader) || !CheckContinue()) {
+      batch.stopped.store(true);  // stopped: the batch goes
+      return;
+    }
+  }
+}
+
+bool CChecksumWorker::ChecksumFile(Batch& batch, std::size_t index,
+                                   std::unique_ptr<ChecksumJob> owned_job, Reader& reader) {
   ChecksumJob& job = *owned_job;
-  crc1.Reset();
-  crc2.Reset();
+  reader.crc1.Reset();
+  reader.crc2.Reset();
   job.crc1 = kNoCrc;
   job.crc2 = kNoCrc;
-  BeginOpening(job);
+  BeginOpening(index, job);
   DWORD error = ERROR_SUCCESS;
   // What this file still owes to bytes done. A file that cannot be opened or sized owes its whole
   // queued size; counting 0 for it would leave bytes done short of bytes queued for good.
@@ -280,7 +359,7 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
   if (job.path_error != 0) {
     error = job.path_error;  // no file on disk can carry this name
   } else {
-    if (job.dir && !job.name.empty()) dir = DirectoryFor(job, directory, &error);
+    if (job.dir && !job.name.empty()) dir = DirectoryFor(job, reader.directory, &error);
     if (error != ERROR_SUCCESS) {
       // The directory cannot be reached inside the tree: nothing of it is read.
     } else if (dir != nullptr) {
@@ -294,7 +373,8 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
   } else if (file == nullptr) {
     error = FailureCode();
     // A symbolic link is never followed: its checksums cover the link's own text.
-    if (error == ERROR_CANT_RESOLVE_FILENAME && ChecksumLink(job, dir, crc1, crc2)) {
+    if (error == ERROR_CANT_RESOLVE_FILENAME &&
+        ChecksumLink(index, job, dir, reader.crc1, reader.crc2)) {
       error = ERROR_SUCCESS;
       remaining = 0;
       read_whole = true;
@@ -304,32 +384,9 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
     if (!file->GetSize(&size)) {
       error = FailureCode();
     } else {
-      BeginReading(job, size);
+      BeginReading(index, job, size);
       remaining = size;
-      while (remaining > 0) {
-        if (!CheckContinue()) return false;
-        const std::size_t chunk =
-            static_cast<std::size_t>(std::min<ULONGLONG>(remaining, kChunkSize));
-        std::size_t got = 0;
-        if (!file->Read(buffer, chunk, &got)) {
-          error = FailureCode();
-          break;
-        }
-        if (got == 0 || got > chunk) {  // the file shrank, or the system misbehaved
-          error = ERROR_READ_FAULT;
-          break;
-        }
-        CCrc::UpdatePair(crc1, crc2, buffer, got);
-        remaining -= got;
-        if (remaining == 0) {
-          // FinishJob counts the last chunk: one hold of the lock less per file, and most files
-          // of a tree are read in one chunk.
-          remaining = got;
-          break;
-        }
-        const double fraction = static_cast<double>(size - remaining) / static_cast<double>(size);
-        AddProgress(got, &fraction);
-      }
+      if (!ReadContents(batch, index, *file, size, reader, &remaining, &error)) return false;
       if (error == ERROR_SUCCESS) {
         read_whole = true;
         if (ChangedSinceScan(job, *file)) error = ERROR_SHARING_VIOLATION;
@@ -339,13 +396,65 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
   }
 
   if (error == ERROR_SUCCESS) {
-    job.crc1 = crc1.Value();
-    job.crc2 = crc2.Value();
+    job.crc1 = reader.crc1.Value();
+    job.crc2 = reader.crc2.Value();
   }
   job.error = error;
   file.reset();
-  FinishJob(std::move(owned_job), remaining, read_whole);
+  FinishJob(batch, index, std::move(owned_job), remaining, read_whole);
   return true;
+}
+
+bool CChecksumWorker::ReadContents(Batch& batch, std::size_t index, platform::ReadableFile& file,
+                                   ULONGLONG size, Reader& reader, ULONGLONG* remaining,
+                                   DWORD* error) {
+  CCrcFeeder* const feeder = size > kChunkSize ? batch.feeder : nullptr;
+  CCrcFeeder::Request fed;  // the chunk the feeder has, when posted
+  bool posted = false;
+  int which = 0;
+  bool go_on = true;
+  while (*remaining > 0) {
+    if (!CheckContinue()) {
+      go_on = false;
+      break;
+    }
+    std::byte* const buffer = reader.Buffer(which);
+    const std::size_t chunk = static_cast<std::size_t>(std::min<ULONGLONG>(*remaining, kChunkSize));
+    std::size_t got = 0;
+    if (!file.Read(buffer, chunk, &got)) {
+      *error = FailureCode();
+      break;
+    }
+    if (got == 0 || got > chunk) {  // the file shrank, or the system misbehaved
+      *error = ERROR_READ_FAULT;
+      break;
+    }
+    if (feeder == nullptr) {
+      CCrc::UpdatePair(reader.crc1, reader.crc2, buffer, got);
+    } else {
+      // The previous chunk, in the other buffer, must be in the engines before this one goes in;
+      // the next read then fills that other buffer while this chunk is fed.
+      if (posted) feeder->Wait(&fed);
+      fed.first = &reader.crc1;
+      fed.second = &reader.crc2;
+      fed.data = buffer;
+      fed.length = got;
+      feeder->Post(&fed);
+      posted = true;
+      which ^= 1;
+    }
+    *remaining -= got;
+    if (*remaining == 0) {
+      // FinishJob counts the last chunk: one hold of the lock less per file, and most files of a
+      // tree are read in one chunk.
+      *remaining = got;
+      break;
+    }
+    const double fraction = static_cast<double>(size - *remaining) / static_cast<double>(size);
+    AddProgress(index, got, &fraction);
+  }
+  if (posted) feeder->Wait(&fed);  // the engines and the buffer are the reader's again
+  return go_on;
 }
 
 platform::DirectoryHandle* CChecksumWorker::DirectoryFor(const ChecksumJob& job,
@@ -385,14 +494,14 @@ platform::DirectoryHandle* CChecksumWorker::DirectoryFor(const ChecksumJob& job,
   return nullptr;
 }
 
-bool CChecksumWorker::ChecksumLink(ChecksumJob& job, platform::DirectoryHandle* dir, CCrc& crc1,
-                                   CCrc& crc2) {
+bool CChecksumWorker::ChecksumLink(std::size_t index, ChecksumJob& job,
+                                   platform::DirectoryHandle* dir, CCrc& crc1, CCrc& crc2) {
   std::string target;
   const bool read = dir != nullptr ? dir->ReadLink(job.name, &target)
                                    : file_system_->ReadLink(job.NativePath(), &target);
   if (!read) return false;
-  BeginReading(job, target.size());
+  BeginReading(index, job, target.size());
   CCrc::UpdatePair(crc1, crc2, target.data(), target.size());
-  AddProgress(target.size());
+  AddProgress(index, target.size());
   return true;
 }

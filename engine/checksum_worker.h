@@ -1,21 +1,31 @@
-// CChecksumWorker: reads each queued file once on a worker thread of its own and computes both
-// file checksums from the same buffer. The document queues the files whose entries are found,
-// pending and no longer awaiting the scan, then collects the finished jobs in queue order by
-// polling PopResult; it also reads the figures of the status bar (current file, bytes, rate).
+// CChecksumWorker: reads each queued file once and computes both file checksums from the same
+// buffer. The document queues the files whose entries are found, pending and no longer awaiting
+// the scan, then collects the finished jobs in queue order by polling PopResult; it also reads the
+// figures of the status bar (current file, bytes, rate).
+//
+// Several reader threads (the worker's own and helpers it starts for the batch) take the jobs in
+// queue order, one file each at a time, so that the system calls of many small files and the
+// waits of a cold disk overlap. A file is read by one thread, chunk after chunk; the chunks of a
+// file larger than one are checksummed on a feeder thread while the next one is read. Finished
+// jobs are held back until every earlier one has finished, so the results still come in queue
+// order. The current file is the latest job in queue order that a reader has begun.
 //
 // A symbolic link is checksummed over its target text; a file is read up to the size measured on
 // opening (one that shrinks meanwhile ends in ERROR_READ_FAULT); a failure is recorded in its job
-// and never stops the batch. A stop drops the job being read and every job not yet started.
+// and never stops the batch. A stop drops the jobs being read, every job not yet started and every
+// finished job queued after one of those.
 //
 // Threads: QueueJobs, Clear, PopResult and the progress getters are for the owner's
 // (user-interface) thread, the getters also for any other thread. The job lists, byte counts,
-// current-file and rate fields are guarded by the worker's lock, which the worker thread holds
+// current-file and rate fields are guarded by the worker's lock, which the reader threads hold
 // only for short updates, never while reading or checksumming.
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "document/records/shared_text.h"
 #include "engine/checksum_job.h"
@@ -30,8 +40,10 @@ class CVemoEntry;
 
 class CChecksumWorker : public CNWorkerThread {
  public:
-  // Bytes read per call, and the size of the thread's buffer.
+  // Bytes read per call, and the size of each reader's buffer.
   static constexpr std::size_t kChunkSize = 1024 * 1024;
+  // Reader threads per batch, at most (never more than the batch has jobs).
+  static constexpr unsigned kMaxReaders = 4;
 
   // The file system is not owned and must outlive the worker; tests pass a fault-injecting one.
   explicit CChecksumWorker(platform::FileSystem* file_system = platform::FileSystem::Default());
@@ -96,25 +108,37 @@ class CChecksumWorker : public CNWorkerThread {
   template <class Collection>
   bool QueueFrom(const Collection& entries);
   void AddJob(const CVemoEntry& entry, QueueDirectory& directory);  // under the lock
-  // Reads one job's file into both engines, records the result and hands the job to the finished
-  // jobs. False when a stop was requested during the read (the job is then dropped).
-  bool ChecksumFile(std::unique_ptr<ChecksumJob> job, CCrc& crc1, CCrc& crc2, std::byte* buffer,
-                    DirectoryCache& directory);
+  struct Batch;
+  struct Reader;
+  // The body of every reader thread: takes the batch's jobs one by one until none is left or the
+  // batch stops.
+  void ReadJobs(Batch& batch, Reader& reader);
+  // Reads one job's file into both engines, records the result and hands the job over to be
+  // published. False when a stop was requested during the read (the job is then dropped).
+  bool ChecksumFile(Batch& batch, std::size_t index, std::unique_ptr<ChecksumJob> job,
+                    Reader& reader);
+  // Reads the open file's `size` bytes into both engines, chunk by chunk; false when a stop was
+  // requested. *remaining: the bytes not yet counted as done; *error: a read's failure.
+  bool ReadContents(Batch& batch, std::size_t index, platform::ReadableFile& file, ULONGLONG size,
+                    Reader& reader, ULONGLONG* remaining, DWORD* error);
   // Checksums a symbolic link's target text (the link read by name inside dir, or by its full path
   // when dir is null); false with the last error set when it is none.
-  bool ChecksumLink(ChecksumJob& job, platform::DirectoryHandle* dir, CCrc& crc1, CCrc& crc2);
+  bool ChecksumLink(std::size_t index, ChecksumJob& job, platform::DirectoryHandle* dir, CCrc& crc1,
+                    CCrc& crc2);
   // The per-file updates of the shared fields, each one short hold of the lock: on a tree of
-  // small files a file costs four of them, and no allocation once the text buffer has grown.
-  // "Opening " + path, fraction -1.
-  void BeginOpening(const ChecksumJob& job);
+  // small files a file costs three of them, and no allocation once the text buffer has grown.
+  // Those that touch the current file do so only for the current job (index).
+  // "Opening " + path, fraction -1; the job becomes the current one unless a later job is.
+  void BeginOpening(std::size_t index, const ChecksumJob& job);
   // Corrects the job's size to the measured one (and bytes queued by the difference); then
   // "Reading " + path, fraction -1.
-  void BeginReading(ChecksumJob& job, ULONGLONG measured);
+  void BeginReading(std::size_t index, ChecksumJob& job, ULONGLONG measured);
   // Adds bytes to bytes done and samples the rate; then sets the fraction when it is not null.
-  void AddProgress(ULONGLONG bytes, const double* fraction = nullptr);
+  void AddProgress(std::size_t index, ULONGLONG bytes, const double* fraction = nullptr);
   // Adds the bytes the file still owes to bytes done, sets the fraction to 1.0 after a
-  // successful read, and appends the job to the finished jobs.
-  void FinishJob(std::unique_ptr<ChecksumJob> job, ULONGLONG unread, bool read_whole);
+  // successful read, and publishes the job with every later one that waited only for it.
+  void FinishJob(Batch& batch, std::size_t index, std::unique_ptr<ChecksumJob> job,
+                 ULONGLONG unread, bool read_whole);
   void AddProgressLocked(ULONGLONG bytes, CNTimeStamp now);  // under the lock
   void ResetRate();
 
@@ -125,6 +149,7 @@ class CChecksumWorker : public CNWorkerThread {
   JobQueue pending_;
   JobQueue finished_;
   double current_fraction_ = -1.0;
+  std::size_t current_index_ = 0;  // the current job's place in the batch
   // The current file's text, put together when asked for: "Reading " when current_reading_.
   ChecksumJob::SharedDir current_dir_;
   std::string current_name_;
