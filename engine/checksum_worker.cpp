@@ -10,7 +10,6 @@
 #include "document/records/entry.h"
 #include "document/records/entry_flags.h"
 #include "engine/crc.h"
-#include "engine/crc_feeder.h"
 #include "foundation/mutex_lock.h"
 #include "foundation/process_values.h"
 #include "foundation/time_stamp.h"
@@ -51,7 +50,6 @@ struct CChecksumWorker::Batch {
   // Finished jobs not yet published, and the first one that is not: guarded by the worker's lock.
   std::vector<std::unique_ptr<ChecksumJob>> finished;
   std::size_t published = 0;
-  CCrcFeeder* feeder = nullptr;  // null: every chunk is checksummed by its reader
 };
 
 // What each reader thread has for itself.
@@ -60,13 +58,13 @@ struct CChecksumWorker::Reader {
     crc1.Init(kCrcStandardPolynomial, kCrcStandardInitial, kCrcStandardFinalXor);
     crc2.Init(kCrcSecondPolynomial, kCrcSecondInitial, kCrcSecondFinalXor);
   }
-  std::byte* Buffer(int which) {
-    if (!buffers[which]) buffers[which] = std::make_unique<std::byte[]>(kChunkSize);
-    return buffers[which].get();
+  std::byte* Buffer() {
+    if (!buffer) buffer = std::make_unique<std::byte[]>(kChunkSize);
+    return buffer.get();
   }
   CCrc crc1;
   CCrc crc2;
-  std::unique_ptr<std::byte[]> buffers[2];  // the second only for files of several chunks
+  std::unique_ptr<std::byte[]> buffer;
   DirectoryCache directory;
 };
 
@@ -289,13 +287,6 @@ DWORD CChecksumWorker::Run() {
   }
   if (!CheckContinue()) return 0;
 
-  // Only a file of several chunks has its chunks checksummed beside the next read.
-  std::unique_ptr<CCrcFeeder> feeder;
-  if (std::any_of(batch.jobs.begin(), batch.jobs.end(),
-                  [](const auto& job) { return job->size > kChunkSize; })) {
-    feeder = CCrcFeeder::Create(THREAD_PRIORITY_LOWEST);
-    batch.feeder = feeder.get();
-  }
   const std::size_t readers = std::min<std::size_t>(kMaxReaders, batch.jobs.size());
   std::vector<std::unique_ptr<platform::Thread>> threads;
   for (std::size_t i = 1; i < readers; ++i) {
@@ -386,7 +377,7 @@ bool CChecksumWorker::ChecksumFile(Batch& batch, std::size_t index,
     } else {
       BeginReading(index, job, size);
       remaining = size;
-      if (!ReadContents(batch, index, *file, size, reader, &remaining, &error)) return false;
+      if (!ReadContents(index, *file, size, reader, &remaining, &error)) return false;
       if (error == ERROR_SUCCESS) {
         read_whole = true;
         if (ChangedSinceScan(job, *file)) error = ERROR_SHARING_VIOLATION;
@@ -405,20 +396,15 @@ bool CChecksumWorker::ChecksumFile(Batch& batch, std::size_t index,
   return true;
 }
 
-bool CChecksumWorker::ReadContents(Batch& batch, std::size_t index, platform::ReadableFile& file,
-                                   ULONGLONG size, Reader& reader, ULONGLONG* remaining,
-                                   DWORD* error) {
-  CCrcFeeder* const feeder = size > kChunkSize ? batch.feeder : nullptr;
-  CCrcFeeder::Request fed;  // the chunk the feeder has, when posted
-  bool posted = false;
-  int which = 0;
+bool CChecksumWorker::ReadContents(std::size_t index, platform::ReadableFile& file, ULONGLONG size,
+                                   Reader& reader, ULONGLONG* remaining, DWORD* error) {
   bool go_on = true;
   while (*remaining > 0) {
     if (!CheckContinue()) {
       go_on = false;
       break;
     }
-    std::byte* const buffer = reader.Buffer(which);
+    std::byte* const buffer = reader.Buffer();
     const std::size_t chunk = static_cast<std::size_t>(std::min<ULONGLONG>(*remaining, kChunkSize));
     std::size_t got = 0;
     if (!file.Read(buffer, chunk, &got)) {
@@ -429,20 +415,7 @@ bool CChecksumWorker::ReadContents(Batch& batch, std::size_t index, platform::Re
       *error = ERROR_READ_FAULT;
       break;
     }
-    if (feeder == nullptr) {
-      CCrc::UpdatePair(reader.crc1, reader.crc2, buffer, got);
-    } else {
-      // The previous chunk, in the other buffer, must be in the engines before this one goes in;
-      // the next read then fills that other buffer while this chunk is fed.
-      if (posted) feeder->Wait(&fed);
-      fed.first = &reader.crc1;
-      fed.second = &reader.crc2;
-      fed.data = buffer;
-      fed.length = got;
-      feeder->Post(&fed);
-      posted = true;
-      which ^= 1;
-    }
+    CCrc::UpdatePair(reader.crc1, reader.crc2, buffer, got);
     *remaining -= got;
     if (*remaining == 0) {
       // FinishJob counts the last chunk: one hold of the lock less per file, and most files of a
@@ -453,7 +426,6 @@ bool CChecksumWorker::ReadContents(Batch& batch, std::size_t index, platform::Re
     const double fraction = static_cast<double>(size - *remaining) / static_cast<double>(size);
     AddProgress(index, got, &fraction);
   }
-  if (posted) feeder->Wait(&fed);  // the engines and the buffer are the reader's again
   return go_on;
 }
 

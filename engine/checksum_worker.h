@@ -5,10 +5,9 @@
 //
 // Several reader threads (the worker's own and helpers it starts for the batch) take the jobs in
 // queue order, one file each at a time, so that the system calls of many small files and the
-// waits of a cold disk overlap. A file is read by one thread, chunk after chunk; the chunks of a
-// file larger than one are checksummed on a feeder thread while the next one is read. Finished
-// jobs are held back until every earlier one has finished, so the results still come in queue
-// order. The current file is the latest job in queue order that a reader has begun.
+// waits of a cold disk overlap. A file is read by one thread, chunk after chunk. Finished jobs are
+// held back until every earlier one has finished, so the results still come in queue order. The
+// current file is the latest job in queue order that a reader has begun.
 //
 // A symbolic link is checksummed over its target text; a file is read up to the size measured on
 // opening (one that shrinks meanwhile ends in ERROR_READ_FAULT); a failure is recorded in its job
@@ -119,8 +118,8 @@ class CChecksumWorker : public CNWorkerThread {
                     Reader& reader);
   // Reads the open file's `size` bytes into both engines, chunk by chunk; false when a stop was
   // requested. *remaining: the bytes not yet counted as done; *error: a read's failure.
-  bool ReadContents(Batch& batch, std::size_t index, platform::ReadableFile& file, ULONGLONG size,
-                    Reader& reader, ULONGLONG* remaining, DWORD* error);
+  bool ReadContents(std::size_t index, platform::ReadableFile& file, ULONGLONG size, Reader& reader,
+                    ULONGLONG* remaining, DWORD* error);
   // Checksums a symbolic link's target text (the link read by name inside dir, or by its full path
   // when dir is null); false with the last error set when it is none.
   bool ChecksumLink(std::size_t index, ChecksumJob& job, platform::DirectoryHandle* dir, CCrc& crc1,
