@@ -1,15 +1,18 @@
 #include "engine/checksum_worker.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <exception>
 #include <iterator>
+#include <mutex>
 #include <new>
-#include <thread>
 #include <utility>
 
 #include "document/records/entry.h"
 #include "document/records/entry_flags.h"
 #include "engine/crc.h"
+#include "engine/crc_combine.h"
 #include "foundation/mutex_lock.h"
 #include "foundation/process_values.h"
 #include "foundation/time_stamp.h"
@@ -50,6 +53,41 @@ struct CChecksumWorker::Batch {
   // Finished jobs not yet published, and the first one that is not: guarded by the worker's lock.
   std::vector<std::unique_ptr<ChecksumJob>> finished;
   std::size_t published = 0;
+  std::size_t readers = 1;
+  // The files of several chunks that readers share, and the readers inside a job (who may still
+  // share one): guarded by share_mutex, whose condition tells of every change.
+  std::mutex share_mutex;
+  std::condition_variable share_changed;
+  std::vector<SharedFile*> shared;
+  std::size_t busy = 0;
+};
+
+// A file of several chunks whose chunks any reader may read (ReadAt) and checksum from register 0;
+// the reader that opened it joins the pieces once all are in.
+struct CChecksumWorker::SharedFile {
+  struct Piece {
+    DWORD reg1 = 0;
+    DWORD reg2 = 0;
+    std::size_t length = 0;
+    DWORD error = 0;
+    bool done = false;
+  };
+  SharedFile(platform::ReadableFile& open_file, std::size_t job_index, ULONGLONG file_size)
+      : file(open_file),
+        index(job_index),
+        size(file_size),
+        pieces(static_cast<std::size_t>((file_size + kChunkSize - 1) / kChunkSize)) {}
+
+  platform::ReadableFile& file;
+  const std::size_t index;  // the job's place in the batch
+  const ULONGLONG size;
+  // Piece i is written by the reader that took chunk i, and read by the opener once no reader
+  // has the file any more.
+  std::vector<Piece> pieces;
+  std::atomic<std::size_t> next{0};   // the next chunk to take
+  std::atomic<bool> failed{false};    // a chunk failed: no more are taken
+  std::atomic<ULONGLONG> counted{0};  // bytes counted as done
+  std::size_t helpers = 0;            // readers besides the opener; guarded by share_mutex
 };
 
 // What each reader thread has for itself.
@@ -287,7 +325,17 @@ DWORD CChecksumWorker::Run() {
   }
   if (!CheckContinue()) return 0;
 
-  const std::size_t readers = std::min<std::size_t>(kMaxReaders, batch.jobs.size());
+  // As many readers as there are chunks to read, up to the limit: one large file is shared too.
+  std::size_t chunks = 0;
+  for (const auto& job : batch.jobs) {
+    chunks +=
+        job->size > kChunkSize
+            ? static_cast<std::size_t>(std::min<ULONGLONG>(job->size / kChunkSize + 1, kMaxReaders))
+            : 1;
+    if (chunks >= kMaxReaders) break;
+  }
+  const std::size_t readers = std::min<std::size_t>(kMaxReaders, chunks);
+  batch.readers = readers;
   std::vector<std::unique_ptr<platform::Thread>> threads;
   for (std::size_t i = 1; i < readers; ++i) {
     auto thread = platform::Thread::CreateSuspended(
@@ -323,12 +371,61 @@ DWORD CChecksumWorker::Run() {
 
 void CChecksumWorker::ReadJobs(Batch& batch, Reader& reader) {
   while (!batch.stopped.load(std::memory_order_relaxed)) {
+    // The chunks of a file begun come first: it holds back the results of every later job.
+    if (!HelpWithSharedFiles(batch, reader)) break;
     const std::size_t index = batch.next.fetch_add(1);
-    if (index >= batch.jobs.size()) return;
-    if (!ChecksumFile(batch, index, std::move(batch.jobs[index]), reader) || !CheckContinue()) {
-      batch.stopped.store(true);  // stopped: the batch goes
+    if (index >= batch.jobs.size()) {
+      if (WaitForSharedFile(batch)) continue;
       return;
     }
+    {
+      std::lock_guard<std::mutex> hold(batch.share_mutex);
+      ++batch.busy;
+    }
+    const bool read = ChecksumFile(batch, index, std::move(batch.jobs[index]), reader);
+    {
+      std::lock_guard<std::mutex> hold(batch.share_mutex);
+      --batch.busy;
+    }
+    batch.share_changed.notify_all();
+    if (!read || !CheckContinue()) break;
+  }
+  batch.stopped.store(true);  // stopped: the batch goes
+  batch.share_changed.notify_all();
+}
+
+bool CChecksumWorker::HelpWithSharedFiles(Batch& batch, Reader& reader) {
+  for (;;) {
+    SharedFile* file = nullptr;
+    {
+      std::lock_guard<std::mutex> hold(batch.share_mutex);
+      for (SharedFile* candidate : batch.shared) {
+        if (candidate->next.load() < candidate->pieces.size() && !candidate->failed.load()) {
+          file = candidate;
+          ++file->helpers;
+          break;
+        }
+      }
+    }
+    if (file == nullptr) return true;
+    const bool go_on = ReadPieces(*file, reader);
+    {
+      std::lock_guard<std::mutex> hold(batch.share_mutex);
+      --file->helpers;
+    }
+    batch.share_changed.notify_all();
+    if (!go_on) return false;
+  }
+}
+
+bool CChecksumWorker::WaitForSharedFile(Batch& batch) {
+  std::unique_lock<std::mutex> hold(batch.share_mutex);
+  for (;;) {
+    if (batch.stopped.load() || !CanContinue()) return false;
+    if (!batch.shared.empty()) return true;
+    if (batch.busy == 0) return false;  // no reader left that could share a file
+    // A stop of the worker is not told through this condition: look again now and then.
+    batch.share_changed.wait_for(hold, std::chrono::milliseconds(50));
   }
 }
 
@@ -377,7 +474,10 @@ bool CChecksumWorker::ChecksumFile(Batch& batch, std::size_t index,
     } else {
       BeginReading(index, job, size);
       remaining = size;
-      if (!ReadContents(index, *file, size, reader, &remaining, &error)) return false;
+      const bool go_on = size > kChunkSize && batch.readers > 1 && file->SupportsReadAt()
+                             ? ReadShared(batch, index, *file, size, reader, &remaining, &error)
+                             : ReadContents(index, *file, size, reader, &remaining, &error);
+      if (!go_on) return false;
       if (error == ERROR_SUCCESS) {
         read_whole = true;
         if (ChangedSinceScan(job, *file)) error = ERROR_SHARING_VIOLATION;
@@ -427,6 +527,81 @@ bool CChecksumWorker::ReadContents(std::size_t index, platform::ReadableFile& fi
     AddProgress(index, got, &fraction);
   }
   return go_on;
+}
+
+bool CChecksumWorker::ReadShared(Batch& batch, std::size_t index, platform::ReadableFile& file,
+                                 ULONGLONG size, Reader& reader, ULONGLONG* remaining,
+                                 DWORD* error) {
+  SharedFile shared(file, index, size);
+  {
+    std::lock_guard<std::mutex> hold(batch.share_mutex);
+    batch.shared.push_back(&shared);
+  }
+  batch.share_changed.notify_all();
+  bool go_on = ReadPieces(shared, reader);
+  {
+    // Every chunk is taken (or none will be): no new helper comes, and those at work finish.
+    std::unique_lock<std::mutex> hold(batch.share_mutex);
+    batch.shared.erase(std::find(batch.shared.begin(), batch.shared.end(), &shared));
+    batch.share_changed.wait(hold, [&shared] { return shared.helpers == 0; });
+  }
+  *remaining = size - shared.counted.load();
+  if (!go_on) return false;
+  DWORD reg1 = reader.crc1.GetInitial();
+  DWORD reg2 = reader.crc2.GetInitial();
+  for (const SharedFile::Piece& piece : shared.pieces) {
+    // The first failure in file order is the file's, as a read from the start would meet it.
+    if (piece.error != 0) {
+      *error = piece.error;
+      return true;
+    }
+    if (!piece.done) return false;  // a helper saw the stop before it read this chunk
+    reg1 = CrcJoin(reader.crc1.GetPolynomial(), reg1, piece.reg1, piece.length);
+    reg2 = CrcJoin(reader.crc2.GetPolynomial(), reg2, piece.reg2, piece.length);
+  }
+  reader.crc1.SetRegister(reg1);
+  reader.crc2.SetRegister(reg2);
+  return true;
+}
+
+bool CChecksumWorker::ReadPieces(SharedFile& shared, Reader& reader) {
+  while (!shared.failed.load()) {
+    if (!CheckContinue()) return false;
+    const std::size_t chunk = shared.next.fetch_add(1);
+    if (chunk >= shared.pieces.size()) break;
+    const ULONGLONG offset = static_cast<ULONGLONG>(chunk) * kChunkSize;
+    const std::size_t length =
+        static_cast<std::size_t>(std::min<ULONGLONG>(shared.size - offset, kChunkSize));
+    std::byte* const buffer = reader.Buffer();
+    SharedFile::Piece& piece = shared.pieces[chunk];
+    for (std::size_t have = 0; have < length;) {
+      std::size_t got = 0;
+      if (!shared.file.ReadAt(offset + have, buffer + have, length - have, &got)) {
+        piece.error = FailureCode();
+        break;
+      }
+      if (got == 0 || got > length - have) {  // the file shrank, or the system misbehaved
+        piece.error = ERROR_READ_FAULT;
+        break;
+      }
+      have += got;
+    }
+    if (piece.error != 0) {
+      shared.failed.store(true);
+      break;
+    }
+    reader.crc1.SetRegister(0);
+    reader.crc2.SetRegister(0);
+    CCrc::UpdatePair(reader.crc1, reader.crc2, buffer, length);
+    piece.reg1 = reader.crc1.GetRegister();
+    piece.reg2 = reader.crc2.GetRegister();
+    piece.length = length;
+    piece.done = true;
+    const ULONGLONG counted = shared.counted.fetch_add(length) + length;
+    const double fraction = static_cast<double>(counted) / static_cast<double>(shared.size);
+    AddProgress(shared.index, length, &fraction);
+  }
+  return true;
 }
 
 platform::DirectoryHandle* CChecksumWorker::DirectoryFor(const ChecksumJob& job,

@@ -5,7 +5,10 @@
 //
 // Several reader threads (the worker's own and helpers it starts for the batch) take the jobs in
 // queue order, one file each at a time, so that the system calls of many small files and the
-// waits of a cold disk overlap. A file is read by one thread, chunk after chunk. Finished jobs are
+// waits of a cold disk overlap. The chunks of a file larger than one are shared: each reader
+// free for it reads a chunk at its offset and checksums it from register 0, and the registers are
+// joined in file order (engine/crc_combine.h), so one large file keeps every core busy too, and
+// each chunk stays in the cache of the core that reads it. Finished jobs are
 // held back until every earlier one has finished, so the results still come in queue order. The
 // current file is the latest job in queue order that a reader has begun.
 //
@@ -109,9 +112,16 @@ class CChecksumWorker : public CNWorkerThread {
   void AddJob(const CVemoEntry& entry, QueueDirectory& directory);  // under the lock
   struct Batch;
   struct Reader;
+  struct SharedFile;
   // The body of every reader thread: takes the batch's jobs one by one until none is left or the
   // batch stops.
   void ReadJobs(Batch& batch, Reader& reader);
+  // Reads and checksums the chunks of the files that other readers share, until none has a chunk
+  // left to take; false when a stop was requested.
+  bool HelpWithSharedFiles(Batch& batch, Reader& reader);
+  // With no job left to take: waits until a file is shared (true) or no reader could share one
+  // any more, or a stop was requested (false).
+  bool WaitForSharedFile(Batch& batch);
   // Reads one job's file into both engines, records the result and hands the job over to be
   // published. False when a stop was requested during the read (the job is then dropped).
   bool ChecksumFile(Batch& batch, std::size_t index, std::unique_ptr<ChecksumJob> job,
@@ -120,6 +130,13 @@ class CChecksumWorker : public CNWorkerThread {
   // requested. *remaining: the bytes not yet counted as done; *error: a read's failure.
   bool ReadContents(std::size_t index, platform::ReadableFile& file, ULONGLONG size, Reader& reader,
                     ULONGLONG* remaining, DWORD* error);
+  // ReadContents for a file of several chunks that it shares with the other readers, joining the
+  // pieces' registers in file order; a failure of a chunk is the file's failure.
+  bool ReadShared(Batch& batch, std::size_t index, platform::ReadableFile& file, ULONGLONG size,
+                  Reader& reader, ULONGLONG* remaining, DWORD* error);
+  // Takes the shared file's chunks one by one, reads each with ReadAt and records its registers
+  // from 0, until none is left or one failed; false when a stop was requested.
+  bool ReadPieces(SharedFile& shared, Reader& reader);
   // Checksums a symbolic link's target text (the link read by name inside dir, or by its full path
   // when dir is null); false with the last error set when it is none.
   bool ChecksumLink(std::size_t index, ChecksumJob& job, platform::DirectoryHandle* dir, CCrc& crc1,
