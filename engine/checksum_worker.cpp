@@ -9,8 +9,6 @@
 #include <new>
 #include <utility>
 
-#include "document/records/entry.h"
-#include "document/records/entry_flags.h"
 #include "engine/crc.h"
 #include "engine/crc_combine.h"
 #include "foundation/mutex_lock.h"
@@ -21,6 +19,7 @@
 #include "platform/file_name_text.h"
 #include "platform/last_error.h"
 #include "platform/thread.h"
+#include "records/file_state.h"
 
 namespace {
 
@@ -112,64 +111,14 @@ CChecksumWorker::CChecksumWorker(platform::FileSystem* file_system) : file_syste
 
 CChecksumWorker::~CChecksumWorker() { Clear(true); }
 
-bool CChecksumWorker::QueueJobs(const CNObjectArray<CVemoEntry>& entries) {
-  return QueueFrom(entries);
-}
-
-bool CChecksumWorker::QueueJobs(const CNObjectList<CVemoEntry>& entries) {
-  return QueueFrom(entries);
-}
-
-template <class Collection>
-bool CChecksumWorker::QueueFrom(const Collection& entries) {
+bool CChecksumWorker::QueueJobs(ChecksumJobBatch batch) {
   Clear(false);
   {
     CNMutexLock lock(lock_);
-    QueueDirectory directory;
-    for (const CVemoEntry* entry : entries) {
-      if (entry != nullptr && entry->TestFlags(EF_QUEUED_MASK, EF_QUEUED_VALUE)) {
-        AddJob(*entry, directory);
-      }
-    }
+    bytes_queued_ = batch.Bytes();
+    pending_ = batch.TakeJobs();
   }
   return Start();
-}
-
-void CChecksumWorker::AddJob(const CVemoEntry& entry, QueueDirectory& directory) {
-  // Entries come in key order, so the entries of one directory follow each other: its native form
-  // is made once, and each job holds only its name besides.
-  if (!directory.native || !entry.m_strBaseDir.SameObject(directory.base) ||
-      !entry.m_strRelDir.SameObject(directory.rel)) {
-    directory.base = entry.m_strBaseDir;
-    directory.rel = entry.m_strRelDir;
-    std::string native;
-    std::string native_base;
-    // Names convert character by character, so the base's native form begins the whole one.
-    const bool converted =
-        platform::FileNameFromWide(entry.m_strBaseDir.str() + entry.m_strRelDir.str(), native) &&
-        platform::FileNameFromWide(entry.m_strBaseDir.view(), native_base) &&
-        native.starts_with(native_base);
-    directory.base_length = converted ? native_base.size() : 0;
-    directory.native = converted ? std::make_shared<const std::string>(std::move(native)) : nullptr;
-  }
-  std::string name;
-  std::unique_ptr<ChecksumJob> job;
-  if (directory.native && platform::FileNameFromWide(entry.GetCurrentState().name, name)) {
-    job = std::make_unique<ChecksumJob>(directory.native, std::move(name), entry.m_pszKey,
-                                        entry.GetSize());
-    job->base_length = directory.base_length;
-    job->SetScanState(entry.GetSize(), entry.GetCurrentState().time.Value());
-  } else {
-    // No file on disk can carry this path; the conversion of the whole path says why.
-    std::wstring path = entry.GetEntryPath();
-    std::string unused;
-    const DWORD error =
-        platform::FileNameFromWide(path, unused) ? ERROR_INVALID_NAME : platform::LastError();
-    job = std::make_unique<ChecksumJob>(std::move(path), error != 0 ? error : ERROR_INVALID_NAME,
-                                        entry.m_pszKey, entry.GetSize());
-  }
-  bytes_queued_ += job->size;
-  pending_.push_back(std::move(job));
 }
 
 void CChecksumWorker::Clear(bool stop_first) {

@@ -1,16 +1,17 @@
-// CChecksumWorker: reads each queued file once and computes both file checksums from the same
-// buffer. The document queues the files whose entries are found, pending and no longer awaiting
-// the scan, then collects the finished jobs in queue order by polling PopResult; it also reads the
-// figures of the status bar (current file, bytes, rate).
+// CChecksumWorker: reads each queued file once, on reader threads of its own, and computes both
+// file checksums from the same buffer. The document queues a batch of jobs (the files whose
+// entries are found, pending and no longer awaiting the scan), then collects the finished jobs in
+// queue order by polling PopResult; it also reads the figures of the status bar (current file,
+// bytes, rate).
 //
 // Several reader threads (the worker's own and helpers it starts for the batch) take the jobs in
 // queue order, one file each at a time, so that the system calls of many small files and the
 // waits of a cold disk overlap. The chunks of a file larger than one are shared: each reader
 // free for it reads a chunk at its offset and checksums it from register 0, and the registers are
 // joined in file order (engine/crc_combine.h), so one large file keeps every core busy too, and
-// each chunk stays in the cache of the core that reads it. Finished jobs are
-// held back until every earlier one has finished, so the results still come in queue order. The
-// current file is the latest job in queue order that a reader has begun.
+// each chunk stays in the cache of the core that reads it. Finished jobs are held back until
+// every earlier one has finished, so the results still come in queue order. The current file is
+// the latest job in queue order that a reader has begun.
 //
 // A symbolic link is checksummed over its target text; a file is read up to the size measured on
 // opening (one that shrinks meanwhile ends in ERROR_READ_FAULT); a failure is recorded in its job
@@ -29,16 +30,13 @@
 #include <string>
 #include <vector>
 
-#include "document/records/shared_text.h"
 #include "engine/checksum_job.h"
-#include "foundation/ptr_array.h"
-#include "foundation/ptr_list.h"
+#include "engine/checksum_job_batch.h"
 #include "foundation/time_stamp.h"
 #include "foundation/worker_thread.h"
 #include "platform/file_system.h"
 
 class CCrc;
-class CVemoEntry;
 
 class CChecksumWorker : public CNWorkerThread {
  public:
@@ -52,11 +50,9 @@ class CChecksumWorker : public CNWorkerThread {
   // Stops the thread and deletes every job.
   ~CChecksumWorker() override;
 
-  // Clears (without stopping), queues one job per entry that is queued for checksumming, in the
-  // collection's order (null elements are skipped), and starts the thread. False with ERROR_BUSY
-  // when the previous thread still runs (the jobs stay queued for the next start).
-  [[nodiscard]] bool QueueJobs(const CNObjectArray<CVemoEntry>& entries);
-  [[nodiscard]] bool QueueJobs(const CNObjectList<CVemoEntry>& entries);
+  // Clears (without stopping), queues the batch's jobs in its order and starts the thread. False
+  // with ERROR_BUSY when the previous thread still runs (the jobs stay queued for the next start).
+  [[nodiscard]] bool QueueJobs(ChecksumJobBatch batch);
   // Optionally stops the thread, waiting without limit; then deletes all pending and finished jobs
   // and zeroes both byte counts.
   void Clear(bool stop_first);
@@ -95,21 +91,11 @@ class CChecksumWorker : public CNWorkerThread {
     std::unique_ptr<platform::DirectoryHandle> handle;
     DWORD error = 0;
   };
-  // The native form of the directory of the entries queued last, worked out once for all of them.
-  struct QueueDirectory {
-    SharedText base;
-    SharedText rel;
-    ChecksumJob::SharedDir native;  // null: the directory has no native form
-    std::size_t base_length = 0;    // of the base directory's native form, at its start
-  };
   // The handle for job's directory (null when it could not be opened: *error then says why, or
   // is 0 for a job without a base, whose files are opened by full path).
   platform::DirectoryHandle* DirectoryFor(const ChecksumJob& job, DirectoryCache& cache,
                                           DWORD* error);
 
-  template <class Collection>
-  bool QueueFrom(const Collection& entries);
-  void AddJob(const CVemoEntry& entry, QueueDirectory& directory);  // under the lock
   struct Batch;
   struct Reader;
   struct SharedFile;

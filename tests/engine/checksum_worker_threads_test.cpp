@@ -5,13 +5,13 @@
 #include <thread>
 #include <vector>
 
-#include "document/records/entry.h"
-#include "document/records/scan_entry.h"
+#include "engine/checksum_job_batch.h"
 #include "engine/checksum_worker.h"
 #include "engine/crc.h"
 #include "foundation/process_values.h"
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
+#include "records/scan_entry.h"
 #include "support/fault_file_system.h"
 #include "support/temp_tree.h"
 #include "support/wait_until.h"
@@ -60,16 +60,22 @@ class ChecksumWorkerThreads : public ::testing::Test {
     state.name = platform::FileNameToWide(name);
     state.size = contents.size();
     state.attributes = 0;
-    CVemoScanEntry scan(std::move(state), platform::FileNameToWide(tree_.root()), SharedText(),
-                        DRIVE_FIXED, KeyCase::kExact);
-    entries_.push_back(std::make_unique<CVemoEntry>(scan));
-    entries_.back()->m_dwFlags = EF_FOUND | EF_CRC_PENDING;
-    (void)list_.AddTail(entries_.back().get());
+    records_.push_back(
+        std::make_unique<CVemoScanEntry>(std::move(state), platform::FileNameToWide(tree_.root()),
+                                         SharedText(), DRIVE_FIXED, KeyCase::kExact));
+  }
+  // One job per file added, in that order.
+  ChecksumJobBatch Jobs() const {
+    ChecksumJobBatch batch;
+    for (const auto& record : records_) {
+      batch.Add(record->m_strBaseDir, record->m_strRelDir, record->m_state.name, record->m_pszKey,
+                record->m_state.size, record->m_state.time.Value());
+    }
+    return batch;
   }
 
   vemo_test::TempTree tree_;
-  std::vector<std::unique_ptr<CVemoEntry>> entries_;
-  CNObjectList<CVemoEntry> list_{false};
+  std::vector<std::unique_ptr<CVemoScanEntry>> records_;
   vemo_test::FaultFileSystem file_system_;
 };
 
@@ -80,7 +86,7 @@ TEST_F(ChecksumWorkerThreads, FreezePausesBeforeTheNextChunkAndLiftingItResumes)
   AddFile("big", kChunks * kChunk);
   FreezeAtRead(2);
   CChecksumWorker worker(&file_system_);
-  ASSERT_TRUE(worker.QueueJobs(list_));
+  ASSERT_TRUE(worker.QueueJobs(Jobs()));
   ASSERT_TRUE(vemo_test::WaitUntil([&] { return Reads() >= 2; }));
   // Reads already begun when the freeze was set end; none begins after them.
   int frozen_at = 0;
@@ -118,7 +124,7 @@ TEST_F(ChecksumWorkerThreads, StopDuringAFileDropsItAndEveryLaterJob) {
     return DWORD{0};
   });
   CChecksumWorker worker(&file_system_);
-  ASSERT_TRUE(worker.QueueJobs(list_));
+  ASSERT_TRUE(worker.QueueJobs(Jobs()));
   ASSERT_TRUE(vemo_test::WaitUntil([&] { return FreezeScans.load() != 0; }));
   // "small" was read before the freeze and is published; its reader must have finished it.
   std::unique_ptr<ChecksumJob> first;
@@ -147,7 +153,7 @@ TEST_F(ChecksumWorkerThreads, LargeFilesAreSharedByTheReadersAndJoinedInOrder) {
                      .after = 1,
                      .times = 1});
   CChecksumWorker worker(&file_system_);
-  ASSERT_TRUE(worker.QueueJobs(list_));
+  ASSERT_TRUE(worker.QueueJobs(Jobs()));
   ASSERT_TRUE(vemo_test::WaitUntilEnded(worker));
   std::vector<std::unique_ptr<ChecksumJob>> results;
   while (auto job = worker.PopResult()) results.push_back(std::move(job));
@@ -176,7 +182,7 @@ TEST_F(ChecksumWorkerThreads, LargeFilesAreSharedByTheReadersAndJoinedInOrder) {
 TEST_F(ChecksumWorkerThreads, ResultsAndFiguresCanBePolledWhileTheWorkerRuns) {
   for (int i = 0; i < 200; ++i) AddFile("f" + std::to_string(i), 1000 + i);
   CChecksumWorker worker(&file_system_);
-  ASSERT_TRUE(worker.QueueJobs(list_));
+  ASSERT_TRUE(worker.QueueJobs(Jobs()));
   std::vector<std::unique_ptr<ChecksumJob>> results;
   ULONGLONG last_done = 0;
   ASSERT_TRUE(vemo_test::WaitUntil([&] {
