@@ -16,6 +16,7 @@
 #include "platform/error_codes.h"
 #include "platform/file_attributes.h"
 #include "platform/file_store.h"
+#include "platform/heap_memory.h"
 #include "platform/last_error.h"
 #include "platform/tick.h"
 
@@ -307,6 +308,7 @@ bool CVemoDoc::PollScanning() {
   if (!scan_merged_) {
     if (!MergeScanRecords()) return true;
     pending_records_.reset();
+    platform::ReturnFreeHeapMemory();  // the walk's records, before the checksum jobs are made
     scan_merged_ = true;
   }
   if (!FinishScanPhase()) return true;
@@ -333,10 +335,10 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
     }
     return;
   }
-  if (record->m_strRelDir.empty() && IsDefaultDocName(record->m_state.name)) return;
+  if (record->m_strRelDir.empty() && IsDefaultDocName(record->m_state.name.str())) return;
   // A save's temporary file (one in progress, or left by a save that was killed) is never part
   // of the tree; the next save in its directory removes a stale one.
-  if (platform::IsTemporaryFileName(record->m_state.name)) return;
+  if (platform::IsTemporaryFileName(record->m_state.name.str())) return;
   if (record->m_strBaseDir.str() != base_dir_ || record->m_pszKey == nullptr) return;
   bool needs_checksum = false;
   CVemoEntry* entry = entries_.Lookup(record->m_pszKey);
@@ -468,6 +470,7 @@ bool CVemoDoc::FinishChecksumPhase() {
     entries_.ForEach([](CVemoEntry* entry) { entry->SetFlags(EF_AWAITING_SCAN, 0); });
   }
   checksum_ending_ = false;
+  platform::ReturnFreeHeapMemory();  // the checksum jobs, before the new text grows
   state_ = DocState::kFormatting;
   SendUpdate(RFSH);
   PhaseChanged();

@@ -84,7 +84,7 @@ void CChecksumWorker::AddJob(const CVemoEntry& entry, QueueDirectory& directory)
   }
   std::string name;
   std::unique_ptr<ChecksumJob> job;
-  if (directory.native && platform::FileNameFromWide(entry.GetCurrentState().name, name)) {
+  if (directory.native && platform::FileNameFromWide(entry.GetCurrentState().name.str(), name)) {
     job = std::make_unique<ChecksumJob>(directory.native, std::move(name), entry.m_pszKey,
                                         entry.GetSize());
     job->base_length = directory.base_length;
