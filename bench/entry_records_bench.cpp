@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "document/records/entry.h"
-#include "document/records/entry_key.h"
+#include "document/entries/entry.h"
 #include "platform/text_encoding.h"
+#include "records/entry_key.h"
 
 namespace {
 

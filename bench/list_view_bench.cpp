@@ -33,9 +33,9 @@
 #include <vector>
 
 #include "document/document_writer.h"
+#include "document/entries/entry_columns.h"
 #include "document/entry_rows.h"
 #include "document/null_doc_host.h"
-#include "document/records/entry_columns.h"
 #include "document/vemo_doc.h"
 #include "foundation/process_values.h"
 #include "platform/file_name_text.h"

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "document/records/entry.h"
+#include "document/entries/entry.h"
 #include "engine/checksum_worker.h"
 #include "engine/scan_thread.h"
 #include "platform/file_name_text.h"

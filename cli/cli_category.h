@@ -5,7 +5,7 @@
 #include <array>
 #include <cstddef>
 
-#include "document/records/entry_category.h"
+#include "document/entries/entry_category.h"
 
 enum class CliCategory : int {
   kUnchanged = 0,

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "document/records/entry.h"
+#include "document/entries/entry.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "document/records/entry_category.h"
+#include "document/entries/entry_category.h"
 
 class CVemoEntry;
 

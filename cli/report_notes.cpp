@@ -1,10 +1,10 @@
 #include "cli/report_notes.h"
 
-#include "document/records/compare_rules.h"
-#include "document/records/entry.h"
-#include "document/records/entry_category.h"
-#include "document/records/entry_flags.h"
-#include "document/records/letter_case.h"
+#include "document/entries/compare_rules.h"
+#include "document/entries/entry.h"
+#include "document/entries/entry_category.h"
+#include "document/entries/entry_flags.h"
+#include "records/letter_case.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include "cli/output_escaping.h"
 #include "cli/report_notes.h"
-#include "document/records/compare_rules.h"
-#include "document/records/entry.h"
-#include "document/records/entry_columns.h"
-#include "document/records/entry_flags.h"
+#include "document/entries/compare_rules.h"
+#include "document/entries/entry.h"
+#include "document/entries/entry_columns.h"
+#include "document/entries/entry_flags.h"
 
 namespace {
 

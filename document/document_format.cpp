@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstdint>
 
-#include "document/records/compare_rules.h"
+#include "document/entries/compare_rules.h"
 #include "foundation/blank_chars.h"
 #include "foundation/comma_fields.h"
 #include "platform/file_time.h"

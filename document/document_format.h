@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "document/records/entry.h"
+#include "document/entries/entry.h"
 
 inline constexpr char kSignatureMarker[] = "~ AutoSigned ";  // 13 bytes, trailing blank
 inline constexpr std::size_t kSignatureMarkerLength = sizeof(kSignatureMarker) - 1;

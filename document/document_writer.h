@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "document/document_format.h"
-#include "document/records/entry.h"
+#include "document/entries/entry.h"
 
 // The values of the four header lines, unquoted.
 struct DocumentHeader {

@@ -3,11 +3,11 @@
 #include <iterator>
 
 #include "document/document_format.h"
-#include "document/records/compare_rules.h"
-#include "document/records/entry_key.h"
+#include "document/entries/compare_rules.h"
 #include "foundation/number_parsing.h"
 #include "platform/file_name_text.h"
 #include "platform/system_time.h"
+#include "records/entry_key.h"
 
 namespace {
 

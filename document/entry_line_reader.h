@@ -17,7 +17,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "document/records/entry.h"
+#include "document/entries/entry.h"
 #include "foundation/comma_field_splitter.h"
 
 class CVemoEntryLineReader {

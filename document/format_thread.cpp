@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "document/records/entry.h"
+#include "document/entries/entry.h"
 #include "foundation/mutex_lock.h"
 #include "foundation/process_values.h"
 #include "platform/error_codes.h"

@@ -16,11 +16,11 @@
 #include <memory>
 #include <string>
 
-#include "document/records/entry.h"
-#include "document/records/letter_case.h"
+#include "document/entries/entry.h"
 #include "foundation/byte_buffer.h"
 #include "foundation/ptr_list.h"
 #include "foundation/worker_thread.h"
+#include "records/letter_case.h"
 
 using CVemoEntryList = CNObjectList<CVemoEntry>;
 

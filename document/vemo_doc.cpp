@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "document/document_signature.h"
-#include "document/records/letter_case.h"
 #include "foundation/environment_var.h"
 #include "foundation/paths.h"
 #include "foundation/process_values.h"
@@ -15,6 +14,7 @@
 #include "platform/file_attributes.h"
 #include "platform/file_name_text.h"
 #include "platform/last_error.h"
+#include "records/letter_case.h"
 
 namespace {
 

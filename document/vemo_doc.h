@@ -31,11 +31,10 @@
 #include "document/doc_host.h"
 #include "document/doc_state.h"
 #include "document/document_signature.h"
+#include "document/entries/entry.h"
 #include "document/format_thread.h"
 #include "document/import_thread.h"
 #include "document/poll_budget.h"
-#include "document/records/entry.h"
-#include "document/records/letter_case.h"
 #include "engine/checksum_worker.h"
 #include "engine/scan_thread.h"
 #include "foundation/byte_buffer.h"
@@ -44,6 +43,7 @@
 #include "foundation/time_stamp.h"
 #include "platform/file_store.h"
 #include "platform/file_system.h"
+#include "records/letter_case.h"
 
 // The default document file names, in the order a new document looks for them.
 inline constexpr wchar_t kDefaultDocName1[] = L"check.sum";

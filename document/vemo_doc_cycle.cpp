@@ -5,7 +5,6 @@
 #include <memory>
 #include <new>
 
-#include "document/records/entry_key.h"
 #include "document/status_texts.h"
 #include "document/vemo_doc.h"
 #include "foundation/format_text.h"
@@ -19,6 +18,7 @@
 #include "platform/heap_memory.h"
 #include "platform/last_error.h"
 #include "platform/tick.h"
+#include "records/entry_key.h"
 
 // --- Entry bookkeeping ---
 

@@ -13,9 +13,9 @@
 #include <memory>
 #include <string>
 
-#include "document/records/lookup_key.h"
 #include "platform/file_name_text.h"
 #include "platform/win_types.h"
+#include "records/lookup_key.h"
 
 struct ChecksumJob {
   using SharedDir = std::shared_ptr<const std::string>;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "document/records/entry.h"
-#include "document/records/entry_flags.h"
+#include "document/entries/entry.h"
+#include "document/entries/entry_flags.h"
 #include "engine/crc.h"
 #include "foundation/mutex_lock.h"
 #include "foundation/process_values.h"

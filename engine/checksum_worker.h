@@ -17,13 +17,13 @@
 #include <memory>
 #include <string>
 
-#include "document/records/shared_text.h"
 #include "engine/checksum_job.h"
 #include "foundation/ptr_array.h"
 #include "foundation/ptr_list.h"
 #include "foundation/time_stamp.h"
 #include "foundation/worker_thread.h"
 #include "platform/file_system.h"
+#include "records/shared_text.h"
 
 class CCrc;
 class CVemoEntry;

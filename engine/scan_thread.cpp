@@ -3,14 +3,14 @@
 #include <utility>
 #include <vector>
 
-#include "document/records/entry_key.h"
-#include "document/records/shared_text.h"
 #include "foundation/mutex_lock.h"
 #include "foundation/process_values.h"
 #include "foundation/time_stamp.h"
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
 #include "platform/last_error.h"
+#include "records/entry_key.h"
+#include "records/shared_text.h"
 
 namespace {
 

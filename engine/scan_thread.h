@@ -17,11 +17,11 @@
 #include <memory>
 #include <string>
 
-#include "document/records/letter_case.h"
-#include "document/records/scan_entry.h"
 #include "foundation/ptr_list.h"
 #include "foundation/worker_thread.h"
 #include "platform/file_system.h"
+#include "records/letter_case.h"
+#include "records/scan_entry.h"
 
 // An owning list of scan records.
 using CVemoScanList = CNObjectList<CVemoScanEntry>;

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "document/document_format.h"
+#include "document/entries/entry_flags.h"
 #include "document/entry_line_reader.h"
-#include "document/records/entry_flags.h"
 
 namespace {
 

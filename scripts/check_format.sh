@@ -21,7 +21,7 @@ if [ -z "$format" ]; then
 fi
 
 dirs=()
-for d in platform foundation engine document cli ui tests bench tools; do
+for d in platform foundation records engine document cli ui tests bench tools; do
   [ -d "$d" ] && dirs+=("$d")
 done
 

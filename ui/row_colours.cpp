@@ -1,6 +1,6 @@
 #include "ui/row_colours.h"
 
-#include "document/records/entry_columns.h"
+#include "document/entries/entry_columns.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QBrush>
 #include <algorithm>
 
-#include "document/records/entry_columns.h"
+#include "document/entries/entry_columns.h"
 #include "document/vemo_doc.h"
 #include "ui/framework/qt_text.h"
 #include "ui/row_colours.h"

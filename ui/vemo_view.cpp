@@ -11,7 +11,7 @@
 
 #include "document/command_ids.h"
 #include "document/doc_host.h"
-#include "document/records/entry_columns.h"
+#include "document/entries/entry_columns.h"
 #include "document/vemo_doc.h"
 #include "foundation/process_values.h"
 #include "ui/row_images.h"

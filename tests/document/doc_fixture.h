@@ -11,7 +11,7 @@
 #include <string>
 
 #include "document/doc_test_host.h"
-#include "document/records/entry_columns.h"
+#include "document/entries/entry_columns.h"
 #include "document/vemo_doc.h"
 #include "gtest/gtest.h"
 #include "platform/file_name_text.h"

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "document/doc_host.h"
+#include "document/entries/entry_columns.h"
 #include "document/entry_rows.h"
-#include "document/records/entry_columns.h"
 #include "document/vemo_doc.h"
 #include "foundation/process_values.h"
 #include "support/process_values_reset.h"

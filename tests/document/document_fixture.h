@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "document/document_writer.h"
-#include "document/records/entry.h"
+#include "document/entries/entry.h"
 #include "foundation/key_map.h"
 
 namespace vemo_test {

@@ -6,9 +6,9 @@
 #include "document/document_fixture.h"
 #include "document/document_writer.h"
 #include "document/entry_line_reader.h"
-#include "document/records/entry_key.h"
 #include "engine/crc.h"
 #include "platform/file_time.h"
+#include "records/entry_key.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <filesystem>
 #include <vector>
 
-#include "document/records/entry.h"
-#include "document/records/scan_entry.h"
+#include "document/entries/entry.h"
 #include "engine/crc.h"
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
 #include "platform/file_time.h"
 #include "platform/last_error.h"
+#include "records/scan_entry.h"
 #include "support/fault_file_system.h"
 #include "support/temp_tree.h"
 #include "support/wait_until.h"

@@ -5,11 +5,11 @@
 #include <thread>
 #include <vector>
 
-#include "document/records/entry.h"
-#include "document/records/scan_entry.h"
+#include "document/entries/entry.h"
 #include "engine/checksum_worker.h"
 #include "foundation/process_values.h"
 #include "platform/file_name_text.h"
+#include "records/scan_entry.h"
 #include "support/fault_file_system.h"
 #include "support/temp_tree.h"
 #include "support/wait_until.h"

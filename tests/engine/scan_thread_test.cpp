@@ -11,11 +11,11 @@
 #include <map>
 #include <vector>
 
-#include "document/records/entry_key.h"
 #include "foundation/process_values.h"
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
 #include "platform/last_error.h"
+#include "records/entry_key.h"
 #include "support/fault_file_system.h"
 #include "support/temp_tree.h"
 #include "support/wait_until.h"

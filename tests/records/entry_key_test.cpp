@@ -1,4 +1,4 @@
-#include "document/records/entry_key.h"
+#include "records/entry_key.h"
 
 #include <gtest/gtest.h>
 

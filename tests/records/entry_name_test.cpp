@@ -1,4 +1,4 @@
-#include "document/records/entry_name.h"
+#include "records/entry_name.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Every #include of the product points to its own layer or a lower one:
 //   platform < foundation < records < engine < document < cli, ui
-// cli and ui never include each other, and only ui includes Qt. document/records counts as
+// cli and ui never include each other, and only ui includes Qt. document/entries counts as
 // document. Quoted includes name a file from the project root ("layer/name.h").
 #include <gtest/gtest.h>
 
@@ -123,15 +123,15 @@ TEST(IncludeLayering, ReportsEveryIncludeThatPointsUpOrSideways) {
   vemo_test::TempTree tree;
   tree.Dir("platform");
   tree.Dir("engine");
-  tree.Dir("document/records");
+  tree.Dir("document/entries");
   tree.Dir("cli");
   tree.Dir("ui/framework");
   tree.Dir("tests");
   tree.File("platform/base.h", "#pragma once\n");
   tree.File("engine/scan.h", "#include \"platform/base.h\"\n#include \"document/doc.h\"\n");
-  tree.File("engine/worker.cpp", "#include \"document/records/entry.h\"\n");
+  tree.File("engine/worker.cpp", "#include \"document/entries/entry.h\"\n");
   tree.File("document/doc.h", "#include <string>\n#include <QString>\n");
-  tree.File("document/records/entry.h",
+  tree.File("document/entries/entry.h",
             "#include \"document/doc.h\"\n#include \"engine/scan.h\"\n#include \"missing/x.h\"\n");
   tree.File("cli/main.cpp", "  #  include \"ui/framework/app.h\"\n#include \"document/doc.h\"\n");
   tree.File("ui/framework/app.h",
@@ -139,12 +139,12 @@ TEST(IncludeLayering, ReportsEveryIncludeThatPointsUpOrSideways) {
   tree.File("tests/t.cpp", "#include \"ui/framework/app.h\"\n");
 
   const Result result =
-      CheckLayering(tree.root(), {{"engine", "document/records/"}, {"platform", "foundation/"}});
+      CheckLayering(tree.root(), {{"engine", "document/entries/"}, {"platform", "foundation/"}});
   EXPECT_EQ(result.violations,
             (std::vector<std::string>{
                 "cli/main.cpp:1: cli includes its sibling ui: \"ui/framework/app.h\"",
                 "document/doc.h:2: Qt header outside ui/: #include <QString>",
-                "document/records/entry.h:3: \"missing/x.h\" is not a file of a layer named from "
+                "document/entries/entry.h:3: \"missing/x.h\" is not a file of a layer named from "
                 "the project root",
                 "engine/scan.h:2: engine includes the higher layer document: \"document/doc.h\"",
                 "ui/framework/app.h:2: ui includes its sibling cli: \"cli/main.cpp\"",
@@ -157,8 +157,8 @@ TEST(IncludeLayering, ReportsEveryIncludeThatPointsUpOrSideways) {
 }
 
 TEST(IncludeLayering, ProductIncludesPointOnlyDownward) {
-  // The scanner and the checksum worker build entry records until the records leave document/.
-  const Result result = CheckLayering(VEMO_SOURCE_DIR, {{"engine", "document/records/"}});
+  // The checksum worker reads the document's entries until it takes jobs.
+  const Result result = CheckLayering(VEMO_SOURCE_DIR, {{"engine", "document/entries/"}});
   EXPECT_TRUE(result.violations.empty()) << Lines(result.violations);
   EXPECT_TRUE(result.unused_exceptions.empty()) << "no longer needed, remove from this test:\n"
                                                 << Lines(result.unused_exceptions);

@@ -150,6 +150,14 @@ TEST_F(ShellDocumentsTest, SeveralListsVerifyToTheirPanesAndEnterTheRecentFiles)
   EXPECT_EQ(app_->OpenDocumentFile(platform::FileNameToWide(one.Path("check.sum"))), first);
   EXPECT_EQ(app_->Documents().size(), 2u);
   EXPECT_EQ(app_->FramesOf(*first).size() + app_->FramesOf(*second).size(), 2u);
+  // The Open dialog starts in the active list's folder.
+  QString open_start;
+  app_->DialogHooks().file = [&](const QString&, const QString& start, bool) {
+    open_start = start;
+    return std::optional<QString>();
+  };
+  app_->OnFileOpen();
+  EXPECT_EQ(open_start, QString::fromStdString(one.Path("")));
   ASSERT_TRUE(WaitIdle(first));
   ASSERT_TRUE(WaitIdle(second));
   CNMDIChildFrame* frame_one = app_->FramesOf(*first).at(0);

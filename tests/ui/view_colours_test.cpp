@@ -5,7 +5,7 @@
 #include <QPalette>
 #include <cstdlib>
 
-#include "document/records/entry_columns.h"
+#include "document/entries/entry_columns.h"
 #include "ui/row_colours.h"
 #include "ui/view_fixture.h"
 

@@ -1,6 +1,7 @@
 #include "ui/framework/win_app.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMessageBox>
 #include <QTimer>
@@ -181,15 +182,29 @@ CVemoDoc* CNWinApp::OpenDocumentFile(const std::wstring& path) {
   return doc;
 }
 
+QString CNWinApp::OpenDialogFolder() const {
+  // The lists a user opens next usually sit beside the one in front, not in the folder the
+  // program happened to be started from.
+  CNMDIChildFrame* frame = main_frame_ != nullptr ? main_frame_->MDIGetActive() : nullptr;
+  if (frame != nullptr) {
+    const std::wstring& path = frame->GetDocument().GetPathName();
+    const std::size_t slash = path.rfind(L'/');
+    if (slash != std::wstring::npos) return PathToQString(path.substr(0, slash + 1));
+  }
+  return last_open_folder_;
+}
+
 void CNWinApp::OnFileOpen() {
   QStringList files;
   const QString title = QStringLiteral("Open");
+  const QString start = OpenDialogFolder();
   if (hooks_.file) {
-    if (auto chosen = hooks_.file(title, QString(), false)) files << *chosen;
+    if (auto chosen = hooks_.file(title, start, false)) files << *chosen;
   } else {
-    files = QFileDialog::getOpenFileNames(main_frame_, title, QString(),
+    files = QFileDialog::getOpenFileNames(main_frame_, title, start,
                                           template_.filter + QStringLiteral(";;All Files (*)"));
   }
+  if (!files.isEmpty()) last_open_folder_ = QFileInfo(files.first()).absolutePath();
   for (const QString& file : files) OpenDocumentFile(PathFromQString(file));
 }
 

@@ -140,6 +140,8 @@ class CNWinApp : public QObject, public CNCmdTarget, public CNCommandRouter {
   void FinishClose(CVemoDoc* doc);
   CNMDIChildFrame* CreateFrame(DocRecord& record);
   void OpenRecentFile(int index);
+  // Where the Open dialog starts: the active list's folder, else the folder last opened from.
+  [[nodiscard]] QString OpenDialogFolder() const;
 
   QString app_name_;
   CNDocTemplate template_;
@@ -149,5 +151,6 @@ class CNWinApp : public QObject, public CNCmdTarget, public CNCommandRouter {
   std::unique_ptr<CNQtDocHost> host_;
   std::unique_ptr<CNIdleLoop> idle_;
   CNDialogHooks hooks_;
+  QString last_open_folder_;
   std::vector<std::unique_ptr<DocRecord>> documents_;
 };

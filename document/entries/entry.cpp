@@ -1,13 +1,13 @@
-#include "document/records/entry.h"
+#include "document/entries/entry.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <utility>
 
-#include "document/records/compare_rules.h"
-#include "document/records/entry_columns.h"
-#include "document/records/entry_key.h"
+#include "document/entries/compare_rules.h"
+#include "document/entries/entry_columns.h"
+#include "records/entry_key.h"
 
 namespace {
 

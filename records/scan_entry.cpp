@@ -1,9 +1,9 @@
-#include "document/records/scan_entry.h"
+#include "records/scan_entry.h"
 
 #include <cstdlib>
 #include <utility>
 
-#include "document/records/entry_key.h"
+#include "records/entry_key.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "document/records/entry.h"
-#include "document/records/scan_entry.h"
+#include "document/entries/entry.h"
 #include "foundation/process_values.h"
+#include "records/scan_entry.h"
 
 namespace records_test {
 

@@ -1,11 +1,11 @@
-#include "document/records/entry_columns.h"
+#include "document/entries/entry_columns.h"
 
 #include <cstdio>
 #include <string_view>
 
-#include "document/records/compare_rules.h"
-#include "document/records/entry.h"
-#include "document/records/entry_flags.h"
+#include "document/entries/compare_rules.h"
+#include "document/entries/entry.h"
+#include "document/entries/entry_flags.h"
 #include "foundation/format_text.h"
 #include "foundation/system_error.h"
 

@@ -1,8 +1,8 @@
-#include "document/records/entry_columns.h"
+#include "document/entries/entry_columns.h"
 
 #include <gtest/gtest.h>
 
-#include "document/records/compare_rules.h"
+#include "document/entries/compare_rules.h"
 #include "platform/error_codes.h"
 #include "records_fixture.h"
 #include "time_zone_scope.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <thread>
 
-#include "document/records/entry.h"
-#include "document/records/entry_arena.h"
-#include "document/records/entry_key.h"
+#include "document/entries/entry.h"
+#include "document/entries/entry_arena.h"
+#include "records/entry_key.h"
 
 namespace {
 

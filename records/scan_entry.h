@@ -4,12 +4,12 @@
 #pragma once
 #include <string_view>
 
-#include "document/records/file_state.h"
-#include "document/records/letter_case.h"
-#include "document/records/lookup_key.h"
-#include "document/records/record.h"
-#include "document/records/shared_text.h"
 #include "platform/win_types.h"
+#include "records/file_state.h"
+#include "records/letter_case.h"
+#include "records/lookup_key.h"
+#include "records/record.h"
+#include "records/shared_text.h"
 
 class CVemoScanEntry : public CVemoRecord {
  public:

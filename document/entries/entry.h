@@ -13,15 +13,15 @@
 #include <string>
 #include <string_view>
 
-#include "document/records/entry_arena.h"
-#include "document/records/entry_flags.h"
-#include "document/records/file_state.h"
-#include "document/records/letter_case.h"
-#include "document/records/lookup_key.h"
-#include "document/records/record.h"
-#include "document/records/scan_entry.h"
-#include "document/records/shared_text.h"
+#include "document/entries/entry_arena.h"
+#include "document/entries/entry_flags.h"
 #include "platform/win_types.h"
+#include "records/file_state.h"
+#include "records/letter_case.h"
+#include "records/lookup_key.h"
+#include "records/record.h"
+#include "records/scan_entry.h"
+#include "records/shared_text.h"
 
 class CVemoEntry : public CVemoRecord {
  public:

@@ -17,8 +17,8 @@
 #include <string>
 #include <string_view>
 
-#include "document/records/letter_case.h"
-#include "document/records/lookup_key.h"
+#include "records/letter_case.h"
+#include "records/lookup_key.h"
 
 // Key of the item `name` (a directory when `isDirectory`) lying in baseDir + relDir. baseDir ends
 // in '/', relDir is empty or ends in '/'.

@@ -1,4 +1,4 @@
-#include "document/records/entry_arena.h"
+#include "document/entries/entry_arena.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "document/records/file_state.h"
+#include "records/file_state.h"
 
 const FileState& EmptyFileState() {
   static const FileState empty;

@@ -1,4 +1,4 @@
-#include "document/records/entry_arena.h"
+#include "document/entries/entry_arena.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "document/records/entry.h"
-#include "document/records/entry_key.h"
+#include "document/entries/entry.h"
+#include "records/entry_key.h"
 
 namespace {
 

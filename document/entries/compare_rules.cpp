@@ -1,9 +1,9 @@
-#include "document/records/compare_rules.h"
+#include "document/entries/compare_rules.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "document/records/entry.h"
+#include "document/entries/entry.h"
 #include "foundation/process_values.h"
 
 namespace {

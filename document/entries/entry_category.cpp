@@ -1,6 +1,6 @@
-#include "document/records/entry_category.h"
+#include "document/entries/entry_category.h"
 
-#include "document/records/entry.h"
+#include "document/entries/entry.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "document/records/file_state.h"
-#include "document/records/letter_case.h"
 #include "platform/win_types.h"
+#include "records/file_state.h"
+#include "records/letter_case.h"
 
 class CVemoEntry;
 

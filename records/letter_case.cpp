@@ -1,4 +1,4 @@
-#include "document/records/letter_case.h"
+#include "records/letter_case.h"
 
 #include <locale.h>
 

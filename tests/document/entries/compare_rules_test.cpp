@@ -1,4 +1,4 @@
-#include "document/records/compare_rules.h"
+#include "document/entries/compare_rules.h"
 
 #include <gtest/gtest.h>
 

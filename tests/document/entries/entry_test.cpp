@@ -1,4 +1,4 @@
-#include "document/records/entry.h"
+#include "document/entries/entry.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "document/records/entry_category.h"
+#include "document/entries/entry_category.h"
 
 class CVemoEntry;
 

@@ -1,10 +1,10 @@
 // FileState: what one file or directory looked like at one moment (as listed in a document, or as
 // found on disk). A plain value; every "no value" is marked by all ones, "no time" by time 0.
 #pragma once
-#include "document/records/entry_name.h"
 #include "foundation/time_stamp.h"
 #include "platform/file_attributes.h"
 #include "platform/win_types.h"
+#include "records/entry_name.h"
 
 inline constexpr ULONGLONG kNoSize = ~ULONGLONG{0};
 inline constexpr DWORD kNoAttributes = ~DWORD{0};
