@@ -35,7 +35,7 @@ bool CVemoDoc::AdoptEntry(CVemoEntry* entry, bool known_absent) {
     delete entry;
     return false;
   }
-  if (!entry_set_.SetAt(static_cast<const void*>(entry), entry)) {
+  if (!entry_set_.Add(entry)) {
     (void)entries_.SetAt(entry->m_pszKey, nullptr);
     delete entry;
     return false;
@@ -44,7 +44,7 @@ bool CVemoDoc::AdoptEntry(CVemoEntry* entry, bool known_absent) {
 }
 
 void CVemoDoc::RemoveEntry(CVemoEntry* entry) {
-  (void)entry_set_.SetAt(static_cast<const void*>(entry), nullptr);
+  entry_set_.Remove(entry);
   (void)entries_.SetAt(entry->m_pszKey, nullptr);
   delete entry;
 }
@@ -375,7 +375,7 @@ bool CVemoDoc::FinishScanPhase() {
     CVemoEntry* entry = scan_snapshot_[i];
     if (!entry->FinishScan()) {
       unseen_entries_.push_back(entry);
-      (void)entry_set_.SetAt(static_cast<const void*>(entry), nullptr);
+      entry_set_.Remove(entry);
       (void)entries_.SetAt(entry->m_pszKey, nullptr);
       scan_snapshot_.SetAt(i, nullptr);
       --snapshot_live_;
