@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "document/checksum_jobs.h"
 #include "document/entries/entry.h"
 #include "engine/checksum_worker.h"
 #include "engine/scan_thread.h"
@@ -71,7 +72,7 @@ int BenchScan(const std::string& dir) {
 int BenchChecksum(const std::string& path, bool is_dir) {
   // The entries the document would queue: every file found.
   std::vector<std::unique_ptr<CVemoEntry>> entries;
-  CNObjectList<CVemoEntry> list(false);
+  CNObjectArray<CVemoEntry> list(false);
   if (is_dir) {
     double seconds = 0;
     auto records = ScanTree(AsDirectory(path), &seconds);
@@ -93,7 +94,7 @@ int BenchChecksum(const std::string& path, bool is_dir) {
   }
   for (auto& entry : entries) {
     entry->m_dwFlags |= EF_CRC_PENDING;
-    (void)list.AddTail(entry.get());
+    (void)list.Add(entry.get());
   }
 
   CChecksumWorker worker;
@@ -104,7 +105,7 @@ int BenchChecksum(const std::string& path, bool is_dir) {
   for (int run = 0; run < 3; ++run) {
     const auto start = Clock::now();
     const double cpu_start = ProcessCpuSeconds();
-    if (!worker.QueueJobs(list)) return 1;
+    if (!worker.QueueJobs(QueuedChecksumJobs(list))) return 1;
     WaitForEnd(worker);
     best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
     best_cpu = std::min(best_cpu, ProcessCpuSeconds() - cpu_start);

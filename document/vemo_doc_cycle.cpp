@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "document/checksum_jobs.h"
 #include "document/status_texts.h"
 #include "document/vemo_doc.h"
 #include "foundation/format_text.h"
@@ -392,9 +393,10 @@ bool CVemoDoc::FinishScanPhase() {
   unseen_entries_.clear();
   state_ = DocState::kChecksumming;
   checksum_start_ = CNTimeStamp::Now();
-  // The snapshot, the removed entries nulled out, is the queue in key order (the worker skips the
-  // nulls). A snapshot that memory did not allow is a cycle that cannot go on.
-  const bool queued = scan_snapshot_complete_ && checksummer_.QueueJobs(scan_snapshot_);
+  // The snapshot, the removed entries nulled out, is the queue in key order (the nulls are
+  // skipped). A snapshot that memory did not allow is a cycle that cannot go on.
+  const bool queued =
+      scan_snapshot_complete_ && checksummer_.QueueJobs(QueuedChecksumJobs(scan_snapshot_));
   scan_snapshot_taken_ = false;
   if (!queued) ReportCycleError(platform::LastError(), base_dir_);
   SendUpdate(RFSH);

@@ -6,9 +6,10 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
-#include "document/entries/entry.h"
+#include "engine/checksum_job_batch.h"
 #include "engine/crc.h"
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
@@ -38,47 +39,48 @@ Crcs CrcsOf(const std::string& data) {
   return {crc1.Update(data.data(), data.size()), crc2.Update(data.data(), data.size())};
 }
 
-// Document entries for files of a tree, as the document has them when it queues the checksums.
+// The files of a tree as the scan found them, queued in the order added.
 class Entries {
  public:
   explicit Entries(const TempTree& tree) : Entries(tree.root()) {}
   explicit Entries(const std::string& native_base) : base_(platform::FileNameToWide(native_base)) {}
 
-  // A found entry for a native relative path; `flags` replaces the queued state when given.
-  CVemoEntry& Add(const std::string& name, ULONGLONG size,
-                  DWORD flags = EF_FOUND | EF_CRC_PENDING) {
-    return AddWide(platform::FileNameToWide(name), size, flags);
+  // A found file for a native relative path.
+  const CVemoScanEntry& Add(const std::string& name, ULONGLONG size) {
+    return AddWide(platform::FileNameToWide(name), size);
   }
-  CVemoEntry& AddWide(const std::wstring& name, ULONGLONG size,
-                      DWORD flags = EF_FOUND | EF_CRC_PENDING, const std::wstring& rel = {},
-                      CNTimeStamp time = kNullTimeStamp) {
+  const CVemoScanEntry& AddWide(const std::wstring& name, ULONGLONG size,
+                                const std::wstring& rel = {}, CNTimeStamp time = kNullTimeStamp) {
     FileState state;
     state.name = name;
     state.size = size;
     state.time = time;
     state.attributes = 0;
-    CVemoScanEntry scan(std::move(state), base_, SharedText(rel), DRIVE_FIXED, KeyCase::kExact);
-    entries_.push_back(std::make_unique<CVemoEntry>(scan));
-    CVemoEntry& entry = *entries_.back();
-    entry.m_dwFlags = flags;
-    (void)list_.AddTail(&entry);
-    return entry;
+    records_.push_back(std::make_unique<CVemoScanEntry>(std::move(state), base_, SharedText(rel),
+                                                        DRIVE_FIXED, KeyCase::kExact));
+    return *records_.back();
   }
-  // A found entry `name` in the directory rel ("a/b/") below the base.
-  CVemoEntry& AddIn(const std::string& rel, const std::string& name, ULONGLONG size) {
-    return AddWide(platform::FileNameToWide(name), size, EF_FOUND | EF_CRC_PENDING,
-                   platform::FileNameToWide(rel));
+  // A found file `name` in the directory rel ("a/b/") below the base.
+  const CVemoScanEntry& AddIn(const std::string& rel, const std::string& name, ULONGLONG size) {
+    return AddWide(platform::FileNameToWide(name), size, platform::FileNameToWide(rel));
   }
-  const CNObjectList<CVemoEntry>& list() const { return list_; }
+  // One job per file, as the document queues them.
+  ChecksumJobBatch Batch() const {
+    ChecksumJobBatch batch;
+    for (const auto& record : records_) {
+      batch.Add(record->m_strBaseDir, record->m_strRelDir, record->m_state.name, record->m_pszKey,
+                record->m_state.size, record->m_state.time.Value());
+    }
+    return batch;
+  }
 
  private:
   SharedText base_;
-  std::vector<std::unique_ptr<CVemoEntry>> entries_;
-  CNObjectList<CVemoEntry> list_{false};
+  std::vector<std::unique_ptr<CVemoScanEntry>> records_;
 };
 
 std::vector<std::unique_ptr<ChecksumJob>> RunJobs(CChecksumWorker& worker, const Entries& entries) {
-  EXPECT_TRUE(worker.QueueJobs(entries.list()));
+  EXPECT_TRUE(worker.QueueJobs(entries.Batch()));
   EXPECT_TRUE(vemo_test::WaitUntilEnded(worker));
   std::vector<std::unique_ptr<ChecksumJob>> results;
   while (auto job = worker.PopResult()) results.push_back(std::move(job));
@@ -99,15 +101,11 @@ TEST(ChecksumWorker, ChecksumsEveryQueuedFileInOrderAndRecordsFailures) {
   tree.File("first", "abc");
   tree.File("third", std::string(100000, 'x'));
   tree.File("empty", "");
-  tree.File("not_queued", "zzz");
   Entries entries(tree);
-  const CVemoEntry& first = entries.Add("first", 3);
+  const CVemoScanEntry& first = entries.Add("first", 3);
   entries.Add("vanished", 7);  // deleted between the scan and the checksum
   entries.Add("third", 100000);
   entries.Add("empty", 0);
-  entries.Add("not_queued", 3, EF_FOUND);                                      // nothing pending
-  entries.Add("not_queued", 3, EF_FOUND | EF_CRC_PENDING | EF_AWAITING_SCAN);  // scan still on
-  entries.Add("not_queued", 3, EF_LISTED | EF_CRC_PENDING);                    // not found
 
   CChecksumWorker worker;
   const auto results = RunJobs(worker, entries);
@@ -242,12 +240,15 @@ TEST(ChecksumWorker, FileRewrittenInPlaceWhileReadIsAnError) {
     tree.File("f", std::string(3 * CChecksumWorker::kChunkSize, 'o'));
     tree.SetTime("f", kTime, kFraction);
     Entries entries(tree);
-    entries.AddWide(L"f", 3 * CChecksumWorker::kChunkSize, EF_FOUND | EF_CRC_PENDING, {}, scanned);
+    entries.AddWide(L"f", 3 * CChecksumWorker::kChunkSize, {}, scanned);
     const std::string path = tree.Path("f");
     FaultFileSystem file_system;
     BeforeEachRead(file_system, [&](int number) {
       if (rewrite && number == 2) {
-        tree.File("f", std::string(3 * CChecksumWorker::kChunkSize, 'n'));
+        // In place, never shorter: another reader may be reading a chunk of it right now.
+        std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+        out << std::string(3 * CChecksumWorker::kChunkSize, 'n');
+        out.close();
         tree.SetTime("f", kTime + 1, kFraction);
       }
     });
@@ -415,7 +416,7 @@ TEST(ChecksumWorker, ClearDropsQueuedAndFinishedJobs) {
   Entries entries(tree);
   entries.Add("a", 1);
   CChecksumWorker worker;
-  ASSERT_TRUE(worker.QueueJobs(entries.list()));
+  ASSERT_TRUE(worker.QueueJobs(entries.Batch()));
   ASSERT_TRUE(vemo_test::WaitUntilEnded(worker));
   worker.Clear(false);
   EXPECT_EQ(worker.PopResult(), nullptr);
