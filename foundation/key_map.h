@@ -10,6 +10,11 @@
 // Lookup and SetAt cost O(key length) with one pass over the inner nodes on the key's path;
 // Collect is O(number of keys).
 //
+// Keys are copied into the map, or, in a map made with KeyStorage::kBorrowed, referenced where the
+// caller keeps them: a million entries that each hold their key then do not hold it twice. The
+// bytes of a borrowed key must stay as they are while the key is in the map (a SetAt that replaces
+// a value borrows the new caller's bytes). Keys of 64 KiB or more are copied all the same.
+//
 // Ownership: values are the caller's unless the owning flag is set, in which case RemoveAll(true)
 // and the destructor pass them to DestroyElement (by default free()). Replacing or removing a value
 // with SetAt never destroys it. A class that overrides DestroyElement must call RemoveAll(Owns())
@@ -28,7 +33,10 @@
 
 class CNKeyMap {
  public:
-  explicit CNKeyMap(bool owns) : owns_(owns) {}
+  enum class KeyStorage { kCopied, kBorrowed };
+
+  explicit CNKeyMap(bool owns, KeyStorage keys = KeyStorage::kCopied)
+      : owns_(owns), borrowed_(keys == KeyStorage::kBorrowed) {}
   CNKeyMap(const CNKeyMap&) = delete;
   CNKeyMap& operator=(const CNKeyMap&) = delete;
   virtual ~CNKeyMap();
@@ -108,11 +116,16 @@ class CNKeyMap {
     Ref child[2];  // child[0] doubles as the free-list link of an unused node
   };
   struct Leaf {
-    void* value;        // null marks an unused leaf
-    std::uint64_t key;  // key offset in the arena (low 40 bits) and length (high 24 bits)
+    void* value;  // null marks an unused leaf
+    // Copied keys: offset in the arena (low 40 bits) and length (high 24 bits). Borrowed keys:
+    // address (low 48 bits) and length (high 16 bits); length kLongKey: the address is that of a
+    // copy the map made, its length in front of it.
+    std::uint64_t key;
   };
   static constexpr std::uint64_t kOffsetBits = 40;
   static constexpr std::size_t kMaxKeyBytes = (std::size_t{1} << 24) - 1;
+  static constexpr std::uint64_t kAddressBits = 48;
+  static constexpr std::uint64_t kLongKey = 0xFFFF;
 
   static int Direction(std::string_view key, std::uint32_t crit);
   std::string_view LeafKey(const Leaf& leaf) const;
@@ -122,6 +135,9 @@ class CNKeyMap {
   std::uint32_t NewLeaf(std::string_view key, void* value);
   std::uint32_t NewInner();
   void CompactKeys();
+  // Borrowed keys: the reference to key for a leaf (a copy for a long key), and its release.
+  std::uint64_t BorrowKey(std::string_view key);
+  static void ReleaseBorrowed(std::uint64_t ref);
 
   // Grown with realloc: the arrays of a million keys grow by remapping, not by copying.
   PodArray<Inner> inner_;
@@ -135,6 +151,7 @@ class CNKeyMap {
   std::uint64_t changes_ = 0;
   std::uint64_t removals_ = 0;  // removals and RemoveAll, which end a Traversal
   bool owns_;
+  bool borrowed_;
 };
 
 template <class Visit>
@@ -199,7 +216,8 @@ bool CNKeyMap::Traversal::Continue(Visit&& visit) {
 template <class T>
 class CNObjectKeyMap : public CNKeyMap {
  public:
-  explicit CNObjectKeyMap(bool owns = true) : CNKeyMap(owns) {}
+  explicit CNObjectKeyMap(bool owns = true, KeyStorage keys = KeyStorage::kCopied)
+      : CNKeyMap(owns, keys) {}
   ~CNObjectKeyMap() override { RemoveAll(Owns()); }
   void DestroyElement(void* value) override { delete static_cast<T*>(value); }
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -128,6 +129,43 @@ TEST(KeyMapTest, TraversalInSlicesSurvivesInsertionsAndEndsAtARemoval) {
   EXPECT_FALSE(cut.IsValid());
   EXPECT_TRUE(cut.Continue([&](void*) { return ++visited > 0; }));
   EXPECT_EQ(visited, 10);
+}
+
+TEST(KeyMapTest, BorrowedKeysMatchOrderedMapAsCopiedOnesDo) {
+  // The keys stay where the reference keeps them (a node's key never moves); long keys are copied.
+  const char symbols[] = {'\0', '\x01', 'A', '\xFF'};
+  std::mt19937 random(777);
+  CNKeyMap map(false, CNKeyMap::KeyStorage::kBorrowed);
+  std::map<std::string, void*> reference;
+  for (int step = 1; step <= 20000; ++step) {
+    std::string key(random() % 7, '\0');
+    for (char& c : key) c = symbols[random() % sizeof(symbols)];
+    if (step % 1000 == 0) key.append(70000, 'L');
+    if (random() % 3 == 0) {
+      ASSERT_TRUE(map.SetAt(std::string_view(key), nullptr));
+      reference.erase(key);
+    } else {
+      const auto it = reference.insert_or_assign(key, Tag(step)).first;
+      ASSERT_TRUE(map.SetAt(std::string_view(it->first), Tag(step)));
+    }
+    if (step % 5000 == 0) ExpectSameAs(map, reference);
+  }
+  ExpectSameAs(map, reference);
+}
+
+TEST(KeyMapTest, ABorrowedKeyWhoseValueIsReplacedRefersToTheNewCallersBytes) {
+  CNKeyMap map(false, CNKeyMap::KeyStorage::kBorrowed);
+  for (const std::size_t length : {5, 70000}) {
+    auto first = std::make_unique<std::string>(length, 'k');
+    ASSERT_TRUE(map.SetAt(std::string_view(*first), Tag(1)));
+    const std::string second(*first);
+    ASSERT_TRUE(map.SetAt(std::string_view(second), Tag(2)));
+    first.reset();  // the map must no longer read these bytes
+    EXPECT_EQ(map.Lookup(std::string_view(second)), Tag(2));
+    EXPECT_EQ(Values(map), std::vector<void*>{Tag(2)});
+    ASSERT_TRUE(map.SetAt(std::string_view(second), nullptr));
+  }
+  EXPECT_TRUE(map.IsEmpty());
 }
 
 TEST(KeyMapTest, NarrowKeysComeOutPrefixFirstInUnsignedByteOrder) {
