@@ -48,7 +48,12 @@ using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-std::size_t HeapBytes() { return mallinfo2().uordblks; }
+// Bytes in use on the heap, blocks the allocator took with mmap included (a large array may be
+// one, depending on what was freed before).
+std::size_t HeapBytes() {
+  const auto info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+}
 
 class BenchHost : public CVemoNullDocHost {
  public:
