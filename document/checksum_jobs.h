@@ -7,3 +7,6 @@
 #include "foundation/ptr_array.h"
 
 [[nodiscard]] ChecksumJobBatch QueuedChecksumJobs(const CNObjectArray<CVemoEntry>& entries);
+// Adds entry's job to batch when it is queued: one step of the above, for a caller that goes
+// over its entries in slices.
+void AddIfQueued(ChecksumJobBatch& batch, const CVemoEntry& entry);

@@ -35,6 +35,7 @@
 #include "document/format_thread.h"
 #include "document/import_thread.h"
 #include "document/poll_budget.h"
+#include "engine/checksum_job_batch.h"
 #include "engine/checksum_worker.h"
 #include "engine/scan_thread.h"
 #include "foundation/byte_buffer.h"
@@ -292,6 +293,7 @@ class CVemoDoc {
   bool scan_collecting_ = false;  // the snapshot is being collected, scan_collect_ goes on
   CNKeyMap::Traversal scan_collect_;
   std::size_t scan_collect_index_ = 0;
+  ChecksumJobBatch scan_jobs_;  // the checksum queue, built while the walk's end goes on
   std::size_t scan_finish_index_ = 0;
   // The entries of the cycle in key order, those the walk did not see nulled out; kept until the
   // formatter takes it, as nothing adds or removes entries in between.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "document/checksum_jobs.h"
 #include "document/status_texts.h"
@@ -374,6 +375,7 @@ bool CVemoDoc::FinishScanPhase() {
       }
       scan_collect_ = CNKeyMap::Traversal(entries_);
       scan_collect_index_ = 0;
+      scan_jobs_ = ChecksumJobBatch();
     }
     if (scan_snapshot_complete_) {
       const std::size_t size = scan_snapshot_.GetSize();
@@ -410,9 +412,11 @@ bool CVemoDoc::FinishScanPhase() {
       (void)entries_.SetAt(entry->m_pszKey, nullptr);
       scan_snapshot_.SetAt(i, nullptr);
       --snapshot_live_;
-    } else if (IsNotFound(entry->m_dwFlags) && !IsCycleIncomplete()) {
+    } else {
+      // The checksum queue is built in the same slices, in the snapshot's (key) order.
+      AddIfQueued(scan_jobs_, *entry);
       // A walk that failed says nothing about the files: their absence is no change to save.
-      SetModifiedFlag(true);
+      if (IsNotFound(entry->m_dwFlags) && !IsCycleIncomplete()) SetModifiedFlag(true);
     }
     if (slice_.Spent()) return false;
   }
@@ -425,8 +429,8 @@ bool CVemoDoc::FinishScanPhase() {
   checksum_start_ = CNTimeStamp::Now();
   // The snapshot, the removed entries nulled out, is the queue in key order (the nulls are
   // skipped). A snapshot that memory did not allow is a cycle that cannot go on.
-  const bool queued =
-      scan_snapshot_complete_ && checksummer_.QueueJobs(QueuedChecksumJobs(scan_snapshot_));
+  const bool queued = scan_snapshot_complete_ && checksummer_.QueueJobs(std::move(scan_jobs_));
+  scan_jobs_ = ChecksumJobBatch();
   scan_snapshot_taken_ = false;
   if (!queued) ReportCycleError(platform::LastError(), base_dir_);
   SendUpdate(RFSH);
@@ -444,6 +448,7 @@ void CVemoDoc::DropPendingSteps(bool notify_views) {
   scan_snapshot_.RemoveAll(false);
   scan_collect_ = CNKeyMap::Traversal();
   scan_collecting_ = false;
+  scan_jobs_ = ChecksumJobBatch();
   scan_snapshot_taken_ = false;
   scan_finish_index_ = 0;
   snapshot_live_ = 0;
