@@ -62,7 +62,9 @@ void CVemoDoc::StartRescan(RescanMode mode) { StartWalk(mode, true); }
 
 void CVemoDoc::StartWalk(RescanMode mode, bool mark_entries) {
   loader_.StopAndClear();
-  scanner_.StopAndDiscard();
+  // The walk started with the loading is this cycle's (the mode only tells how its records merge).
+  const bool walking = early_walk_;
+  if (!walking) scanner_.StopAndDiscard();
   formatter_.Stop(INFINITE);
   std::free(formatter_.TakeOutput());
   checksummer_.Clear(true);
@@ -75,7 +77,9 @@ void CVemoDoc::StartWalk(RescanMode mode, bool mark_entries) {
     entries_.ForEach(
         [](CVemoEntry* entry) { entry->SetFlags(EF_AWAITING_SCAN, EF_AWAITING_SCAN); });
   }
-  if (!scanner_.Start(base_dir_, key_case_)) ReportCycleError(platform::LastError(), base_dir_);
+  if (!walking && !scanner_.Start(base_dir_, key_case_)) {
+    ReportCycleError(platform::LastError(), base_dir_);
+  }
   SendUpdate(RFSH);
 }
 
@@ -296,6 +300,7 @@ bool CVemoDoc::PollScanning() {
   if (!scan_merged_ && !pending_records_) {
     if (scanner_.IsRunning()) return true;
     pending_records_ = scanner_.TakeResults();
+    early_walk_ = false;
     if (!pending_records_) {
       // Nothing published by a walk that was not cancelled: it did not see the tree (its thread
       // ran out of memory, say).
