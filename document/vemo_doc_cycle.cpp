@@ -344,7 +344,11 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
   if (record->m_strRelDir.empty() && IsDefaultDocName(record->m_state.name.str())) return;
   // A save's temporary file (one in progress, or left by a save that was killed) is never part
   // of the tree; the next save in its directory removes a stale one.
-  if (platform::IsTemporaryFileName(record->m_state.name.str())) return;
+  const std::string_view name = record->m_state.name.bytes();
+  if (!name.empty() && name[0] == '.' &&
+      platform::IsTemporaryFileName(record->m_state.name.str())) {
+    return;
+  }
   if (record->m_strBaseDir.str() != base_dir_ || record->m_pszKey == nullptr) return;
   bool needs_checksum = false;
   CVemoEntry* entry = entries_.Lookup(record->m_pszKey);
