@@ -292,6 +292,9 @@ class CVemoDoc {
   bool scan_merged_ = false;
   bool scan_snapshot_taken_ = false;
   bool scan_snapshot_complete_ = false;
+  bool scan_collecting_ = false;  // the snapshot is being collected, scan_collect_ goes on
+  CNKeyMap::Traversal scan_collect_;
+  std::size_t scan_collect_index_ = 0;
   std::size_t scan_finish_index_ = 0;
   // The entries of the cycle in key order, those the walk did not see nulled out; kept until the
   // formatter takes it, as nothing adds or removes entries in between.

@@ -372,7 +372,37 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
 
 bool CVemoDoc::FinishScanPhase() {
   if (!scan_snapshot_taken_) {
-    scan_snapshot_complete_ = entries_.Collect(scan_snapshot_) == entries_.GetCount();
+    // The snapshot is collected in slices too; nothing adds or removes entries meanwhile.
+    if (!scan_collecting_) {
+      scan_collecting_ = true;
+      scan_snapshot_complete_ =
+          scan_snapshot_.SetSize(0) && scan_snapshot_.SetSize(entries_.GetCount());
+      if (!scan_snapshot_complete_) {
+        scan_snapshot_.RemoveAll(false);
+        platform::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      }
+      scan_collect_ = CNKeyMap::Traversal(entries_);
+      scan_collect_index_ = 0;
+    }
+    if (scan_snapshot_complete_) {
+      const std::size_t size = scan_snapshot_.GetSize();
+      const bool collected = scan_collect_.Continue([&](void* value) {
+        if (scan_collect_index_ < size) {
+          scan_snapshot_.SetAt(scan_collect_index_, static_cast<CVemoEntry*>(value));
+        }
+        ++scan_collect_index_;
+        return !slice_.Spent();
+      });
+      if (!collected) return false;
+      // A slice cut short (by running out of memory) leaves some entries out.
+      if (!scan_collect_.IsValid() || scan_collect_index_ != size) {
+        scan_snapshot_complete_ = false;
+        scan_snapshot_.RemoveAll(false);
+        platform::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      }
+    }
+    scan_collect_ = CNKeyMap::Traversal();
+    scan_collecting_ = false;
     scan_snapshot_taken_ = true;
     scan_finish_index_ = 0;
     snapshot_live_ = scan_snapshot_.GetSize();
@@ -421,6 +451,8 @@ void CVemoDoc::DropPendingSteps(bool notify_views) {
   pending_records_.reset();
   scan_merged_ = false;
   scan_snapshot_.RemoveAll(false);
+  scan_collect_ = CNKeyMap::Traversal();
+  scan_collecting_ = false;
   scan_snapshot_taken_ = false;
   scan_finish_index_ = 0;
   snapshot_live_ = 0;

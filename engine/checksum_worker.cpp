@@ -91,17 +91,15 @@ struct CChecksumWorker::SharedFile {
 
 // What each reader thread has for itself.
 struct CChecksumWorker::Reader {
-  Reader() {
+  // The buffer is taken here, so that no reader runs out of memory while it shares a file.
+  Reader() : buffer(std::make_unique<std::byte[]>(kChunkSize)) {
     crc1.Init(kCrcStandardPolynomial, kCrcStandardInitial, kCrcStandardFinalXor);
     crc2.Init(kCrcSecondPolynomial, kCrcSecondInitial, kCrcSecondFinalXor);
   }
-  std::byte* Buffer() {
-    if (!buffer) buffer = std::make_unique<std::byte[]>(kChunkSize);
-    return buffer.get();
-  }
+  std::byte* Buffer() { return buffer.get(); }
   CCrc crc1;
   CCrc crc2;
-  std::unique_ptr<std::byte[]> buffer;
+  const std::unique_ptr<std::byte[]> buffer;
   DirectoryCache directory;
 };
 
@@ -284,7 +282,6 @@ DWORD CChecksumWorker::Run() {
     if (chunks >= kMaxReaders) break;
   }
   const std::size_t readers = std::min<std::size_t>(kMaxReaders, chunks);
-  batch.readers = readers;
   std::vector<std::unique_ptr<platform::Thread>> threads;
   for (std::size_t i = 1; i < readers; ++i) {
     auto thread = platform::Thread::CreateSuspended(
@@ -303,9 +300,10 @@ DWORD CChecksumWorker::Run() {
         },
         THREAD_PRIORITY_LOWEST, 0);
     if (!thread) break;  // fewer readers do the same work
-    thread->Resume();
     threads.push_back(std::move(thread));
   }
+  batch.readers = 1 + threads.size();
+  for (const auto& thread : threads) thread->Resume();
   try {
     Reader reader;
     ReadJobs(batch, reader);
@@ -357,13 +355,20 @@ bool CChecksumWorker::HelpWithSharedFiles(Batch& batch, Reader& reader) {
       }
     }
     if (file == nullptr) return true;
-    const bool go_on = ReadPieces(*file, reader);
-    {
-      std::lock_guard<std::mutex> hold(batch.share_mutex);
-      --file->helpers;
-    }
-    batch.share_changed.notify_all();
-    if (!go_on) return false;
+    // Let go of the file however ReadPieces ends: its opener waits for that.
+    struct LetGo {
+      Batch& batch;
+      SharedFile& file;
+      ~LetGo() {
+        {
+          std::lock_guard<std::mutex> hold(batch.share_mutex);
+          --file.helpers;
+        }
+        batch.share_changed.notify_all();
+      }
+    };
+    const LetGo let_go{batch, *file};
+    if (!ReadPieces(*file, reader)) return false;
   }
 }
 
@@ -487,13 +492,25 @@ bool CChecksumWorker::ReadShared(Batch& batch, std::size_t index, platform::Read
     batch.shared.push_back(&shared);
   }
   batch.share_changed.notify_all();
-  bool go_on = ReadPieces(shared, reader);
-  {
-    // Every chunk is taken (or none will be): no new helper comes, and those at work finish.
-    std::unique_lock<std::mutex> hold(batch.share_mutex);
-    batch.shared.erase(std::find(batch.shared.begin(), batch.shared.end(), &shared));
-    batch.share_changed.wait(hold, [&shared] { return shared.helpers == 0; });
-  }
+  // Every chunk is taken, or none will be: no new helper may come, and those at work must be done
+  // before the file and its pieces go, also when ReadPieces ends by an exception.
+  struct Unshare {
+    Batch& batch;
+    SharedFile& shared;
+    bool done = false;
+    void operator()() {
+      if (done) return;
+      done = true;
+      shared.failed.store(true);  // after an exception: no chunk is begun any more
+      std::unique_lock<std::mutex> hold(batch.share_mutex);
+      batch.shared.erase(std::find(batch.shared.begin(), batch.shared.end(), &shared));
+      batch.share_changed.wait(hold, [this] { return shared.helpers == 0; });
+    }
+    ~Unshare() { (*this)(); }
+  };
+  Unshare unshare{batch, shared};
+  const bool go_on = ReadPieces(shared, reader);
+  unshare();
   *remaining = size - shared.counted.load();
   if (!go_on) return false;
   DWORD reg1 = reader.crc1.GetInitial();

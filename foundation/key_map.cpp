@@ -175,6 +175,7 @@ bool CNKeyMap::Insert(std::string_view key, void* value) {
   if (root_ == kNone) {
     root_ = NewLeaf(key, value) | kLeafBit;
     count_ = 1;
+    ++changes_;
     return true;
   }
   Leaf& best = leaves_[FindLeaf(key)];
@@ -182,6 +183,7 @@ bool CNKeyMap::Insert(std::string_view key, void* value) {
   if (best_key == key) {
     if (borrowed_ && (best.key >> kAddressBits) != kLongKey) best.key = BorrowKey(key);
     best.value = value;
+    ++changes_;
     return true;
   }
   std::uint32_t crit = FirstDifference(key, best_key);
@@ -209,6 +211,7 @@ bool CNKeyMap::Insert(std::string_view key, void* value) {
   inner_[inner].child[1 - dir] = *slot;
   *slot = inner;
   ++count_;
+  ++changes_;
   return true;
 }
 
@@ -225,6 +228,8 @@ void CNKeyMap::Remove(std::string_view key) {
   Leaf& leaf = leaves_[index];
   if (LeafKey(leaf) != key) return;
 
+  ++changes_;
+  ++removals_;
   if (borrowed_) {
     ReleaseBorrowed(leaf.key);
   } else {
@@ -306,6 +311,8 @@ void CNKeyMap::RemoveAll(bool destroy) {
   keys_.Release();
   root_ = free_inner_ = free_leaf_ = kNone;
   count_ = garbage_bytes_ = 0;
+  ++changes_;
+  ++removals_;
   if (borrowed_) {
     for (const Leaf& leaf : leaves) {
       if (leaf.value != nullptr) ReleaseBorrowed(leaf.key);

@@ -86,6 +86,14 @@ class CNKeyMap {
   template <class Visit>
   void ForEach(Visit&& visit) const;
 
+  // A traversal that can pause between two values and go on later, so that a pass over a million
+  // keys can be cut into slices. Keys inserted meanwhile may or may not be visited (those that are
+  // come in order, once); a removal ends it (IsValid() false): start a new one.
+  class Traversal;
+
+  // Counts every insertion, replacement and removal: equal counts mean the same keys and values.
+  [[nodiscard]] std::uint64_t GetChangeCount() const { return changes_; }
+
   // With destroy, every value goes to DestroyElement; then the map is empty and its memory freed.
   void RemoveAll(bool destroy);
 
@@ -140,6 +148,8 @@ class CNKeyMap {
   std::uint32_t free_leaf_ = kNone;
   std::size_t count_ = 0;
   std::size_t garbage_bytes_ = 0;  // arena bytes of removed keys
+  std::uint64_t changes_ = 0;
+  std::uint64_t removals_ = 0;  // removals and RemoveAll, which end a Traversal
   bool owns_;
   bool borrowed_;
 };
@@ -159,6 +169,45 @@ void CNKeyMap::ForEach(Visit&& visit) const {
       stack.push_back(inner_[ref].child[0]);
     }
   }
+}
+
+class CNKeyMap::Traversal {
+ public:
+  Traversal() = default;
+  explicit Traversal(const CNKeyMap& map) : map_(&map), removals_(map.removals_) {
+    if (map.root_ != kNone) stack_.push_back(map.root_);
+  }
+  // Visits values in traversal order while visit(value) answers true; true once every value
+  // has been visited (or the traversal is no longer valid).
+  template <class Visit>
+  bool Continue(Visit&& visit);
+  [[nodiscard]] bool IsDone() const { return stack_.empty(); }
+  [[nodiscard]] bool IsValid() const { return map_ != nullptr && map_->removals_ == removals_; }
+
+ private:
+  const CNKeyMap* map_ = nullptr;
+  std::vector<Ref> stack_;
+  std::uint64_t removals_ = 0;
+};
+
+template <class Visit>
+bool CNKeyMap::Traversal::Continue(Visit&& visit) {
+  if (!IsValid()) {
+    stack_.clear();
+    return true;
+  }
+  while (!stack_.empty()) {
+    const Ref ref = stack_.back();
+    stack_.pop_back();
+    if (ref & kLeafBit) {
+      if (!visit(map_->leaves_[ref & ~kLeafBit].value)) return stack_.empty();
+    } else {
+      // Read at each step: an insertion may have grown (moved) the array.
+      stack_.push_back(map_->inner_[ref].child[1]);
+      stack_.push_back(map_->inner_[ref].child[0]);
+    }
+  }
+  return true;
 }
 
 // Key map whose values are objects of type T, stored and given out as T* (the untyped calls of the

@@ -179,6 +179,30 @@ TEST_F(ChecksumWorkerThreads, LargeFilesAreSharedByTheReadersAndJoinedInOrder) {
   EXPECT_EQ(queued, 600 + 2 * big.size() + 3 * kChunk);
 }
 
+// A reader that runs out of memory in a shared file ends the batch, on whichever thread it was:
+// no reader waits for it for ever, and no result of that file or a later one is published.
+TEST_F(ChecksumWorkerThreads, RunningOutOfMemoryInASharedFileEndsTheBatch) {
+  for (const int failing_read : {1, 3}) {
+    AddFile("before" + std::to_string(failing_read), 10);
+    AddFile("big" + std::to_string(failing_read), 8 * kChunk);
+    AddFile("after" + std::to_string(failing_read), 10);
+    vemo_test::FaultFileSystem file_system;
+    file_system.Fail({.call = vemo_test::FsCall::kRead,
+                      .path_suffix = "/big" + std::to_string(failing_read),
+                      .after = failing_read - 1,
+                      .times = 1,
+                      .effect = vemo_test::FaultEffect::kOutOfMemory});
+    CChecksumWorker worker(&file_system);
+    ASSERT_TRUE(worker.QueueJobs(Jobs()));
+    ASSERT_TRUE(vemo_test::WaitUntilEnded(worker)) << failing_read;
+    EXPECT_EQ(worker.ExitCode(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY)) << failing_read;
+    std::vector<std::wstring> published;
+    while (auto job = worker.PopResult()) published.push_back(job->Path());
+    EXPECT_LE(published.size(), 1u) << failing_read;  // "before" at most
+    records_.clear();
+  }
+}
+
 TEST_F(ChecksumWorkerThreads, ResultsAndFiguresCanBePolledWhileTheWorkerRuns) {
   for (int i = 0; i < 200; ++i) AddFile("f" + std::to_string(i), 1000 + i);
   CChecksumWorker worker(&file_system_);
