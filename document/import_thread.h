@@ -44,7 +44,7 @@ class CVemoImportThread : public CNWorkerThread {
 
   // "NN% Importing Vemo data ..." of the line being read; empty before the first run.
   [[nodiscard]] std::wstring GetStatusText();
-  // The file bytes, which the loader then no longer holds; after a successful run, their reader's
+  // The file bytes, handed over (the thread keeps none); after a successful run, their reader's
   // form (the same bytes for a file in UTF-8 or 7-bit text).
   [[nodiscard]] CNByteBuffer TakeFileBytes();
   // The published entries in file order; ownership passes to the caller. Null while running,

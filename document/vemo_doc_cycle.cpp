@@ -229,8 +229,8 @@ bool CVemoDoc::PollLoading() {
   if (not_a_list) {
     list.reset();
   } else if (!text.IsEmpty() || file_buffer_.IsEmpty()) {
-    // The loader's copy replaces the buffer only when it holds the text (a copy that could not be
-    // made must not turn the document into an empty file).
+    // The loader's bytes replace the buffer only when they hold the text (a conversion that
+    // could not be made must not turn the document into an empty file).
     file_buffer_ = std::move(text);
   }
   if (not_a_list) {
