@@ -229,8 +229,7 @@ class CVemoDoc {
   // hold go.
   void DropPendingSteps(bool notify_views);
   // Puts a new entry into the map and the set; false (the entry destroyed) when it cannot be held.
-  // known_absent: the caller has just looked the key up and found nothing.
-  bool AdoptEntry(CVemoEntry* entry, bool known_absent = false);
+  bool AdoptEntry(CVemoEntry* entry);
   void RemoveEntry(CVemoEntry* entry);
   void SendUpdate(DWORD hint, const CVemoEntry* entry = nullptr, int column = -1);
   void PhaseChanged() { column_fit_countdown_ = 0; }

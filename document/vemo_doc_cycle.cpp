@@ -27,12 +27,10 @@ void CVemoDoc::SendUpdate(DWORD hint, const CVemoEntry* entry, int column) {
   host_.UpdateAllViews(*this, hint, entry, column);
 }
 
-bool CVemoDoc::AdoptEntry(CVemoEntry* entry, bool known_absent) {
+bool CVemoDoc::AdoptEntry(CVemoEntry* entry) {
   // An entry without a key (memory ran out) or a second line for the same item is dropped: a key
   // maps to exactly one entry, and the set must hold only entries the map owns.
-  if (entry->m_pszKey == nullptr ||
-      (!known_absent && entries_.Lookup(entry->m_pszKey) != nullptr) ||
-      !entries_.SetAt(entry->m_pszKey, entry)) {
+  if (entry->m_pszKey == nullptr || !entries_.Add(entry->m_pszKey, entry)) {
     delete entry;
     return false;
   }
@@ -357,7 +355,7 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
     if (needs_checksum) SetModifiedFlag(true);
   } else {
     entry = new CVemoEntry(*record);
-    if (!AdoptEntry(entry, /*known_absent=*/true)) return;
+    if (!AdoptEntry(entry)) return;
     SetModifiedFlag(true);
     needs_checksum = true;
   }
