@@ -33,6 +33,15 @@ bool IsPrintableAscii(std::wstring_view text) {
 
 bool IsDotName(std::wstring_view name) { return name == L"." || name == L".."; }
 
+// The wide form of a name, in a buffer of the calling thread's that the next call reuses: the
+// writer turns a million names into text.
+std::wstring_view WideName(const EntryName& name) {
+  thread_local std::wstring buffer;
+  buffer.clear();
+  name.AppendTo(buffer);
+  return buffer;
+}
+
 // Only a time the reader takes back is written (kMaxFileTime: the calendar's range); beyond it
 // (the year 30828 and on) an entry is listed without a time stamp rather than with a line that
 // would never read back.
@@ -212,16 +221,17 @@ bool AppendEntryLineBytes(const CVemoEntry& entry, const EncodedRelDir& relDir, 
   out.append(relDir.bytes);
   sevenBit &= relDir.sevenBit;
   out.push_back(',');
-  sevenBit &= AppendFieldBytes(state.name, false, out);
+  sevenBit &= AppendFieldBytes(WideName(state.name), false, out);
   return sevenBit;
 }
 
 bool CanCarryEntry(const CVemoEntry& entry) {
-  return IsCarriedName(entry.GetSavedState().name) && IsCarriedRelDir(entry.m_strRelDir.view());
+  return IsCarriedName(WideName(entry.GetSavedState().name)) &&
+         IsCarriedRelDir(entry.m_strRelDir.view());
 }
 
 bool CanCarryEntry(const CVemoEntry& entry, const EncodedRelDir& relDir) {
-  return relDir.carried && IsCarriedName(entry.GetSavedState().name);
+  return relDir.carried && IsCarriedName(WideName(entry.GetSavedState().name));
 }
 
 std::wstring FormatEntryTime(const CNTimeStamp& time) {
@@ -250,7 +260,7 @@ std::wstring FormatEntryTime(const CNTimeStamp& time) {
 std::wstring FormatEntryLine(const CVemoEntry& entry) {
   const FileState& state = entry.GetSavedState();
   std::wstring line;
-  line.reserve(96 + state.name.size() + entry.m_strRelDir.size());
+  line.reserve(96 + state.name.bytes().size() + entry.m_strRelDir.size());
   if (state.size != kNoSize) line.append(std::to_wstring(state.size));
   line.push_back(L',');
   AppendHex8(line, state.dwCrc1);
@@ -263,7 +273,7 @@ std::wstring FormatEntryLine(const CVemoEntry& entry) {
   line.push_back(L',');
   AppendQuotedField(line, entry.m_strRelDir.view(), L'/');  // the file separates with '\\'
   line.push_back(L',');
-  AppendQuotedField(line, state.name);
+  AppendQuotedField(line, state.name.str());
   // The size field needs no quoting (digits only), so the first comma is where it ends.
   const std::size_t comma = line.find(L',');
   if (comma < kSizeColumns) line.insert(0, kSizeColumns - comma, L' ');

@@ -330,7 +330,7 @@ void CVemoDoc::StopWorkersAndClear(bool notify_views) {
   scanner_.StopAndDiscard();
   checksummer_.Clear(true);
   DropPendingSteps(false);
-  entry_set_.RemoveAll(false);
+  entry_set_.RemoveAll();
   entries_.RemoveAll(true);
   file_buffer_.Clear();
   list_unread_ = false;

@@ -39,6 +39,7 @@
 #include "engine/scan_thread.h"
 #include "foundation/byte_buffer.h"
 #include "foundation/key_map.h"
+#include "foundation/pointer_set.h"
 #include "foundation/ptr_array.h"
 #include "foundation/time_stamp.h"
 #include "platform/file_store.h"
@@ -174,9 +175,7 @@ class CVemoDoc {
   // The entries in key order.
   [[nodiscard]] const CNObjectKeyMap<CVemoEntry>& GetEntries() const { return entries_; }
   // Whether entry still belongs to this document (views ask before they use a stored pointer).
-  [[nodiscard]] bool ContainsEntry(const void* entry) const {
-    return entry != nullptr && entry_set_.Lookup(entry) != nullptr;
-  }
+  [[nodiscard]] bool ContainsEntry(const void* entry) const { return entry_set_.Contains(entry); }
   // The signature check of the document file as last read (kEmpty also for a document that was
   // not read from a file). kUnsigned: the file carries no trailer, so it was never verified; a
   // list cut short before or inside its trailer reads so.
@@ -257,8 +256,9 @@ class CVemoDoc {
   mutable CVemoScanThread scanner_;
   mutable CChecksumWorker checksummer_;
   mutable CVemoFormatThread formatter_;
-  CNObjectKeyMap<CVemoEntry> entries_{true};
-  CNObjectKeyMap<CVemoEntry> entry_set_{false};
+  // Keyed by the key each entry holds.
+  CNObjectKeyMap<CVemoEntry> entries_{true, CNKeyMap::KeyStorage::kBorrowed};
+  CNPointerSet entry_set_;  // the entries of entries_, by address
   CNTimeStamp checksum_start_;
   std::array<int, kColumnCount> column_widths_;
   int column_fit_countdown_ = -1;
@@ -289,6 +289,9 @@ class CVemoDoc {
   bool scan_merged_ = false;
   bool scan_snapshot_taken_ = false;
   bool scan_snapshot_complete_ = false;
+  bool scan_collecting_ = false;  // the snapshot is being collected, scan_collect_ goes on
+  CNKeyMap::Traversal scan_collect_;
+  std::size_t scan_collect_index_ = 0;
   std::size_t scan_finish_index_ = 0;
   // The entries of the cycle in key order, those the walk did not see nulled out; kept until the
   // formatter takes it, as nothing adds or removes entries in between.

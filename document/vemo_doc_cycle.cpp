@@ -16,6 +16,7 @@
 #include "platform/error_codes.h"
 #include "platform/file_attributes.h"
 #include "platform/file_store.h"
+#include "platform/heap_memory.h"
 #include "platform/last_error.h"
 #include "platform/tick.h"
 #include "records/entry_key.h"
@@ -35,7 +36,7 @@ bool CVemoDoc::AdoptEntry(CVemoEntry* entry, bool known_absent) {
     delete entry;
     return false;
   }
-  if (!entry_set_.SetAt(static_cast<const void*>(entry), entry)) {
+  if (!entry_set_.Add(entry)) {
     (void)entries_.SetAt(entry->m_pszKey, nullptr);
     delete entry;
     return false;
@@ -44,7 +45,7 @@ bool CVemoDoc::AdoptEntry(CVemoEntry* entry, bool known_absent) {
 }
 
 void CVemoDoc::RemoveEntry(CVemoEntry* entry) {
-  (void)entry_set_.SetAt(static_cast<const void*>(entry), nullptr);
+  entry_set_.Remove(entry);
   (void)entries_.SetAt(entry->m_pszKey, nullptr);
   delete entry;
 }
@@ -308,6 +309,7 @@ bool CVemoDoc::PollScanning() {
   if (!scan_merged_) {
     if (!MergeScanRecords()) return true;
     pending_records_.reset();
+    platform::ReturnFreeHeapMemory();  // the walk's records, before the checksum jobs are made
     scan_merged_ = true;
   }
   if (!FinishScanPhase()) return true;
@@ -334,10 +336,10 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
     }
     return;
   }
-  if (record->m_strRelDir.empty() && IsDefaultDocName(record->m_state.name)) return;
+  if (record->m_strRelDir.empty() && IsDefaultDocName(record->m_state.name.str())) return;
   // A save's temporary file (one in progress, or left by a save that was killed) is never part
   // of the tree; the next save in its directory removes a stale one.
-  if (platform::IsTemporaryFileName(record->m_state.name)) return;
+  if (platform::IsTemporaryFileName(record->m_state.name.str())) return;
   if (record->m_strBaseDir.str() != base_dir_ || record->m_pszKey == nullptr) return;
   bool needs_checksum = false;
   CVemoEntry* entry = entries_.Lookup(record->m_pszKey);
@@ -361,7 +363,37 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
 
 bool CVemoDoc::FinishScanPhase() {
   if (!scan_snapshot_taken_) {
-    scan_snapshot_complete_ = entries_.Collect(scan_snapshot_) == entries_.GetCount();
+    // The snapshot is collected in slices too; nothing adds or removes entries meanwhile.
+    if (!scan_collecting_) {
+      scan_collecting_ = true;
+      scan_snapshot_complete_ =
+          scan_snapshot_.SetSize(0) && scan_snapshot_.SetSize(entries_.GetCount());
+      if (!scan_snapshot_complete_) {
+        scan_snapshot_.RemoveAll(false);
+        platform::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      }
+      scan_collect_ = CNKeyMap::Traversal(entries_);
+      scan_collect_index_ = 0;
+    }
+    if (scan_snapshot_complete_) {
+      const std::size_t size = scan_snapshot_.GetSize();
+      const bool collected = scan_collect_.Continue([&](void* value) {
+        if (scan_collect_index_ < size) {
+          scan_snapshot_.SetAt(scan_collect_index_, static_cast<CVemoEntry*>(value));
+        }
+        ++scan_collect_index_;
+        return !slice_.Spent();
+      });
+      if (!collected) return false;
+      // A slice cut short (by running out of memory) leaves some entries out.
+      if (!scan_collect_.IsValid() || scan_collect_index_ != size) {
+        scan_snapshot_complete_ = false;
+        scan_snapshot_.RemoveAll(false);
+        platform::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      }
+    }
+    scan_collect_ = CNKeyMap::Traversal();
+    scan_collecting_ = false;
     scan_snapshot_taken_ = true;
     scan_finish_index_ = 0;
     snapshot_live_ = scan_snapshot_.GetSize();
@@ -374,7 +406,7 @@ bool CVemoDoc::FinishScanPhase() {
     CVemoEntry* entry = scan_snapshot_[i];
     if (!entry->FinishScan()) {
       unseen_entries_.push_back(entry);
-      (void)entry_set_.SetAt(static_cast<const void*>(entry), nullptr);
+      entry_set_.Remove(entry);
       (void)entries_.SetAt(entry->m_pszKey, nullptr);
       scan_snapshot_.SetAt(i, nullptr);
       --snapshot_live_;
@@ -410,6 +442,8 @@ void CVemoDoc::DropPendingSteps(bool notify_views) {
   pending_records_.reset();
   scan_merged_ = false;
   scan_snapshot_.RemoveAll(false);
+  scan_collect_ = CNKeyMap::Traversal();
+  scan_collecting_ = false;
   scan_snapshot_taken_ = false;
   scan_finish_index_ = 0;
   snapshot_live_ = 0;
@@ -470,6 +504,7 @@ bool CVemoDoc::FinishChecksumPhase() {
     entries_.ForEach([](CVemoEntry* entry) { entry->SetFlags(EF_AWAITING_SCAN, 0); });
   }
   checksum_ending_ = false;
+  platform::ReturnFreeHeapMemory();  // the checksum jobs, before the new text grows
   state_ = DocState::kFormatting;
   SendUpdate(RFSH);
   PhaseChanged();

@@ -1,9 +1,16 @@
 #include "engine/checksum_worker.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <iterator>
+#include <mutex>
+#include <new>
 #include <utility>
 
 #include "engine/crc.h"
+#include "engine/crc_combine.h"
 #include "foundation/mutex_lock.h"
 #include "foundation/process_values.h"
 #include "foundation/time_stamp.h"
@@ -11,6 +18,7 @@
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
 #include "platform/last_error.h"
+#include "platform/thread.h"
 #include "records/file_state.h"
 
 namespace {
@@ -34,6 +42,66 @@ bool ChangedSinceScan(const ChecksumJob& job, platform::ReadableFile& file) {
 }
 
 }  // namespace
+
+// The jobs of one run of the thread body, shared by its readers.
+struct CChecksumWorker::Batch {
+  std::vector<std::unique_ptr<ChecksumJob>> jobs;  // jobs[i] belongs to the reader that took i
+  std::atomic<std::size_t> next{0};                // the next job to take
+  std::atomic<bool> stopped{false};                // a reader saw a stop: the others end too
+  std::atomic<DWORD> failure{0};                   // a reader's end by an exception
+  // Finished jobs not yet published, and the first one that is not: guarded by the worker's lock.
+  std::vector<std::unique_ptr<ChecksumJob>> finished;
+  std::size_t published = 0;
+  std::size_t readers = 1;
+  // The files of several chunks that readers share, and the readers inside a job (who may still
+  // share one): guarded by share_mutex, whose condition tells of every change.
+  std::mutex share_mutex;
+  std::condition_variable share_changed;
+  std::vector<SharedFile*> shared;
+  std::size_t busy = 0;
+};
+
+// A file of several chunks whose chunks any reader may read (ReadAt) and checksum from register 0;
+// the reader that opened it joins the pieces once all are in.
+struct CChecksumWorker::SharedFile {
+  struct Piece {
+    DWORD reg1 = 0;
+    DWORD reg2 = 0;
+    std::size_t length = 0;
+    DWORD error = 0;
+    bool done = false;
+  };
+  SharedFile(platform::ReadableFile& open_file, std::size_t job_index, ULONGLONG file_size)
+      : file(open_file),
+        index(job_index),
+        size(file_size),
+        pieces(static_cast<std::size_t>((file_size + kChunkSize - 1) / kChunkSize)) {}
+
+  platform::ReadableFile& file;
+  const std::size_t index;  // the job's place in the batch
+  const ULONGLONG size;
+  // Piece i is written by the reader that took chunk i, and read by the opener once no reader
+  // has the file any more.
+  std::vector<Piece> pieces;
+  std::atomic<std::size_t> next{0};   // the next chunk to take
+  std::atomic<bool> failed{false};    // a chunk failed: no more are taken
+  std::atomic<ULONGLONG> counted{0};  // bytes counted as done
+  std::size_t helpers = 0;            // readers besides the opener; guarded by share_mutex
+};
+
+// What each reader thread has for itself.
+struct CChecksumWorker::Reader {
+  // The buffer is taken here, so that no reader runs out of memory while it shares a file.
+  Reader() : buffer(std::make_unique<std::byte[]>(kChunkSize)) {
+    crc1.Init(kCrcStandardPolynomial, kCrcStandardInitial, kCrcStandardFinalXor);
+    crc2.Init(kCrcSecondPolynomial, kCrcSecondInitial, kCrcSecondFinalXor);
+  }
+  std::byte* Buffer() { return buffer.get(); }
+  CCrc crc1;
+  CCrc crc2;
+  const std::unique_ptr<std::byte[]> buffer;
+  DirectoryCache directory;
+};
 
 CChecksumWorker::CChecksumWorker(platform::FileSystem* file_system) : file_system_(file_system) {
   SetPriority(THREAD_PRIORITY_LOWEST);
@@ -120,8 +188,10 @@ void CChecksumWorker::OnThreadStart() { ActiveWorkerCount.fetch_add(1); }
 
 void CChecksumWorker::OnThreadEnd() { ActiveWorkerCount.fetch_sub(1); }
 
-void CChecksumWorker::BeginOpening(const ChecksumJob& job) {
+void CChecksumWorker::BeginOpening(std::size_t index, const ChecksumJob& job) {
   CNMutexLock lock(lock_);
+  if (index < current_index_) return;  // a later job is already shown
+  current_index_ = index;
   current_fraction_ = -1.0;
   current_reading_ = false;
   // The text is put together only when asked for: a tree of small files would otherwise build a
@@ -133,30 +203,34 @@ void CChecksumWorker::BeginOpening(const ChecksumJob& job) {
   }
 }
 
-void CChecksumWorker::BeginReading(ChecksumJob& job, ULONGLONG measured) {
+void CChecksumWorker::BeginReading(std::size_t index, ChecksumJob& job, ULONGLONG measured) {
   CNMutexLock lock(lock_);
   if (measured != job.size) {
     bytes_queued_ = bytes_queued_ - job.size + measured;  // modular: right for either direction
     job.size = measured;
   }
+  if (index != current_index_) return;
   current_fraction_ = -1.0;
   current_reading_ = true;
 }
 
-void CChecksumWorker::AddProgress(ULONGLONG bytes, const double* fraction) {
+void CChecksumWorker::AddProgress(std::size_t index, ULONGLONG bytes, const double* fraction) {
   const CNTimeStamp now(platform::SystemTimeAsFileTime());
   CNMutexLock lock(lock_);
   AddProgressLocked(bytes, now);
-  if (fraction != nullptr) current_fraction_ = *fraction;
+  if (fraction != nullptr && index == current_index_) current_fraction_ = *fraction;
 }
 
-void CChecksumWorker::FinishJob(std::unique_ptr<ChecksumJob> job, ULONGLONG unread,
-                                bool read_whole) {
+void CChecksumWorker::FinishJob(Batch& batch, std::size_t index, std::unique_ptr<ChecksumJob> job,
+                                ULONGLONG unread, bool read_whole) {
   const CNTimeStamp now(platform::SystemTimeAsFileTime());
   CNMutexLock lock(lock_);
-  if (read_whole) current_fraction_ = 1.0;
+  if (read_whole && index == current_index_) current_fraction_ = 1.0;
   AddProgressLocked(unread, now);  // bytes done still reaches bytes queued
-  finished_.push_back(std::move(job));
+  batch.finished[index] = std::move(job);
+  while (batch.published < batch.finished.size() && batch.finished[batch.published]) {
+    finished_.push_back(std::move(batch.finished[batch.published++]));
+  }
 }
 
 void CChecksumWorker::AddProgressLocked(ULONGLONG bytes, CNTimeStamp now) {
@@ -186,39 +260,137 @@ void CChecksumWorker::ResetRate() {
 }
 
 DWORD CChecksumWorker::Run() {
-  CCrc crc1;
-  CCrc crc2;
-  crc1.Init(kCrcStandardPolynomial, kCrcStandardInitial, kCrcStandardFinalXor);
-  crc2.Init(kCrcSecondPolynomial, kCrcSecondInitial, kCrcSecondFinalXor);
-  const auto buffer = std::make_unique<std::byte[]>(kChunkSize);
   ResetRate();
-
-  JobQueue batch;
+  Batch batch;
   {
     CNMutexLock lock(lock_);
-    batch.swap(pending_);
+    batch.jobs.assign(std::make_move_iterator(pending_.begin()),
+                      std::make_move_iterator(pending_.end()));
+    pending_.clear();
+    batch.finished.resize(batch.jobs.size());
+    current_index_ = 0;
   }
   if (!CheckContinue()) return 0;
-  DirectoryCache directory;
-  while (!batch.empty()) {
-    std::unique_ptr<ChecksumJob> job = std::move(batch.front());
-    batch.pop_front();
-    if (!ChecksumFile(std::move(job), crc1, crc2, buffer.get(), directory)) {
-      return 0;  // stopped: the batch goes
-    }
-    if (!CheckContinue()) return 0;
+
+  // As many readers as there are chunks to read, up to the limit: one large file is shared too.
+  std::size_t chunks = 0;
+  for (const auto& job : batch.jobs) {
+    chunks +=
+        job->size > kChunkSize
+            ? static_cast<std::size_t>(std::min<ULONGLONG>(job->size / kChunkSize + 1, kMaxReaders))
+            : 1;
+    if (chunks >= kMaxReaders) break;
   }
-  return 0;
+  const std::size_t readers = std::min<std::size_t>(kMaxReaders, chunks);
+  std::vector<std::unique_ptr<platform::Thread>> threads;
+  for (std::size_t i = 1; i < readers; ++i) {
+    auto thread = platform::Thread::CreateSuspended(
+        [this, &batch] {
+          // An exception may not leave a thread: it ends the batch, as it would the worker's own.
+          try {
+            Reader reader;
+            ReadJobs(batch, reader);
+          } catch (const std::bad_alloc&) {
+            batch.failure.store(ERROR_NOT_ENOUGH_MEMORY);
+            batch.stopped.store(true);
+          } catch (const std::exception&) {
+            batch.failure.store(ERROR_INVALID_FUNCTION);
+            batch.stopped.store(true);
+          }
+        },
+        THREAD_PRIORITY_LOWEST, 0);
+    if (!thread) break;  // fewer readers do the same work
+    threads.push_back(std::move(thread));
+  }
+  batch.readers = 1 + threads.size();
+  for (const auto& thread : threads) thread->Resume();
+  try {
+    Reader reader;
+    ReadJobs(batch, reader);
+  } catch (...) {
+    batch.stopped.store(true);
+    for (const auto& thread : threads) (void)thread->Wait(INFINITE);
+    throw;
+  }
+  for (const auto& thread : threads) (void)thread->Wait(INFINITE);
+  return batch.failure.load();
 }
 
-bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc& crc1, CCrc& crc2,
-                                   std::byte* buffer, DirectoryCache& directory) {
+void CChecksumWorker::ReadJobs(Batch& batch, Reader& reader) {
+  while (!batch.stopped.load(std::memory_order_relaxed)) {
+    // The chunks of a file begun come first: it holds back the results of every later job.
+    if (!HelpWithSharedFiles(batch, reader)) break;
+    const std::size_t index = batch.next.fetch_add(1);
+    if (index >= batch.jobs.size()) {
+      if (WaitForSharedFile(batch)) continue;
+      return;
+    }
+    {
+      std::lock_guard<std::mutex> hold(batch.share_mutex);
+      ++batch.busy;
+    }
+    const bool read = ChecksumFile(batch, index, std::move(batch.jobs[index]), reader);
+    {
+      std::lock_guard<std::mutex> hold(batch.share_mutex);
+      --batch.busy;
+    }
+    batch.share_changed.notify_all();
+    if (!read || !CheckContinue()) break;
+  }
+  batch.stopped.store(true);  // stopped: the batch goes
+  batch.share_changed.notify_all();
+}
+
+bool CChecksumWorker::HelpWithSharedFiles(Batch& batch, Reader& reader) {
+  for (;;) {
+    SharedFile* file = nullptr;
+    {
+      std::lock_guard<std::mutex> hold(batch.share_mutex);
+      for (SharedFile* candidate : batch.shared) {
+        if (candidate->next.load() < candidate->pieces.size() && !candidate->failed.load()) {
+          file = candidate;
+          ++file->helpers;
+          break;
+        }
+      }
+    }
+    if (file == nullptr) return true;
+    // Let go of the file however ReadPieces ends: its opener waits for that.
+    struct LetGo {
+      Batch& batch;
+      SharedFile& file;
+      ~LetGo() {
+        {
+          std::lock_guard<std::mutex> hold(batch.share_mutex);
+          --file.helpers;
+        }
+        batch.share_changed.notify_all();
+      }
+    };
+    const LetGo let_go{batch, *file};
+    if (!ReadPieces(*file, reader)) return false;
+  }
+}
+
+bool CChecksumWorker::WaitForSharedFile(Batch& batch) {
+  std::unique_lock<std::mutex> hold(batch.share_mutex);
+  for (;;) {
+    if (batch.stopped.load() || !CanContinue()) return false;
+    if (!batch.shared.empty()) return true;
+    if (batch.busy == 0) return false;  // no reader left that could share a file
+    // A stop of the worker is not told through this condition: look again now and then.
+    batch.share_changed.wait_for(hold, std::chrono::milliseconds(50));
+  }
+}
+
+bool CChecksumWorker::ChecksumFile(Batch& batch, std::size_t index,
+                                   std::unique_ptr<ChecksumJob> owned_job, Reader& reader) {
   ChecksumJob& job = *owned_job;
-  crc1.Reset();
-  crc2.Reset();
+  reader.crc1.Reset();
+  reader.crc2.Reset();
   job.crc1 = kNoCrc;
   job.crc2 = kNoCrc;
-  BeginOpening(job);
+  BeginOpening(index, job);
   DWORD error = ERROR_SUCCESS;
   // What this file still owes to bytes done. A file that cannot be opened or sized owes its whole
   // queued size; counting 0 for it would leave bytes done short of bytes queued for good.
@@ -229,7 +401,7 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
   if (job.path_error != 0) {
     error = job.path_error;  // no file on disk can carry this name
   } else {
-    if (job.dir && !job.name.empty()) dir = DirectoryFor(job, directory, &error);
+    if (job.dir && !job.name.empty()) dir = DirectoryFor(job, reader.directory, &error);
     if (error != ERROR_SUCCESS) {
       // The directory cannot be reached inside the tree: nothing of it is read.
     } else if (dir != nullptr) {
@@ -243,7 +415,8 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
   } else if (file == nullptr) {
     error = FailureCode();
     // A symbolic link is never followed: its checksums cover the link's own text.
-    if (error == ERROR_CANT_RESOLVE_FILENAME && ChecksumLink(job, dir, crc1, crc2)) {
+    if (error == ERROR_CANT_RESOLVE_FILENAME &&
+        ChecksumLink(index, job, dir, reader.crc1, reader.crc2)) {
       error = ERROR_SUCCESS;
       remaining = 0;
       read_whole = true;
@@ -253,32 +426,12 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
     if (!file->GetSize(&size)) {
       error = FailureCode();
     } else {
-      BeginReading(job, size);
+      BeginReading(index, job, size);
       remaining = size;
-      while (remaining > 0) {
-        if (!CheckContinue()) return false;
-        const std::size_t chunk =
-            static_cast<std::size_t>(std::min<ULONGLONG>(remaining, kChunkSize));
-        std::size_t got = 0;
-        if (!file->Read(buffer, chunk, &got)) {
-          error = FailureCode();
-          break;
-        }
-        if (got == 0 || got > chunk) {  // the file shrank, or the system misbehaved
-          error = ERROR_READ_FAULT;
-          break;
-        }
-        CCrc::UpdatePair(crc1, crc2, buffer, got);
-        remaining -= got;
-        if (remaining == 0) {
-          // FinishJob counts the last chunk: one hold of the lock less per file, and most files
-          // of a tree are read in one chunk.
-          remaining = got;
-          break;
-        }
-        const double fraction = static_cast<double>(size - remaining) / static_cast<double>(size);
-        AddProgress(got, &fraction);
-      }
+      const bool go_on = size > kChunkSize && batch.readers > 1 && file->SupportsReadAt()
+                             ? ReadShared(batch, index, *file, size, reader, &remaining, &error)
+                             : ReadContents(index, *file, size, reader, &remaining, &error);
+      if (!go_on) return false;
       if (error == ERROR_SUCCESS) {
         read_whole = true;
         if (ChangedSinceScan(job, *file)) error = ERROR_SHARING_VIOLATION;
@@ -288,12 +441,132 @@ bool CChecksumWorker::ChecksumFile(std::unique_ptr<ChecksumJob> owned_job, CCrc&
   }
 
   if (error == ERROR_SUCCESS) {
-    job.crc1 = crc1.Value();
-    job.crc2 = crc2.Value();
+    job.crc1 = reader.crc1.Value();
+    job.crc2 = reader.crc2.Value();
   }
   job.error = error;
   file.reset();
-  FinishJob(std::move(owned_job), remaining, read_whole);
+  FinishJob(batch, index, std::move(owned_job), remaining, read_whole);
+  return true;
+}
+
+bool CChecksumWorker::ReadContents(std::size_t index, platform::ReadableFile& file, ULONGLONG size,
+                                   Reader& reader, ULONGLONG* remaining, DWORD* error) {
+  bool go_on = true;
+  while (*remaining > 0) {
+    if (!CheckContinue()) {
+      go_on = false;
+      break;
+    }
+    std::byte* const buffer = reader.Buffer();
+    const std::size_t chunk = static_cast<std::size_t>(std::min<ULONGLONG>(*remaining, kChunkSize));
+    std::size_t got = 0;
+    if (!file.Read(buffer, chunk, &got)) {
+      *error = FailureCode();
+      break;
+    }
+    if (got == 0 || got > chunk) {  // the file shrank, or the system misbehaved
+      *error = ERROR_READ_FAULT;
+      break;
+    }
+    CCrc::UpdatePair(reader.crc1, reader.crc2, buffer, got);
+    *remaining -= got;
+    if (*remaining == 0) {
+      // FinishJob counts the last chunk: one hold of the lock less per file, and most files of a
+      // tree are read in one chunk.
+      *remaining = got;
+      break;
+    }
+    const double fraction = static_cast<double>(size - *remaining) / static_cast<double>(size);
+    AddProgress(index, got, &fraction);
+  }
+  return go_on;
+}
+
+bool CChecksumWorker::ReadShared(Batch& batch, std::size_t index, platform::ReadableFile& file,
+                                 ULONGLONG size, Reader& reader, ULONGLONG* remaining,
+                                 DWORD* error) {
+  SharedFile shared(file, index, size);
+  {
+    std::lock_guard<std::mutex> hold(batch.share_mutex);
+    batch.shared.push_back(&shared);
+  }
+  batch.share_changed.notify_all();
+  // Every chunk is taken, or none will be: no new helper may come, and those at work must be done
+  // before the file and its pieces go, also when ReadPieces ends by an exception.
+  struct Unshare {
+    Batch& batch;
+    SharedFile& shared;
+    bool done = false;
+    void operator()() {
+      if (done) return;
+      done = true;
+      shared.failed.store(true);  // after an exception: no chunk is begun any more
+      std::unique_lock<std::mutex> hold(batch.share_mutex);
+      batch.shared.erase(std::find(batch.shared.begin(), batch.shared.end(), &shared));
+      batch.share_changed.wait(hold, [this] { return shared.helpers == 0; });
+    }
+    ~Unshare() { (*this)(); }
+  };
+  Unshare unshare{batch, shared};
+  const bool go_on = ReadPieces(shared, reader);
+  unshare();
+  *remaining = size - shared.counted.load();
+  if (!go_on) return false;
+  DWORD reg1 = reader.crc1.GetInitial();
+  DWORD reg2 = reader.crc2.GetInitial();
+  for (const SharedFile::Piece& piece : shared.pieces) {
+    // The first failure in file order is the file's, as a read from the start would meet it.
+    if (piece.error != 0) {
+      *error = piece.error;
+      return true;
+    }
+    if (!piece.done) return false;  // a helper saw the stop before it read this chunk
+    reg1 = CrcJoin(reader.crc1.GetPolynomial(), reg1, piece.reg1, piece.length);
+    reg2 = CrcJoin(reader.crc2.GetPolynomial(), reg2, piece.reg2, piece.length);
+  }
+  reader.crc1.SetRegister(reg1);
+  reader.crc2.SetRegister(reg2);
+  return true;
+}
+
+bool CChecksumWorker::ReadPieces(SharedFile& shared, Reader& reader) {
+  while (!shared.failed.load()) {
+    if (!CheckContinue()) return false;
+    const std::size_t chunk = shared.next.fetch_add(1);
+    if (chunk >= shared.pieces.size()) break;
+    const ULONGLONG offset = static_cast<ULONGLONG>(chunk) * kChunkSize;
+    const std::size_t length =
+        static_cast<std::size_t>(std::min<ULONGLONG>(shared.size - offset, kChunkSize));
+    std::byte* const buffer = reader.Buffer();
+    SharedFile::Piece& piece = shared.pieces[chunk];
+    for (std::size_t have = 0; have < length;) {
+      std::size_t got = 0;
+      if (!shared.file.ReadAt(offset + have, buffer + have, length - have, &got)) {
+        piece.error = FailureCode();
+        break;
+      }
+      if (got == 0 || got > length - have) {  // the file shrank, or the system misbehaved
+        piece.error = ERROR_READ_FAULT;
+        break;
+      }
+      have += got;
+    }
+    if (piece.error != 0) {
+      shared.failed.store(true);
+      break;
+    }
+    reader.crc1.SetRegister(0);
+    reader.crc2.SetRegister(0);
+    CCrc::UpdatePair(reader.crc1, reader.crc2, buffer, length);
+    piece.reg1 = reader.crc1.GetRegister();
+    piece.reg2 = reader.crc2.GetRegister();
+    piece.length = length;
+    piece.done = true;
+    const ULONGLONG counted = shared.counted.fetch_add(length) + length;
+    const double fraction = static_cast<double>(counted) / static_cast<double>(shared.size);
+    AddProgress(shared.index, length, &fraction);
+  }
   return true;
 }
 
@@ -334,14 +607,14 @@ platform::DirectoryHandle* CChecksumWorker::DirectoryFor(const ChecksumJob& job,
   return nullptr;
 }
 
-bool CChecksumWorker::ChecksumLink(ChecksumJob& job, platform::DirectoryHandle* dir, CCrc& crc1,
-                                   CCrc& crc2) {
+bool CChecksumWorker::ChecksumLink(std::size_t index, ChecksumJob& job,
+                                   platform::DirectoryHandle* dir, CCrc& crc1, CCrc& crc2) {
   std::string target;
   const bool read = dir != nullptr ? dir->ReadLink(job.name, &target)
                                    : file_system_->ReadLink(job.NativePath(), &target);
   if (!read) return false;
-  BeginReading(job, target.size());
+  BeginReading(index, job, target.size());
   CCrc::UpdatePair(crc1, crc2, target.data(), target.size());
-  AddProgress(target.size());
+  AddProgress(index, target.size());
   return true;
 }

@@ -1,22 +1,34 @@
-// CChecksumWorker: reads each queued file once on a worker thread of its own and computes both
+// CChecksumWorker: reads each queued file once, on reader threads of its own, and computes both
 // file checksums from the same buffer. The document queues a batch of jobs (the files whose
 // entries are found, pending and no longer awaiting the scan), then collects the finished jobs in
 // queue order by polling PopResult; it also reads the figures of the status bar (current file,
 // bytes, rate).
 //
+// Several reader threads (the worker's own and helpers it starts for the batch) take the jobs in
+// queue order, one file each at a time, so that the system calls of many small files and the
+// waits of a cold disk overlap. The chunks of a file larger than one are shared: each reader
+// free for it reads a chunk at its offset and checksums it from register 0, and the registers are
+// joined in file order (engine/crc_combine.h), so one large file keeps every core busy too, and
+// each chunk stays in the cache of the core that reads it. Finished jobs are held back until
+// every earlier one has finished, so the results still come in queue order. The current file is
+// the latest job in queue order that a reader has begun.
+//
 // A symbolic link is checksummed over its target text; a file is read up to the size measured on
 // opening (one that shrinks meanwhile ends in ERROR_READ_FAULT); a failure is recorded in its job
-// and never stops the batch. A stop drops the job being read and every job not yet started.
+// and never stops the batch. A stop drops the jobs being read, every job not yet started and every
+// finished job queued after one of those.
 //
 // Threads: QueueJobs, Clear, PopResult and the progress getters are for the owner's
 // (user-interface) thread, the getters also for any other thread. The job lists, byte counts,
-// current-file and rate fields are guarded by the worker's lock, which the worker thread holds
+// current-file and rate fields are guarded by the worker's lock, which the reader threads hold
 // only for short updates, never while reading or checksumming.
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/checksum_job.h"
 #include "engine/checksum_job_batch.h"
@@ -28,8 +40,10 @@ class CCrc;
 
 class CChecksumWorker : public CNWorkerThread {
  public:
-  // Bytes read per call, and the size of the thread's buffer.
+  // Bytes read per call, and the size of each reader's buffer.
   static constexpr std::size_t kChunkSize = 1024 * 1024;
+  // Reader threads per batch, at most (never more than the batch has jobs).
+  static constexpr unsigned kMaxReaders = 4;
 
   // The file system is not owned and must outlive the worker; tests pass a fault-injecting one.
   explicit CChecksumWorker(platform::FileSystem* file_system = platform::FileSystem::Default());
@@ -82,25 +96,51 @@ class CChecksumWorker : public CNWorkerThread {
   platform::DirectoryHandle* DirectoryFor(const ChecksumJob& job, DirectoryCache& cache,
                                           DWORD* error);
 
-  // Reads one job's file into both engines, records the result and hands the job to the finished
-  // jobs. False when a stop was requested during the read (the job is then dropped).
-  bool ChecksumFile(std::unique_ptr<ChecksumJob> job, CCrc& crc1, CCrc& crc2, std::byte* buffer,
-                    DirectoryCache& directory);
+  struct Batch;
+  struct Reader;
+  struct SharedFile;
+  // The body of every reader thread: takes the batch's jobs one by one until none is left or the
+  // batch stops.
+  void ReadJobs(Batch& batch, Reader& reader);
+  // Reads and checksums the chunks of the files that other readers share, until none has a chunk
+  // left to take; false when a stop was requested.
+  bool HelpWithSharedFiles(Batch& batch, Reader& reader);
+  // With no job left to take: waits until a file is shared (true) or no reader could share one
+  // any more, or a stop was requested (false).
+  bool WaitForSharedFile(Batch& batch);
+  // Reads one job's file into both engines, records the result and hands the job over to be
+  // published. False when a stop was requested during the read (the job is then dropped).
+  bool ChecksumFile(Batch& batch, std::size_t index, std::unique_ptr<ChecksumJob> job,
+                    Reader& reader);
+  // Reads the open file's `size` bytes into both engines, chunk by chunk; false when a stop was
+  // requested. *remaining: the bytes not yet counted as done; *error: a read's failure.
+  bool ReadContents(std::size_t index, platform::ReadableFile& file, ULONGLONG size, Reader& reader,
+                    ULONGLONG* remaining, DWORD* error);
+  // ReadContents for a file of several chunks that it shares with the other readers, joining the
+  // pieces' registers in file order; a failure of a chunk is the file's failure.
+  bool ReadShared(Batch& batch, std::size_t index, platform::ReadableFile& file, ULONGLONG size,
+                  Reader& reader, ULONGLONG* remaining, DWORD* error);
+  // Takes the shared file's chunks one by one, reads each with ReadAt and records its registers
+  // from 0, until none is left or one failed; false when a stop was requested.
+  bool ReadPieces(SharedFile& shared, Reader& reader);
   // Checksums a symbolic link's target text (the link read by name inside dir, or by its full path
   // when dir is null); false with the last error set when it is none.
-  bool ChecksumLink(ChecksumJob& job, platform::DirectoryHandle* dir, CCrc& crc1, CCrc& crc2);
+  bool ChecksumLink(std::size_t index, ChecksumJob& job, platform::DirectoryHandle* dir, CCrc& crc1,
+                    CCrc& crc2);
   // The per-file updates of the shared fields, each one short hold of the lock: on a tree of
-  // small files a file costs four of them, and no allocation once the text buffer has grown.
-  // "Opening " + path, fraction -1.
-  void BeginOpening(const ChecksumJob& job);
+  // small files a file costs three of them, and no allocation once the text buffer has grown.
+  // Those that touch the current file do so only for the current job (index).
+  // "Opening " + path, fraction -1; the job becomes the current one unless a later job is.
+  void BeginOpening(std::size_t index, const ChecksumJob& job);
   // Corrects the job's size to the measured one (and bytes queued by the difference); then
   // "Reading " + path, fraction -1.
-  void BeginReading(ChecksumJob& job, ULONGLONG measured);
+  void BeginReading(std::size_t index, ChecksumJob& job, ULONGLONG measured);
   // Adds bytes to bytes done and samples the rate; then sets the fraction when it is not null.
-  void AddProgress(ULONGLONG bytes, const double* fraction = nullptr);
+  void AddProgress(std::size_t index, ULONGLONG bytes, const double* fraction = nullptr);
   // Adds the bytes the file still owes to bytes done, sets the fraction to 1.0 after a
-  // successful read, and appends the job to the finished jobs.
-  void FinishJob(std::unique_ptr<ChecksumJob> job, ULONGLONG unread, bool read_whole);
+  // successful read, and publishes the job with every later one that waited only for it.
+  void FinishJob(Batch& batch, std::size_t index, std::unique_ptr<ChecksumJob> job,
+                 ULONGLONG unread, bool read_whole);
   void AddProgressLocked(ULONGLONG bytes, CNTimeStamp now);  // under the lock
   void ResetRate();
 
@@ -111,6 +151,7 @@ class CChecksumWorker : public CNWorkerThread {
   JobQueue pending_;
   JobQueue finished_;
   double current_fraction_ = -1.0;
+  std::size_t current_index_ = 0;  // the current job's place in the batch
   // The current file's text, put together when asked for: "Reading " when current_reading_.
   ChecksumJob::SharedDir current_dir_;
   std::string current_name_;

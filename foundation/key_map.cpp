@@ -47,6 +47,15 @@ int CNKeyMap::Direction(std::string_view key, std::uint32_t crit) {
 }
 
 std::string_view CNKeyMap::LeafKey(const Leaf& leaf) const {
+  if (borrowed_) {
+    const auto* at =
+        reinterpret_cast<const char*>(leaf.key & ((std::uint64_t{1} << kAddressBits) - 1));
+    const std::size_t length = leaf.key >> kAddressBits;
+    if (length != kLongKey) return std::string_view(at, length);
+    std::size_t long_length = 0;
+    std::memcpy(&long_length, at, sizeof long_length);
+    return std::string_view(at + sizeof long_length, long_length);
+  }
   std::size_t offset = leaf.key & ((std::uint64_t{1} << kOffsetBits) - 1);
   std::size_t length = leaf.key >> kOffsetBits;
   return std::string_view(keys_.data() + offset, length);
@@ -88,7 +97,47 @@ bool CNKeyMap::SetAt(const CNBitKey& key, void* value) {
   }
 }
 
+std::uint64_t CNKeyMap::BorrowKey(std::string_view key) {
+  const auto address = reinterpret_cast<std::uintptr_t>(key.data());
+  if (key.size() < kLongKey && (address >> kAddressBits) == 0) {
+    return address | (std::uint64_t{key.size()} << kAddressBits);
+  }
+  const std::size_t length = key.size();
+  char* copy = static_cast<char*>(std::malloc(sizeof length + length));
+  if (copy == nullptr || (reinterpret_cast<std::uintptr_t>(copy) >> kAddressBits) != 0) {
+    std::free(copy);
+    throw std::bad_alloc();
+  }
+  std::memcpy(copy, &length, sizeof length);
+  std::memcpy(copy + sizeof length, key.data(), length);
+  return reinterpret_cast<std::uintptr_t>(copy) | (kLongKey << kAddressBits);
+}
+
+void CNKeyMap::ReleaseBorrowed(std::uint64_t ref) {
+  if ((ref >> kAddressBits) == kLongKey) {
+    std::free(reinterpret_cast<void*>(ref & ((std::uint64_t{1} << kAddressBits) - 1)));
+  }
+}
+
 std::uint32_t CNKeyMap::NewLeaf(std::string_view key, void* value) {
+  if (borrowed_) {
+    if (free_leaf_ == kNone && leaves_.size() >= kMaxNodes) throw std::bad_alloc();
+    const std::uint64_t ref = BorrowKey(key);
+    if (free_leaf_ != kNone) {
+      std::uint32_t index = free_leaf_;
+      free_leaf_ = static_cast<std::uint32_t>(leaves_[index].key);
+      leaves_[index] = Leaf{value, ref};
+      return index;
+    }
+    try {
+      Reserve(leaves_, 1);
+      leaves_.PushBack(Leaf{value, ref});
+    } catch (...) {
+      ReleaseBorrowed(ref);
+      throw;
+    }
+    return static_cast<std::uint32_t>(leaves_.size() - 1);
+  }
   if (keys_.size() + key.size() > kMaxArenaBytes) throw std::bad_alloc();
   if (free_leaf_ == kNone && leaves_.size() >= kMaxNodes) throw std::bad_alloc();
   std::uint64_t ref = keys_.size() | (std::uint64_t{key.size()} << kOffsetBits);
@@ -126,12 +175,15 @@ bool CNKeyMap::Insert(std::string_view key, void* value) {
   if (root_ == kNone) {
     root_ = NewLeaf(key, value) | kLeafBit;
     count_ = 1;
+    ++changes_;
     return true;
   }
   Leaf& best = leaves_[FindLeaf(key)];
   std::string_view best_key = LeafKey(best);
   if (best_key == key) {
+    if (borrowed_ && (best.key >> kAddressBits) != kLongKey) best.key = BorrowKey(key);
     best.value = value;
+    ++changes_;
     return true;
   }
   std::uint32_t crit = FirstDifference(key, best_key);
@@ -159,6 +211,7 @@ bool CNKeyMap::Insert(std::string_view key, void* value) {
   inner_[inner].child[1 - dir] = *slot;
   *slot = inner;
   ++count_;
+  ++changes_;
   return true;
 }
 
@@ -175,7 +228,13 @@ void CNKeyMap::Remove(std::string_view key) {
   Leaf& leaf = leaves_[index];
   if (LeafKey(leaf) != key) return;
 
-  garbage_bytes_ += key.size();
+  ++changes_;
+  ++removals_;
+  if (borrowed_) {
+    ReleaseBorrowed(leaf.key);
+  } else {
+    garbage_bytes_ += key.size();
+  }
   leaf.value = nullptr;
   leaf.key = free_leaf_;
   free_leaf_ = index;
@@ -252,6 +311,13 @@ void CNKeyMap::RemoveAll(bool destroy) {
   keys_.Release();
   root_ = free_inner_ = free_leaf_ = kNone;
   count_ = garbage_bytes_ = 0;
+  ++changes_;
+  ++removals_;
+  if (borrowed_) {
+    for (const Leaf& leaf : leaves) {
+      if (leaf.value != nullptr) ReleaseBorrowed(leaf.key);
+    }
+  }
   if (!destroy) return;
   for (const Leaf& leaf : leaves) {
     if (leaf.value != nullptr) DestroyElement(leaf.value);

@@ -10,6 +10,11 @@
 // Lookup and SetAt cost O(key length) with one pass over the inner nodes on the key's path;
 // Collect is O(number of keys).
 //
+// Keys are copied into the map, or, in a map made with KeyStorage::kBorrowed, referenced where the
+// caller keeps them: a million entries that each hold their key then do not hold it twice. The
+// bytes of a borrowed key must stay as they are while the key is in the map (a SetAt that replaces
+// a value borrows the new caller's bytes). Keys of 64 KiB or more are copied all the same.
+//
 // Ownership: values are the caller's unless the owning flag is set, in which case RemoveAll(true)
 // and the destructor pass them to DestroyElement (by default free()). Replacing or removing a value
 // with SetAt never destroys it. A class that overrides DestroyElement must call RemoveAll(Owns())
@@ -28,7 +33,10 @@
 
 class CNKeyMap {
  public:
-  explicit CNKeyMap(bool owns) : owns_(owns) {}
+  enum class KeyStorage { kCopied, kBorrowed };
+
+  explicit CNKeyMap(bool owns, KeyStorage keys = KeyStorage::kCopied)
+      : owns_(owns), borrowed_(keys == KeyStorage::kBorrowed) {}
   CNKeyMap(const CNKeyMap&) = delete;
   CNKeyMap& operator=(const CNKeyMap&) = delete;
   virtual ~CNKeyMap();
@@ -78,6 +86,14 @@ class CNKeyMap {
   template <class Visit>
   void ForEach(Visit&& visit) const;
 
+  // A traversal that can pause between two values and go on later, so that a pass over a million
+  // keys can be cut into slices. Keys inserted meanwhile may or may not be visited (those that are
+  // come in order, once); a removal ends it (IsValid() false): start a new one.
+  class Traversal;
+
+  // Counts every insertion, replacement and removal: equal counts mean the same keys and values.
+  [[nodiscard]] std::uint64_t GetChangeCount() const { return changes_; }
+
   // With destroy, every value goes to DestroyElement; then the map is empty and its memory freed.
   void RemoveAll(bool destroy);
 
@@ -100,11 +116,16 @@ class CNKeyMap {
     Ref child[2];  // child[0] doubles as the free-list link of an unused node
   };
   struct Leaf {
-    void* value;        // null marks an unused leaf
-    std::uint64_t key;  // key offset in the arena (low 40 bits) and length (high 24 bits)
+    void* value;  // null marks an unused leaf
+    // Copied keys: offset in the arena (low 40 bits) and length (high 24 bits). Borrowed keys:
+    // address (low 48 bits) and length (high 16 bits); length kLongKey: the address is that of a
+    // copy the map made, its length in front of it.
+    std::uint64_t key;
   };
   static constexpr std::uint64_t kOffsetBits = 40;
   static constexpr std::size_t kMaxKeyBytes = (std::size_t{1} << 24) - 1;
+  static constexpr std::uint64_t kAddressBits = 48;
+  static constexpr std::uint64_t kLongKey = 0xFFFF;
 
   static int Direction(std::string_view key, std::uint32_t crit);
   std::string_view LeafKey(const Leaf& leaf) const;
@@ -114,6 +135,9 @@ class CNKeyMap {
   std::uint32_t NewLeaf(std::string_view key, void* value);
   std::uint32_t NewInner();
   void CompactKeys();
+  // Borrowed keys: the reference to key for a leaf (a copy for a long key), and its release.
+  std::uint64_t BorrowKey(std::string_view key);
+  static void ReleaseBorrowed(std::uint64_t ref);
 
   // Grown with realloc: the arrays of a million keys grow by remapping, not by copying.
   PodArray<Inner> inner_;
@@ -124,7 +148,10 @@ class CNKeyMap {
   std::uint32_t free_leaf_ = kNone;
   std::size_t count_ = 0;
   std::size_t garbage_bytes_ = 0;  // arena bytes of removed keys
+  std::uint64_t changes_ = 0;
+  std::uint64_t removals_ = 0;  // removals and RemoveAll, which end a Traversal
   bool owns_;
+  bool borrowed_;
 };
 
 template <class Visit>
@@ -144,13 +171,53 @@ void CNKeyMap::ForEach(Visit&& visit) const {
   }
 }
 
+class CNKeyMap::Traversal {
+ public:
+  Traversal() = default;
+  explicit Traversal(const CNKeyMap& map) : map_(&map), removals_(map.removals_) {
+    if (map.root_ != kNone) stack_.push_back(map.root_);
+  }
+  // Visits values in traversal order while visit(value) answers true; true once every value
+  // has been visited (or the traversal is no longer valid).
+  template <class Visit>
+  bool Continue(Visit&& visit);
+  [[nodiscard]] bool IsDone() const { return stack_.empty(); }
+  [[nodiscard]] bool IsValid() const { return map_ != nullptr && map_->removals_ == removals_; }
+
+ private:
+  const CNKeyMap* map_ = nullptr;
+  std::vector<Ref> stack_;
+  std::uint64_t removals_ = 0;
+};
+
+template <class Visit>
+bool CNKeyMap::Traversal::Continue(Visit&& visit) {
+  if (!IsValid()) {
+    stack_.clear();
+    return true;
+  }
+  while (!stack_.empty()) {
+    const Ref ref = stack_.back();
+    stack_.pop_back();
+    if (ref & kLeafBit) {
+      if (!visit(map_->leaves_[ref & ~kLeafBit].value)) return stack_.empty();
+    } else {
+      // Read at each step: an insertion may have grown (moved) the array.
+      stack_.push_back(map_->inner_[ref].child[1]);
+      stack_.push_back(map_->inner_[ref].child[0]);
+    }
+  }
+  return true;
+}
+
 // Key map whose values are objects of type T, stored and given out as T* (the untyped calls of the
 // base stay reachable through a CNKeyMap&): destroying a value deletes it as a T. Not owning, it
 // is a typed map (or, with pointer keys, set) of pointers.
 template <class T>
 class CNObjectKeyMap : public CNKeyMap {
  public:
-  explicit CNObjectKeyMap(bool owns = true) : CNKeyMap(owns) {}
+  explicit CNObjectKeyMap(bool owns = true, KeyStorage keys = KeyStorage::kCopied)
+      : CNKeyMap(owns, keys) {}
   ~CNObjectKeyMap() override { RemoveAll(Owns()); }
   void DestroyElement(void* value) override { delete static_cast<T*>(value); }
 

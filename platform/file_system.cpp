@@ -37,6 +37,13 @@ class JoiningDirectoryHandle final : public DirectoryHandle {
 
 }  // namespace
 
+bool ReadableFile::ReadAt(ULONGLONG /*offset*/, void* /*buffer*/, std::size_t /*length*/,
+                          std::size_t* bytes_read) {
+  *bytes_read = 0;
+  SetLastError(ERROR_NOT_SUPPORTED);
+  return false;
+}
+
 bool ReadableFile::GetWriteState(ULONGLONG* /*size*/, ULONGLONG* /*write_time*/) {
   SetLastError(ERROR_NOT_SUPPORTED);
   return false;

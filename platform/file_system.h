@@ -53,6 +53,12 @@ class ReadableFile {
   // Reads up to length bytes at the file position; *bytes_read is 0 at the end of the file.
   // A failure maps its errno as a read (EIO gives ERROR_READ_FAULT).
   [[nodiscard]] virtual bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) = 0;
+  // Whether ReadAt works on this file; this default says no.
+  [[nodiscard]] virtual bool SupportsReadAt() const { return false; }
+  // Reads up to length bytes at offset without moving the file position, as Read does otherwise;
+  // several threads may call it at once on one file. This default: false with ERROR_NOT_SUPPORTED.
+  [[nodiscard]] virtual bool ReadAt(ULONGLONG offset, void* buffer, std::size_t length,
+                                    std::size_t* bytes_read);
   // The file's size and last-write time now (100 ns units since 1601, 0 for a time out of
   // range), measured on the open file, so that a reader can tell whether the file changed while it
   // was read. This default knows nothing: false with ERROR_NOT_SUPPORTED.
@@ -175,6 +181,11 @@ class ReadableFileWrapper : public ReadableFile {
   bool GetSize(ULONGLONG* size) override { return target_->GetSize(size); }
   bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) override {
     return target_->Read(buffer, length, bytes_read);
+  }
+  bool SupportsReadAt() const override { return target_->SupportsReadAt(); }
+  bool ReadAt(ULONGLONG offset, void* buffer, std::size_t length,
+              std::size_t* bytes_read) override {
+    return target_->ReadAt(offset, buffer, length, bytes_read);
   }
   bool GetWriteState(ULONGLONG* size, ULONGLONG* write_time) override {
     return target_->GetWriteState(size, write_time);

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "platform/error_codes.h"
@@ -103,6 +104,27 @@ class PosixReadableFile final : public ReadableFile {
   bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) override {
     for (;;) {
       const ssize_t n = read(fd_, buffer, length);
+      if (n >= 0) {
+        *bytes_read = static_cast<std::size_t>(n);
+        return true;
+      }
+      if (errno == EINTR) continue;
+      *bytes_read = 0;
+      SetLastErrorFromErrno(errno, ErrnoUse::kRead);
+      return false;
+    }
+  }
+
+  bool SupportsReadAt() const override { return true; }
+
+  bool ReadAt(ULONGLONG offset, void* buffer, std::size_t length,
+              std::size_t* bytes_read) override {
+    if (offset > static_cast<ULONGLONG>(std::numeric_limits<off_t>::max())) {
+      *bytes_read = 0;  // past any end a file can have
+      return true;
+    }
+    for (;;) {
+      const ssize_t n = pread(fd_, buffer, length, static_cast<off_t>(offset));
       if (n >= 0) {
         *bytes_read = static_cast<std::size_t>(n);
         return true;

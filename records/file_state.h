@@ -1,21 +1,20 @@
 // FileState: what one file or directory looked like at one moment (as listed in a document, or as
 // found on disk). A plain value; every "no value" is marked by all ones, "no time" by time 0.
 #pragma once
-#include <string>
-
 #include "foundation/time_stamp.h"
 #include "platform/file_attributes.h"
 #include "platform/win_types.h"
+#include "records/entry_name.h"
 
 inline constexpr ULONGLONG kNoSize = ~ULONGLONG{0};
 inline constexpr DWORD kNoAttributes = ~DWORD{0};
 inline constexpr DWORD kNoCrc = ~DWORD{0};
 
 struct FileState {
-  std::wstring name;  // last path component, as the file system reports it
+  EntryName name;  // last path component, as the file system reports it
   ULONGLONG size = kNoSize;
-  DWORD attributes = kNoAttributes;  // Windows attribute bits
   CNTimeStamp time;                  // last write, UTC; 0 = no time
+  DWORD attributes = kNoAttributes;  // Windows attribute bits
   // Directories: files directly inside (scanned state) or entries directly inside (listed state).
   DWORD nChildCount = 0;
   DWORD dwCrc1 = kNoCrc;  // CRC-32 of the contents

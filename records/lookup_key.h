@@ -4,10 +4,12 @@
 // entry made in an arena keeps right behind the entry. A key is null only where memory ran out or
 // the record has none (an error record).
 //
-// Move-only, a pointer and a flag: no bigger than the raw pointer and flag it replaces in an
-// entry. Reads convert to const char*, as the key map, strcmp and the writer take it.
+// Move-only, one pointer: the flag rides in its lowest bit. Reads convert to const char*, as the
+// key map, strcmp and the writer take it.
 #pragma once
+#include <cassert>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -16,21 +18,24 @@ class LookupKey {
  public:
   LookupKey() = default;
   // Takes over bytes from malloc.
-  [[nodiscard]] static LookupKey Adopt(char* bytes) { return LookupKey(bytes, true); }
+  [[nodiscard]] static LookupKey Adopt(char* bytes) {
+    return LookupKey(bytes == nullptr ? 0 : reinterpret_cast<std::uintptr_t>(bytes) | kOwned);
+  }
   // A copy of key in an allocation of its own; null for a null key or when memory runs out.
   [[nodiscard]] static LookupKey Copy(const char* key) {
     return Adopt(key == nullptr ? nullptr : strdup(key));
   }
-  // Bytes the holder releases itself and that outlive the key.
-  [[nodiscard]] static LookupKey Borrow(char* bytes) { return LookupKey(bytes, false); }
+  // Bytes the holder releases itself and that outlive the key; at an even address.
+  [[nodiscard]] static LookupKey Borrow(char* bytes) {
+    assert((reinterpret_cast<std::uintptr_t>(bytes) & kOwned) == 0 && "borrowed keys are aligned");
+    return LookupKey(reinterpret_cast<std::uintptr_t>(bytes));
+  }
 
-  LookupKey(LookupKey&& other) noexcept
-      : bytes_(std::exchange(other.bytes_, nullptr)), owned_(std::exchange(other.owned_, false)) {}
+  LookupKey(LookupKey&& other) noexcept : bits_(std::exchange(other.bits_, 0)) {}
   LookupKey& operator=(LookupKey&& other) noexcept {
     if (this != &other) {
       Release();
-      bytes_ = std::exchange(other.bytes_, nullptr);
-      owned_ = std::exchange(other.owned_, false);
+      bits_ = std::exchange(other.bits_, 0);
     }
     return *this;
   }
@@ -38,18 +43,21 @@ class LookupKey {
   LookupKey& operator=(const LookupKey&) = delete;
   ~LookupKey() { Release(); }
 
-  [[nodiscard]] const char* get() const { return bytes_; }
-  operator const char*() const { return bytes_; }
-  friend bool operator==(const LookupKey& key, std::nullptr_t) { return key.bytes_ == nullptr; }
+  [[nodiscard]] const char* get() const {
+    return reinterpret_cast<const char*>(bits_ & ~std::uintptr_t{kOwned});
+  }
+  operator const char*() const { return get(); }
+  friend bool operator==(const LookupKey& key, std::nullptr_t) { return key.bits_ == 0; }
 
  private:
-  LookupKey(char* bytes, bool owned) : bytes_(bytes), owned_(owned) {}
+  // Bytes from malloc lie at even addresses: the lowest bit of an owned key's address is set.
+  static constexpr std::uintptr_t kOwned = 1;
+
+  explicit LookupKey(std::uintptr_t bits) : bits_(bits) {}
   void Release() {
-    if (owned_) std::free(bytes_);
-    bytes_ = nullptr;
-    owned_ = false;
+    if (bits_ & kOwned) std::free(const_cast<char*>(get()));
+    bits_ = 0;
   }
 
-  char* bytes_ = nullptr;
-  bool owned_ = false;
+  std::uintptr_t bits_ = 0;
 };

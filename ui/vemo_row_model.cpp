@@ -24,8 +24,18 @@ void CVemoRowModel::Rebuild(DWORD show_flags) {
   endResetModel();
 }
 
+void CVemoRowModel::TakeRebuilt() {
+  beginResetModel();
+  last_found_ = 0;
+  rows_.TakeRebuilt();
+  endResetModel();
+}
+
 void CVemoRowModel::Clear() {
-  if (rows_.empty()) return;
+  if (rows_.empty()) {
+    rows_.Clear();
+    return;
+  }
   beginResetModel();
   last_found_ = 0;
   rows_.Clear();

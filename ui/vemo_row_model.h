@@ -26,7 +26,14 @@ class CVemoRowModel : public QAbstractTableModel {
 
   // Rows := the document's entries under show_flags (CVemoEntryRows::Rebuild), as one reset.
   void Rebuild(DWORD show_flags);
-  // No rows, as one reset.
+  // The same in slices (CVemoEntryRows::BeginRebuild, ContinueRebuild): the rows shown stay as
+  // they are until TakeRebuilt puts the new ones in their place, as one reset. BeginRebuild
+  // answers false when the rows already are the result.
+  bool BeginRebuild(DWORD show_flags) { return rows_.BeginRebuild(doc_, show_flags); }
+  bool ContinueRebuild(CVemoPollBudget& budget) { return rows_.ContinueRebuild(budget); }
+  void TakeRebuilt();
+  [[nodiscard]] bool IsRebuilding() const { return rows_.IsRebuilding(); }
+  // No rows (and no rebuild in progress), as one reset.
   void Clear();
   // The row of entry, -1 when it is not shown. O(1) for the rows just after the last one found
   // (checksum results arrive in about the order of the rows), else O(log n).

@@ -2,16 +2,20 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QItemSelection>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "document/command_ids.h"
 #include "document/doc_host.h"
 #include "document/entries/entry_columns.h"
+#include "document/poll_budget.h"
 #include "document/vemo_doc.h"
 #include "foundation/process_values.h"
 #include "ui/row_images.h"
@@ -39,6 +43,9 @@ DWORD FilterBit(UINT id) {
   }
 }
 
+// The most selected rows kept, by key, across a replacement of the document's entries.
+constexpr std::size_t kKeptSelectionRows = 100000;
+
 bool IsPrintCommand(UINT id) {
   return id == ID_FILE_PRINT || id == ID_FILE_PRINT_DIRECT || id == ID_FILE_PRINT_PREVIEW;
 }
@@ -49,8 +56,11 @@ CVemoView::CVemoView(CVemoDoc& doc, QWidget* parent)
     : QTableView(parent),
       CNView(doc),
       model_(new CVemoRowModel(doc, this)),
-      follow_(FollowScan.load() != 0) {
+      follow_(FollowScan.load() != 0),
+      rebuild_timer_(new QTimer(this)) {
   setModel(model_);
+  rebuild_timer_->setInterval(0);
+  connect(rebuild_timer_, &QTimer::timeout, this, &CVemoView::ContinueRebuildRows);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -131,28 +141,170 @@ void CVemoView::OnUpdate(CNView* sender, DWORD hint, const CVemoEntry* entry, in
       AutoSizeColumns(column);
       return;
     case RCLR:
+      // The entries may go: what was selected is kept by key for the rows that come next.
+      if (!model_->Rows().empty()) {
+        dropped_selection_ = RememberSelection();
+        KeepKeys(dropped_selection_);
+      }
       followed_row_ = -1;
+      rebuild_timer_->stop();
       model_->Clear();
       return;
     default:
-      RebuildRows();
+      StartRebuildRows();
       return;
   }
 }
 
 void CVemoView::RebuildRows() {
   if (!initialised_) return;
+  rebuild_timer_->stop();
+  if (model_->BeginRebuild(show_flags_)) {
+    CVemoPollBudget unlimited(CVemoPollBudget::kUnlimited);
+    while (!model_->ContinueRebuild(unlimited)) {
+    }
+    TakeRebuiltRows();
+  }
+  if (std::exchange(fit_after_rebuild_, false)) AutoSizeColumns(-1);
+}
+
+void CVemoView::StartRebuildRows() {
+  if (!initialised_) return;
+  if (!model_->BeginRebuild(show_flags_)) {
+    // The rows already are the result (every entry, the same ones as before).
+    rebuild_timer_->stop();
+    if (std::exchange(fit_after_rebuild_, false)) AutoSizeColumns(-1);
+    return;
+  }
+  ContinueRebuildRows();
+}
+
+bool CVemoView::IsRebuildingRows() const { return model_->IsRebuilding(); }
+
+void CVemoView::ContinueRebuildRows() {
+  if (!model_->IsRebuilding()) {
+    rebuild_timer_->stop();
+    return;
+  }
+  CVemoPollBudget slice(rebuild_slice_);
+  if (!model_->ContinueRebuild(slice)) {
+    if (!rebuild_timer_->isActive()) rebuild_timer_->start();
+    return;
+  }
+  rebuild_timer_->stop();
+  TakeRebuiltRows();
+  if (std::exchange(fit_after_rebuild_, false)) AutoSizeColumns(-1);
+}
+
+void CVemoView::TakeRebuiltRows() {
   // The row still to be followed is followed in the new rows: the entries are settled when a
   // rebuild is asked for (RCLR dropped every row before any went).
   const CVemoEntry* followed = model_->EntryAt(followed_row_);
+  SelectionMemo selection =
+      dropped_selection_.empty() ? RememberSelection() : std::move(dropped_selection_);
+  dropped_selection_ = SelectionMemo();
   // A rebuild at each phase of a cycle must not throw the reader back to the top.
   const int top = verticalScrollBar()->value();
   const int left = horizontalScrollBar()->value();
-  model_->Rebuild(show_flags_);
+  model_->TakeRebuilt();
   executeDelayedItemsLayout();
   verticalScrollBar()->setValue(top);
   horizontalScrollBar()->setValue(left);
+  RestoreSelection(selection);
   followed_row_ = followed != nullptr ? static_cast<int>(model_->RowOf(followed)) : -1;
+}
+
+CVemoView::SelectionMemo CVemoView::RememberSelection() const {
+  SelectionMemo memo;
+  const CVemoEntryRows& rows = model_->Rows();
+  // The rows never hold an entry that is gone (RCLR drops them first).
+  const QModelIndex current = currentIndex();
+  if (current.isValid() && static_cast<std::size_t>(current.row()) < rows.size()) {
+    memo.current = rows[static_cast<std::size_t>(current.row())]->m_pszKey;
+    memo.current_column = current.column();
+  }
+  const QItemSelectionModel* model = selectionModel();
+  if (model == nullptr || !model->hasSelection()) return memo;
+  // Whole rows are selected: the ranges' rows, in order, each once.
+  std::vector<std::pair<int, int>> spans;
+  for (const QItemSelectionRange& range : model->selection()) {
+    spans.emplace_back(range.top(), range.bottom());
+  }
+  std::sort(spans.begin(), spans.end());
+  int next = 0;
+  for (const auto& [top, bottom] : spans) {
+    const int last = std::min(bottom, static_cast<int>(rows.size()) - 1);
+    for (int row = std::max(top, next); row <= last; ++row) {
+      if (const char* key = rows[static_cast<std::size_t>(row)]->m_pszKey) {
+        memo.keys.push_back(key);
+      }
+    }
+    next = std::max(next, last + 1);
+  }
+  return memo;
+}
+
+void CVemoView::KeepKeys(SelectionMemo& memo) {
+  if (memo.keys.size() > kKeptSelectionRows) memo.keys.clear();
+  std::size_t bytes = memo.current != nullptr ? std::strlen(memo.current) + 1 : 0;
+  for (const char* key : memo.keys) bytes += std::strlen(key) + 1;
+  memo.storage.clear();
+  memo.storage.reserve(bytes);
+  // Offsets first, pointers once the storage is complete (appending may move it).
+  auto keep = [&memo](const char* key) {
+    const std::size_t offset = memo.storage.size();
+    memo.storage.append(key);
+    memo.storage.push_back('\0');
+    return offset;
+  };
+  std::vector<std::size_t> offsets;
+  offsets.reserve(memo.keys.size());
+  for (const char* key : memo.keys) offsets.push_back(keep(key));
+  const std::size_t current = memo.current != nullptr ? keep(memo.current) : 0;
+  for (std::size_t i = 0; i < offsets.size(); ++i) memo.keys[i] = memo.storage.data() + offsets[i];
+  if (memo.current != nullptr) memo.current = memo.storage.data() + current;
+}
+
+void CVemoView::RestoreSelection(const SelectionMemo& memo) {
+  const CVemoEntryRows& rows = model_->Rows();
+  auto row_of = [&rows](const char* key, std::size_t from) -> std::ptrdiff_t {
+    const std::size_t row = rows.LowerBound(key, from);
+    if (row >= rows.size()) return -1;
+    const char* row_key = rows[row]->m_pszKey;
+    return row_key == key || std::strcmp(row_key, key) == 0 ? static_cast<std::ptrdiff_t>(row) : -1;
+  };
+  QItemSelectionModel* model = selectionModel();
+  if (model == nullptr) return;
+  if (memo.current != nullptr) {
+    if (const std::ptrdiff_t row = row_of(memo.current, 0); row >= 0) {
+      model->setCurrentIndex(model_->index(static_cast<int>(row), memo.current_column),
+                             QItemSelectionModel::NoUpdate);
+    }
+  }
+  if (memo.keys.empty()) return;
+  // The keys are in row order: each search starts where the last one ended, and runs of rows
+  // become one range each.
+  QItemSelection selection;
+  auto add = [&](std::ptrdiff_t first, std::ptrdiff_t last) {
+    selection.append(QItemSelectionRange(model_->index(static_cast<int>(first), 0),
+                                         model_->index(static_cast<int>(last), kColumnCount - 1)));
+  };
+  std::size_t from = 0;
+  std::ptrdiff_t first = -1;
+  std::ptrdiff_t last = -1;
+  for (const char* key : memo.keys) {
+    const std::ptrdiff_t row = row_of(key, from);
+    if (row < 0) continue;
+    from = static_cast<std::size_t>(row) + 1;
+    if (first >= 0 && row == last + 1) {
+      last = row;
+      continue;
+    }
+    if (first >= 0) add(first, last);
+    first = last = row;
+  }
+  if (first >= 0) add(first, last);
+  if (!selection.isEmpty()) model->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 void CVemoView::FollowRow(int row) {
@@ -264,8 +416,10 @@ bool CVemoView::OnCommand(UINT id) {
 void CVemoView::ToggleShowFlag(DWORD bit) {
   show_flags_ ^= bit;
   ShowFlags.exchange(show_flags_);
-  RebuildRows();
-  AutoSizeColumns(-1);
+  if (!initialised_) return;
+  // The columns fit the new rows once they are in place.
+  fit_after_rebuild_ = true;
+  StartRebuildRows();
 }
 
 void CVemoView::TakeWindowColours() {

@@ -13,11 +13,15 @@
 // User-interface thread only.
 #pragma once
 #include <QTableView>
+#include <chrono>
+#include <string>
+#include <vector>
 
 #include "platform/win_types.h"
 #include "ui/framework/view.h"
 
 class CVemoRowModel;
+class QTimer;
 
 class CVemoView : public QTableView, public CNView {
   Q_OBJECT
@@ -37,9 +41,16 @@ class CVemoView : public QTableView, public CNView {
   bool OnCommand(UINT id) override;
   bool UpdateCommand(UINT id, CCmdState& state) override;
 
-  // Rows := the document's entries under this view's show flags; nothing before the initial
-  // update.
+  // Rows := the document's entries under this view's show flags, now; nothing before the initial
+  // update. The current row and the selection stay on the same entries where they still show.
   void RebuildRows();
+  // The same in slices of the event loop (a few milliseconds each) for a document of many
+  // entries: the old rows show until the new ones are ready. A small document's rows are
+  // rebuilt at once.
+  void StartRebuildRows();
+  [[nodiscard]] bool IsRebuildingRows() const;
+  // The time one slice of a rebuild may take; tests make it zero to cut it into the smallest.
+  void SetRebuildSlice(std::chrono::microseconds slice) { rebuild_slice_ = slice; }
   // Fits column n to its contents and title (every column when n is negative), then stores all
   // seven widths in the document.
   void AutoSizeColumns(int n);
@@ -60,6 +71,24 @@ class CVemoView : public QTableView, public CNView {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // The selection and the current row, by the keys of their entries, to be put back on the same
+  // entries in the rows that replace the ones shown.
+  struct SelectionMemo {
+    std::vector<const char*> keys;  // selected entries, in key order
+    const char* current = nullptr;
+    int current_column = 0;
+    std::string storage;  // the keys' bytes once the entries may go
+    [[nodiscard]] bool empty() const { return keys.empty() && current == nullptr; }
+  };
+
+  void ContinueRebuildRows();
+  // Puts the rebuilt rows in place, keeping the scroll position, the followed entry, the
+  // selection and the current row.
+  void TakeRebuiltRows();
+  SelectionMemo RememberSelection() const;
+  // The memo's keys copied into it (the entries are about to go).
+  static void KeepKeys(SelectionMemo& memo);
+  void RestoreSelection(const SelectionMemo& memo);
   void TakeWindowColours();
   void ToggleShowFlag(DWORD bit);
   // Scrolls row into view when the event loop next runs (the latest row asked for wins).
@@ -71,4 +100,11 @@ class CVemoView : public QTableView, public CNView {
   DWORD show_flags_ = 63;
   bool follow_;
   int followed_row_ = -1;  // to be scrolled into view; -1 for none
+  QTimer* rebuild_timer_;  // goes on with a rebuild in slices
+  // A slice of a rebuild: short enough, with the document's own idle step, for the window to
+  // answer input within a few tens of milliseconds.
+  std::chrono::microseconds rebuild_slice_{8000};
+  bool fit_after_rebuild_ = false;  // a filter toggle fits the columns to the new rows
+  // Kept from the rows an RCLR dropped, for the rows that come next.
+  SelectionMemo dropped_selection_;
 };

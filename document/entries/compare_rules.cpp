@@ -81,9 +81,11 @@ int CompareTimes(const CNTimeStamp& stored, const CNTimeStamp& current, bool one
 
 DWORD CompareStates(const FileState& s, const FileState& c, DWORD driveType, KeyCase keyCase) {
   DWORD f = 0;
-  if (keyCase == KeyCase::kFold) {
-    if (BaseName(s.name) != BaseName(c.name)) f |= EF_BASENAME_CASE;
-    if (Extension(s.name) != Extension(c.name)) f |= EF_EXT_CASE;
+  if (keyCase == KeyCase::kFold && !(s.name == c.name)) {
+    const std::wstring stored = s.name.str();
+    const std::wstring current = c.name.str();
+    if (BaseName(stored) != BaseName(current)) f |= EF_BASENAME_CASE;
+    if (Extension(stored) != Extension(current)) f |= EF_EXT_CASE;
   }
   if (s.size < c.size) f |= EF_SIZE_LARGER;
   if (s.size > c.size) f |= EF_SIZE_SMALLER;

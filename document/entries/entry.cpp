@@ -29,39 +29,36 @@ CVemoEntry::CVemoEntry(const CVemoScanEntry& found)
       m_keyCase(found.m_keyCase),
       m_pszKey(LookupKey::Copy(found.m_pszKey)) {}
 
-CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
-                       KeyCase keyCase, WithoutKey)
+CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring_view name,
+                       DWORD attributes, KeyCase keyCase, WithoutKey)
     : m_strBaseDir(std::move(baseDir)),
       m_strRelDir(std::move(relDir)),
       m_stored(EmptyFileState()),
       m_current(EmptyFileState()),
       m_keyCase(keyCase) {
-  m_stored.name = std::move(name);
+  m_stored.name = EntryName(name);
   m_stored.attributes = attributes;
 }
 
 CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
                        KeyCase keyCase)
-    : CVemoEntry(std::move(baseDir), std::move(relDir), std::move(name), attributes, keyCase,
-                 WithoutKey{}) {
-  m_pszKey = BuildEntryKey(m_strBaseDir.view(), m_strRelDir.view(), m_stored.name,
-                           m_stored.IsDirectory(), m_keyCase);
+    : CVemoEntry(std::move(baseDir), std::move(relDir), name, attributes, keyCase, WithoutKey{}) {
+  m_pszKey = BuildEntryKey(m_strBaseDir.view(), m_strRelDir.view(), name, m_stored.IsDirectory(),
+                           m_keyCase);
 }
 
 CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
                        KeyCase keyCase, std::string_view keyPrefix)
-    : CVemoEntry(std::move(baseDir), std::move(relDir), std::move(name), attributes, keyCase,
-                 WithoutKey{}) {
-  m_pszKey = BuildEntryKeyWithPrefix(keyPrefix, m_stored.name, m_stored.IsDirectory(), m_keyCase);
+    : CVemoEntry(std::move(baseDir), std::move(relDir), name, attributes, keyCase, WithoutKey{}) {
+  m_pszKey = BuildEntryKeyWithPrefix(keyPrefix, name, m_stored.IsDirectory(), m_keyCase);
 }
 
-CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
-                       KeyCase keyCase, std::string_view keyPrefix, KeyInPlace)
-    : CVemoEntry(std::move(baseDir), std::move(relDir), std::move(name), attributes, keyCase,
-                 WithoutKey{}) {
+CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring_view name,
+                       DWORD attributes, KeyCase keyCase, std::string_view keyPrefix, KeyInPlace)
+    : CVemoEntry(std::move(baseDir), std::move(relDir), name, attributes, keyCase, WithoutKey{}) {
   // Released with the entry's storage.
   char* key = reinterpret_cast<char*>(this + 1);
-  WriteEntryKeyWithPrefix(key, keyPrefix, m_stored.name, m_stored.IsDirectory(), m_keyCase);
+  WriteEntryKeyWithPrefix(key, keyPrefix, name, m_stored.IsDirectory(), m_keyCase);
   m_pszKey = LookupKey::Borrow(key);
 }
 
@@ -77,19 +74,24 @@ std::unique_ptr<CVemoEntry> CVemoEntry::CreateInArena(CVemoEntryArena& arena, Sh
     return std::make_unique<CVemoEntry>(std::move(baseDir), std::move(relDir), std::move(name),
                                         attributes, keyCase, keyPrefix);
   }
-  // Constructing cannot throw: every argument is moved in and the key needs no allocation.
-  return std::unique_ptr<CVemoEntry>(
-      ::new (storage) CVemoEntry(std::move(baseDir), std::move(relDir), std::move(name), attributes,
-                                 keyCase, keyPrefix, KeyInPlace{}));
+  // Only the name's block may fail to be made: the storage then goes back.
+  try {
+    return std::unique_ptr<CVemoEntry>(::new (storage) CVemoEntry(
+        std::move(baseDir), std::move(relDir), name, attributes, keyCase, keyPrefix, KeyInPlace{}));
+  } catch (...) {
+    ReleaseEntryStorage(storage);
+    throw;
+  }
 }
 
 CVemoEntry::~CVemoEntry() = default;
 
 std::wstring CVemoEntry::GetEntryPath() const {
-  const std::wstring& name = GetCurrentState().name;
+  const EntryName& name = GetCurrentState().name;
   std::wstring path;
-  path.reserve(m_strBaseDir.size() + m_strRelDir.size() + name.size());
-  path.append(m_strBaseDir.str()).append(m_strRelDir.str()).append(name);
+  path.reserve(m_strBaseDir.size() + m_strRelDir.size() + name.bytes().size());
+  path.append(m_strBaseDir.str()).append(m_strRelDir.str());
+  name.AppendTo(path);
   return path;
 }
 
@@ -126,6 +128,8 @@ bool CVemoEntry::ApplyScanRecord(const CVemoScanEntry& scan, bool& needsChecksum
         NeedsChecksum((m_dwFlags & EF_LISTED) ? m_stored : m_current, scan.m_state, m_nDriveType);
     m_current = scan.m_state;
   }
+  // The usual case: found under the listed name, which both states then share.
+  if ((m_dwFlags & EF_LISTED) && m_current.name == m_stored.name) m_current.name = m_stored.name;
   m_dwFlags = (m_dwFlags & ~EF_AWAITING_SCAN) | EF_FOUND;
   Recompare();
   return true;

@@ -116,9 +116,9 @@ class CVemoEntry : public CVemoRecord {
   struct WithoutKey {};
   struct KeyInPlace {};
   // Directories, name, attributes and key case of an entry read from a line; the key comes after.
-  CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
+  CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring_view name, DWORD attributes,
              KeyCase keyCase, WithoutKey);
   // The key is written right behind the entry, where CreateInArena made room for it.
-  CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring name, DWORD attributes,
+  CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring_view name, DWORD attributes,
              KeyCase keyCase, std::string_view keyPrefix, KeyInPlace);
 };

@@ -102,9 +102,9 @@ std::wstring NoteText(const View& v) {
 std::wstring FileText(const View& v, int column) {
   switch (static_cast<EntryColumn>(column)) {
     case kColumnName:
-      return std::wstring(NamePart(v.s.name));
+      return std::wstring(NamePart(v.s.name.str()));
     case kColumnExt:
-      return std::wstring(ExtPart(v.s.name));
+      return std::wstring(ExtPart(v.s.name.str()));
     case kColumnSize:
       return FormatGroupedU64(v.s.size, 0);
     case kColumnDate:

@@ -2,6 +2,7 @@
 // every entry while a cycle runs, and the entry-to-row lookup.
 #include "document/entry_rows.h"
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -108,6 +109,48 @@ TEST_F(EntryRowsTest, ShowsEveryEntryWhileACycleRuns) {
   ASSERT_TRUE(RunUntilIdle(doc));
   rows.Rebuild(doc, 0);
   EXPECT_TRUE(rows.empty());
+}
+
+// Cut into the smallest slices, a rebuild gives what a whole one gives, and the rows stay the old
+// ones until the new are taken. Over the rows of every entry (a cycle's) with the same entries, it
+// filters those rows; when every entry shows again there is nothing to rebuild.
+TEST_F(EntryRowsTest, RebuildInSlicesGivesTheRowsOfAWholeRebuild) {
+  CVemoDoc& doc = VerifiedTree();
+  auto sliced = [&doc](CVemoEntryRows& rows, DWORD show_flags) {
+    const std::vector<std::wstring> before = RowPaths(rows);
+    if (!rows.BeginRebuild(doc, show_flags)) return false;
+    CVemoPollBudget none(std::chrono::microseconds::zero());
+    while (!rows.ContinueRebuild(none)) EXPECT_EQ(RowPaths(rows), before);
+    rows.TakeRebuilt();
+    EXPECT_FALSE(rows.IsRebuilding());
+    return true;
+  };
+  auto whole = [&doc](DWORD show_flags) {
+    CVemoEntryRows rows;
+    rows.Rebuild(doc, show_flags);
+    return RowPaths(rows);
+  };
+  const DWORD flag_sets[] = {63, 63 & ~SF_EMPTY_FOLDERS, SF_ERRORS, SF_SAME | SF_MISSING, 0};
+  CVemoEntryRows rows;
+  for (const DWORD flags : flag_sets) {
+    ASSERT_TRUE(sliced(rows, flags));
+    EXPECT_EQ(RowPaths(rows), whole(flags)) << "show flags " << flags;
+  }
+
+  for (const DWORD flags : flag_sets) {
+    doc.StartRescan(RescanMode::kNew);
+    // Past the walk's end: the entries stay the same ones until Idle.
+    ASSERT_TRUE(WaitUntil([&] {
+      RunIdleOnce(doc);
+      return doc.GetState() == DocState::kChecksumming || doc.GetState() == DocState::kFormatting;
+    }));
+    ASSERT_TRUE(sliced(rows, flags));
+    EXPECT_EQ(rows.size(), doc.GetEntries().GetCount());
+    EXPECT_FALSE(rows.BeginRebuild(doc, flags));
+    ASSERT_TRUE(RunUntilIdle(doc));
+    ASSERT_TRUE(sliced(rows, flags));
+    EXPECT_EQ(RowPaths(rows), whole(flags)) << "show flags " << flags;
+  }
 }
 
 TEST_F(EntryRowsTest, FindsTheRowOfEachShownEntryAndNoneForOthers) {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "engine/checksum_job_batch.h"
@@ -244,7 +245,10 @@ TEST(ChecksumWorker, FileRewrittenInPlaceWhileReadIsAnError) {
     FaultFileSystem file_system;
     BeforeEachRead(file_system, [&](int number) {
       if (rewrite && number == 2) {
-        tree.File("f", std::string(3 * CChecksumWorker::kChunkSize, 'n'));
+        // In place, never shorter: another reader may be reading a chunk of it right now.
+        std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+        out << std::string(3 * CChecksumWorker::kChunkSize, 'n');
+        out.close();
         tree.SetTime("f", kTime + 1, kFraction);
       }
     });

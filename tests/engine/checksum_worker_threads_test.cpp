@@ -7,7 +7,9 @@
 
 #include "engine/checksum_job_batch.h"
 #include "engine/checksum_worker.h"
+#include "engine/crc.h"
 #include "foundation/process_values.h"
+#include "platform/error_codes.h"
 #include "platform/file_name_text.h"
 #include "records/scan_entry.h"
 #include "support/fault_file_system.h"
@@ -17,6 +19,19 @@
 namespace {
 
 using namespace std::chrono_literals;
+
+struct Crcs {
+  DWORD crc1;
+  DWORD crc2;
+};
+
+Crcs CrcsOf(const std::string& data) {
+  CCrc crc1;
+  CCrc crc2;
+  crc1.Init(kCrcStandardPolynomial, kCrcStandardInitial, kCrcStandardFinalXor);
+  crc2.Init(kCrcSecondPolynomial, kCrcSecondInitial, kCrcSecondFinalXor);
+  return {crc1.Update(data.data(), data.size()), crc2.Update(data.data(), data.size())};
+}
 
 // Freeze and stop must be honoured within 250 ms; generous limits keep a loaded machine from
 // failing the test, while a worker that ignores the request still does.
@@ -37,10 +52,13 @@ class ChecksumWorkerThreads : public ::testing::Test {
   int Reads() const { return file_system_.Count(vemo_test::FsCall::kRead); }
 
   void AddFile(const std::string& name, std::size_t size) {
-    tree_.File(name, std::string(size, 'c'));
+    AddContents(name, std::string(size, 'c'));
+  }
+  void AddContents(const std::string& name, const std::string& contents) {
+    tree_.File(name, contents);
     FileState state;
     state.name = platform::FileNameToWide(name);
-    state.size = size;
+    state.size = contents.size();
     state.attributes = 0;
     records_.push_back(
         std::make_unique<CVemoScanEntry>(std::move(state), platform::FileNameToWide(tree_.root()),
@@ -61,40 +79,128 @@ class ChecksumWorkerThreads : public ::testing::Test {
   vemo_test::FaultFileSystem file_system_;
 };
 
+// Every reader pauses before its next chunk: the reads stop within one chunk per reader, and
+// resume when the freeze is lifted.
 TEST_F(ChecksumWorkerThreads, FreezePausesBeforeTheNextChunkAndLiftingItResumes) {
-  AddFile("big", 4 * kChunk);
+  constexpr int kChunks = 12;
+  AddFile("big", kChunks * kChunk);
   FreezeAtRead(2);
   CChecksumWorker worker(&file_system_);
   ASSERT_TRUE(worker.QueueJobs(Jobs()));
   ASSERT_TRUE(vemo_test::WaitUntil([&] { return Reads() >= 2; }));
-  EXPECT_TRUE(vemo_test::HoldsFor([&] { return Reads() == 2; }, 600ms));
+  // Reads already begun when the freeze was set end; none begins after them.
+  int frozen_at = 0;
+  ASSERT_TRUE(vemo_test::WaitUntil([&] {
+    frozen_at = Reads();
+    return vemo_test::HoldsFor([&] { return Reads() == frozen_at; }, 300ms);
+  }));
+  EXPECT_LE(frozen_at, 1 + static_cast<int>(CChecksumWorker::kMaxReaders));
+  EXPECT_TRUE(vemo_test::HoldsFor([&] { return Reads() == frozen_at; }, 300ms));
   EXPECT_TRUE(worker.IsRunning());
-  std::wstring text;
-  EXPECT_DOUBLE_EQ(worker.GetCurrentFile(&text), 0.5);
 
   FreezeScans.store(0);
   ASSERT_TRUE(vemo_test::WaitUntilEnded(worker));
   auto job = worker.PopResult();
   ASSERT_NE(job, nullptr);
   EXPECT_EQ(job->error, 0u);
-  EXPECT_EQ(Reads(), 4);
+  EXPECT_EQ(job->crc1, CrcsOf(std::string(kChunks * kChunk, 'c')).crc1);
+  EXPECT_EQ(Reads(), kChunks);
 }
 
 TEST_F(ChecksumWorkerThreads, StopDuringAFileDropsItAndEveryLaterJob) {
   AddFile("small", 10);
   AddFile("big", 4 * kChunk);
   AddFile("later", 10);
-  FreezeAtRead(2);  // the first read of "big"
+  // The first read of "big" freezes the readers, once "small" has been read (readers work at
+  // once, so without that wait "small" might be frozen before its read too).
+  std::atomic<bool> small_read{false};
+  file_system_.SetHook([&](vemo_test::FsCall call, const std::string& path, int) {
+    if (call != vemo_test::FsCall::kRead) return DWORD{0};
+    if (path.ends_with("/small")) small_read.store(true);
+    if (path.ends_with("/big")) {
+      EXPECT_TRUE(vemo_test::WaitUntil([&] { return small_read.load(); }));
+      FreezeScans.store(1);
+    }
+    return DWORD{0};
+  });
   CChecksumWorker worker(&file_system_);
   ASSERT_TRUE(worker.QueueJobs(Jobs()));
-  ASSERT_TRUE(vemo_test::WaitUntil([&] { return Reads() >= 2; }));
+  ASSERT_TRUE(vemo_test::WaitUntil([&] { return FreezeScans.load() != 0; }));
+  // "small" was read before the freeze and is published; its reader must have finished it.
+  std::unique_ptr<ChecksumJob> first;
+  ASSERT_TRUE(vemo_test::WaitUntil([&] { return (first = worker.PopResult()) != nullptr; }));
+  EXPECT_EQ(first->Path(), platform::FileNameToWide(tree_.Path("small")));
   const auto before = std::chrono::steady_clock::now();
   EXPECT_TRUE(worker.Stop(INFINITE));
   EXPECT_LT(std::chrono::steady_clock::now() - before, kPromptly);
-  auto first = worker.PopResult();
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(first->Path(), platform::FileNameToWide(tree_.Path("small")));
-  EXPECT_EQ(worker.PopResult(), nullptr);
+  EXPECT_EQ(worker.PopResult(), nullptr);  // neither "big" nor "later", read or not
+}
+
+// The chunks of a large file are read by several readers at once and joined in file order, beside
+// small files read whole; a failed chunk fails its file alone.
+TEST_F(ChecksumWorkerThreads, LargeFilesAreSharedByTheReadersAndJoinedInOrder) {
+  std::string big(5 * kChunk + 123, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 31 + (i >> 12));
+  AddFile("a", 100);
+  AddContents("big", big);
+  AddFile("b", 200);
+  AddContents("broken", std::string(3 * kChunk, 'x'));
+  AddFile("c", 300);
+  AddContents("big2", big);
+  file_system_.Fail({.call = vemo_test::FsCall::kRead,
+                     .error = ERROR_READ_FAULT,
+                     .path_suffix = "/broken",
+                     .after = 1,
+                     .times = 1});
+  CChecksumWorker worker(&file_system_);
+  ASSERT_TRUE(worker.QueueJobs(Jobs()));
+  ASSERT_TRUE(vemo_test::WaitUntilEnded(worker));
+  std::vector<std::unique_ptr<ChecksumJob>> results;
+  while (auto job = worker.PopResult()) results.push_back(std::move(job));
+  ASSERT_EQ(results.size(), 6u);
+  const char* const names[] = {"a", "big", "b", "broken", "c", "big2"};
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    EXPECT_EQ(results[i]->Path(), platform::FileNameToWide(tree_.Path(names[i])));
+  }
+  const Crcs expected = CrcsOf(big);
+  for (const std::size_t i : {1u, 5u}) {
+    EXPECT_EQ(results[i]->error, 0u);
+    EXPECT_EQ(results[i]->crc1, expected.crc1);
+    EXPECT_EQ(results[i]->crc2, expected.crc2);
+  }
+  EXPECT_EQ(results[3]->error, ERROR_READ_FAULT);
+  EXPECT_EQ(results[3]->crc1, 0xFFFFFFFFu);
+  EXPECT_EQ(results[4]->crc1, CrcsOf(std::string(300, 'c')).crc1);
+  ULONGLONG done = 0;
+  ULONGLONG queued = 0;
+  double rate = 0;
+  worker.GetProgress(&done, &queued, &rate);
+  EXPECT_EQ(done, queued);
+  EXPECT_EQ(queued, 600 + 2 * big.size() + 3 * kChunk);
+}
+
+// A reader that runs out of memory in a shared file ends the batch, on whichever thread it was:
+// no reader waits for it for ever, and no result of that file or a later one is published.
+TEST_F(ChecksumWorkerThreads, RunningOutOfMemoryInASharedFileEndsTheBatch) {
+  for (const int failing_read : {1, 3}) {
+    AddFile("before" + std::to_string(failing_read), 10);
+    AddFile("big" + std::to_string(failing_read), 8 * kChunk);
+    AddFile("after" + std::to_string(failing_read), 10);
+    vemo_test::FaultFileSystem file_system;
+    file_system.Fail({.call = vemo_test::FsCall::kRead,
+                      .path_suffix = "/big" + std::to_string(failing_read),
+                      .after = failing_read - 1,
+                      .times = 1,
+                      .effect = vemo_test::FaultEffect::kOutOfMemory});
+    CChecksumWorker worker(&file_system);
+    ASSERT_TRUE(worker.QueueJobs(Jobs()));
+    ASSERT_TRUE(vemo_test::WaitUntilEnded(worker)) << failing_read;
+    EXPECT_EQ(worker.ExitCode(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY)) << failing_read;
+    std::vector<std::wstring> published;
+    while (auto job = worker.PopResult()) published.push_back(job->Path());
+    EXPECT_LE(published.size(), 1u) << failing_read;  // "before" at most
+    records_.clear();
+  }
 }
 
 TEST_F(ChecksumWorkerThreads, ResultsAndFiguresCanBePolledWhileTheWorkerRuns) {

@@ -90,8 +90,8 @@ TEST(ScanThread, ListsFilesBeforeSubdirectoriesAndEachDirectoryAfterItsContents)
     // Built from the directory's prefix, byte for byte the key of the whole path.
     ASSERT_NE(record->m_pszKey, nullptr);
     const LookupKey expected =
-        BuildEntryKey(record->m_strBaseDir.view(), record->m_strRelDir.view(), record->m_state.name,
-                      record->m_state.IsDirectory(), KeyCase::kExact);
+        BuildEntryKey(record->m_strBaseDir.view(), record->m_strRelDir.view(),
+                      record->m_state.name.str(), record->m_state.IsDirectory(), KeyCase::kExact);
     EXPECT_STREQ(record->m_pszKey, expected);
   }
 }

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -67,6 +69,103 @@ TEST(KeyMapTest, MatchesOrderedMapThroughRandomInsertsReplacementsAndRemovals) {
   EXPECT_EQ(map.GetCount(), 0u);
   EXPECT_EQ(map.MemoryUsage(), 0u);
   EXPECT_TRUE(Values(map).empty());
+}
+
+// A traversal cut into slices of one to five values: the order of a whole one; keys inserted
+// between slices come, when they do, in order and once; a removal ends the traversal.
+TEST(KeyMapTest, TraversalInSlicesSurvivesInsertionsAndEndsAtARemoval) {
+  std::mt19937 random(7);
+  CNKeyMap map(false);
+  std::map<std::string, void*> reference;
+  for (int i = 1; i <= 2000; ++i) {
+    const std::string key = std::to_string(random() % 100000);
+    ASSERT_TRUE(map.SetAt(std::string_view(key), Tag(i)));
+    reference[key] = Tag(i);
+  }
+  const std::uint64_t changes = map.GetChangeCount();
+  std::vector<void*> sliced;
+  CNKeyMap::Traversal plain(map);
+  for (bool done = false; !done;) {
+    int left = 1 + static_cast<int>(random() % 5);
+    done = plain.Continue([&](void* value) {
+      sliced.push_back(value);
+      return --left > 0;
+    });
+  }
+  EXPECT_EQ(sliced, Values(map));
+  EXPECT_EQ(map.GetChangeCount(), changes);
+
+  // Insertions between slices: every value seen is a live one, in key order, seen once, and
+  // every key present at the start is seen.
+  std::map<void*, std::string> key_of;
+  for (const auto& [key, value] : reference) key_of[value] = key;
+  std::vector<std::string> seen;
+  CNKeyMap::Traversal growing(map);
+  int next = 100000;
+  for (bool done = false; !done;) {
+    int left = 3;
+    done = growing.Continue([&](void* value) {
+      seen.push_back(key_of.at(value));
+      return --left > 0;
+    });
+    const std::string key = std::to_string(random() % 100000) + "x";
+    if (map.Lookup(std::string_view(key)) == nullptr) {
+      ASSERT_TRUE(map.SetAt(std::string_view(key), Tag(++next)));
+      key_of[Tag(next)] = key;
+    }
+    ASSERT_TRUE(growing.IsValid());
+  }
+  EXPECT_GT(map.GetChangeCount(), changes);
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+  EXPECT_EQ(std::adjacent_find(seen.begin(), seen.end()), seen.end());
+  for (const auto& [key, value] : reference) {
+    EXPECT_TRUE(std::binary_search(seen.begin(), seen.end(), key)) << key;
+  }
+
+  CNKeyMap::Traversal cut(map);
+  int visited = 0;
+  EXPECT_FALSE(cut.Continue([&](void*) { return ++visited < 10; }));
+  ASSERT_TRUE(map.SetAt(std::string_view(reference.begin()->first), nullptr));
+  EXPECT_FALSE(cut.IsValid());
+  EXPECT_TRUE(cut.Continue([&](void*) { return ++visited > 0; }));
+  EXPECT_EQ(visited, 10);
+}
+
+TEST(KeyMapTest, BorrowedKeysMatchOrderedMapAsCopiedOnesDo) {
+  // The keys stay where the reference keeps them (a node's key never moves); long keys are copied.
+  const char symbols[] = {'\0', '\x01', 'A', '\xFF'};
+  std::mt19937 random(777);
+  CNKeyMap map(false, CNKeyMap::KeyStorage::kBorrowed);
+  std::map<std::string, void*> reference;
+  for (int step = 1; step <= 20000; ++step) {
+    std::string key(random() % 7, '\0');
+    for (char& c : key) c = symbols[random() % sizeof(symbols)];
+    if (step % 1000 == 0) key.append(70000, 'L');
+    if (random() % 3 == 0) {
+      ASSERT_TRUE(map.SetAt(std::string_view(key), nullptr));
+      reference.erase(key);
+    } else {
+      const auto it = reference.insert_or_assign(key, Tag(step)).first;
+      ASSERT_TRUE(map.SetAt(std::string_view(it->first), Tag(step)));
+    }
+    if (step % 5000 == 0) ExpectSameAs(map, reference);
+  }
+  ExpectSameAs(map, reference);
+}
+
+TEST(KeyMapTest, ABorrowedKeyWhoseValueIsReplacedRefersToTheNewCallersBytes) {
+  CNKeyMap map(false, CNKeyMap::KeyStorage::kBorrowed);
+  for (const std::size_t length : {5, 70000}) {
+    auto first = std::make_unique<std::string>(length, 'k');
+    ASSERT_TRUE(map.SetAt(std::string_view(*first), Tag(1)));
+    const std::string second(*first);
+    ASSERT_TRUE(map.SetAt(std::string_view(second), Tag(2)));
+    first.reset();  // the map must no longer read these bytes
+    EXPECT_EQ(map.Lookup(std::string_view(second)), Tag(2));
+    EXPECT_EQ(Values(map), std::vector<void*>{Tag(2)});
+    ASSERT_TRUE(map.SetAt(std::string_view(second), nullptr));
+  }
+  EXPECT_TRUE(map.IsEmpty());
 }
 
 TEST(KeyMapTest, NarrowKeysComeOutPrefixFirstInUnsignedByteOrder) {

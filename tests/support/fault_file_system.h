@@ -36,7 +36,7 @@ enum class FsCall {
   kCloseListing,   // the directory of the listing; the listing is closed all the same
   kOpenForRead,    // the file
   kGetSize,        // the file
-  kRead,           // the file
+  kRead,           // the file (Read and ReadAt)
   kGetWriteState,  // the file
   kCloseFile,      // the file; it is closed all the same
   kReadLink,       // the link
@@ -252,6 +252,21 @@ class FaultFileSystem final : public platform::FileSystemWrapper,
         return Failed(fault.error);
       }
       return ReadableFileWrapper::Read(buffer, length, bytes_read);
+    }
+    // Counted and failed as a read.
+    bool ReadAt(ULONGLONG offset, void* buffer, std::size_t length,
+                std::size_t* bytes_read) override {
+      const Fault fault = owner_.Decide(FsCall::kRead, path_);
+      if (fault.effect == FaultEffect::kOverlongRead) {
+        const bool ok = ReadableFileWrapper::ReadAt(offset, buffer, length, bytes_read);
+        *bytes_read = length + 1;
+        return ok;
+      }
+      if (fault.error != 0) {
+        *bytes_read = 0;
+        return Failed(fault.error);
+      }
+      return ReadableFileWrapper::ReadAt(offset, buffer, length, bytes_read);
     }
     bool GetWriteState(ULONGLONG* size, ULONGLONG* write_time) override {
       return owner_.Allow(FsCall::kGetWriteState, path_) &&
