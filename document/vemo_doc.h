@@ -273,6 +273,9 @@ class CVemoDoc {
   bool save_path_chosen_ = false;  // during DoSave: the host's dialog gave the path
   SignatureStatus read_signature_ = SignatureStatus::kEmpty;
   bool in_poll_ = false;
+  // The walk runs since the document file was opened, for the cycle that its loading begins; the
+  // Scanning phase takes it over instead of starting another.
+  bool early_walk_ = false;
   std::chrono::microseconds poll_budget_{15000};
   CVemoPollBudget slice_;  // the budget of the poll in progress
 

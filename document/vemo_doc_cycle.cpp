@@ -62,7 +62,9 @@ void CVemoDoc::StartRescan(RescanMode mode) { StartWalk(mode, true); }
 
 void CVemoDoc::StartWalk(RescanMode mode, bool mark_entries) {
   loader_.StopAndClear();
-  scanner_.StopAndDiscard();
+  // The walk started with the loading is this cycle's (the mode only tells how its records merge).
+  const bool walking = early_walk_;
+  if (!walking) scanner_.StopAndDiscard();
   formatter_.Stop(INFINITE);
   std::free(formatter_.TakeOutput());
   checksummer_.Clear(true);
@@ -75,7 +77,9 @@ void CVemoDoc::StartWalk(RescanMode mode, bool mark_entries) {
     entries_.ForEach(
         [](CVemoEntry* entry) { entry->SetFlags(EF_AWAITING_SCAN, EF_AWAITING_SCAN); });
   }
-  if (!scanner_.Start(base_dir_, key_case_)) ReportCycleError(platform::LastError(), base_dir_);
+  if (!walking && !scanner_.Start(base_dir_, key_case_)) {
+    ReportCycleError(platform::LastError(), base_dir_);
+  }
   SendUpdate(RFSH);
 }
 
@@ -225,8 +229,8 @@ bool CVemoDoc::PollLoading() {
   if (not_a_list) {
     list.reset();
   } else if (!text.IsEmpty() || file_buffer_.IsEmpty()) {
-    // The loader's copy replaces the buffer only when it holds the text (a copy that could not be
-    // made must not turn the document into an empty file).
+    // The loader's bytes replace the buffer only when they hold the text (a conversion that
+    // could not be made must not turn the document into an empty file).
     file_buffer_ = std::move(text);
   }
   if (not_a_list) {
@@ -296,6 +300,7 @@ bool CVemoDoc::PollScanning() {
   if (!scan_merged_ && !pending_records_) {
     if (scanner_.IsRunning()) return true;
     pending_records_ = scanner_.TakeResults();
+    early_walk_ = false;
     if (!pending_records_) {
       // Nothing published by a walk that was not cancelled: it did not see the tree (its thread
       // ran out of memory, say).
@@ -339,7 +344,11 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
   if (record->m_strRelDir.empty() && IsDefaultDocName(record->m_state.name.str())) return;
   // A save's temporary file (one in progress, or left by a save that was killed) is never part
   // of the tree; the next save in its directory removes a stale one.
-  if (platform::IsTemporaryFileName(record->m_state.name.str())) return;
+  const std::string_view name = record->m_state.name.bytes();
+  if (!name.empty() && name[0] == '.' &&
+      platform::IsTemporaryFileName(record->m_state.name.str())) {
+    return;
+  }
   if (record->m_strBaseDir.str() != base_dir_ || record->m_pszKey == nullptr) return;
   bool needs_checksum = false;
   CVemoEntry* entry = entries_.Lookup(record->m_pszKey);

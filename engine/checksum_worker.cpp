@@ -46,18 +46,19 @@ bool ChangedSinceScan(const ChecksumJob& job, platform::ReadableFile& file) {
 // The jobs of one run of the thread body, shared by its readers.
 struct CChecksumWorker::Batch {
   std::vector<std::unique_ptr<ChecksumJob>> jobs;  // jobs[i] belongs to the reader that took i
-  std::atomic<std::size_t> next{0};                // the next job to take
   std::atomic<bool> stopped{false};                // a reader saw a stop: the others end too
   std::atomic<DWORD> failure{0};                   // a reader's end by an exception
   // Finished jobs not yet published, and the first one that is not: guarded by the worker's lock.
   std::vector<std::unique_ptr<ChecksumJob>> finished;
   std::size_t published = 0;
   std::size_t readers = 1;
-  // The files of several chunks that readers share, and the readers inside a job (who may still
-  // share one): guarded by share_mutex, whose condition tells of every change.
+  // The files of several chunks that readers share, the next job to take and the readers inside
+  // a job (who may still share one): guarded by share_mutex, whose condition tells of every
+  // change.
   std::mutex share_mutex;
   std::condition_variable share_changed;
   std::vector<SharedFile*> shared;
+  std::size_t next = 0;  // the next job to take
   std::size_t busy = 0;
 };
 
@@ -320,14 +321,21 @@ void CChecksumWorker::ReadJobs(Batch& batch, Reader& reader) {
   while (!batch.stopped.load(std::memory_order_relaxed)) {
     // The chunks of a file begun come first: it holds back the results of every later job.
     if (!HelpWithSharedFiles(batch, reader)) break;
-    const std::size_t index = batch.next.fetch_add(1);
-    if (index >= batch.jobs.size()) {
+    std::size_t index = 0;
+    {
+      // Taken and counted busy at once: a reader that finds no job left must see every reader
+      // that may still share a file.
+      std::lock_guard<std::mutex> hold(batch.share_mutex);
+      if (batch.next < batch.jobs.size()) {
+        index = batch.next++;
+        ++batch.busy;
+      } else {
+        index = batch.jobs.size();
+      }
+    }
+    if (index == batch.jobs.size()) {
       if (WaitForSharedFile(batch)) continue;
       return;
-    }
-    {
-      std::lock_guard<std::mutex> hold(batch.share_mutex);
-      ++batch.busy;
     }
     const bool read = ChecksumFile(batch, index, std::move(batch.jobs[index]), reader);
     {
@@ -346,13 +354,8 @@ bool CChecksumWorker::HelpWithSharedFiles(Batch& batch, Reader& reader) {
     SharedFile* file = nullptr;
     {
       std::lock_guard<std::mutex> hold(batch.share_mutex);
-      for (SharedFile* candidate : batch.shared) {
-        if (candidate->next.load() < candidate->pieces.size() && !candidate->failed.load()) {
-          file = candidate;
-          ++file->helpers;
-          break;
-        }
-      }
+      file = FileWithChunksLeft(batch);
+      if (file != nullptr) ++file->helpers;
     }
     if (file == nullptr) return true;
     // Let go of the file however ReadPieces ends: its opener waits for that.
@@ -372,11 +375,18 @@ bool CChecksumWorker::HelpWithSharedFiles(Batch& batch, Reader& reader) {
   }
 }
 
+CChecksumWorker::SharedFile* CChecksumWorker::FileWithChunksLeft(Batch& batch) {
+  for (SharedFile* file : batch.shared) {
+    if (file->next.load() < file->pieces.size() && !file->failed.load()) return file;
+  }
+  return nullptr;
+}
+
 bool CChecksumWorker::WaitForSharedFile(Batch& batch) {
   std::unique_lock<std::mutex> hold(batch.share_mutex);
   for (;;) {
     if (batch.stopped.load() || !CanContinue()) return false;
-    if (!batch.shared.empty()) return true;
+    if (FileWithChunksLeft(batch) != nullptr) return true;
     if (batch.busy == 0) return false;  // no reader left that could share a file
     // A stop of the worker is not told through this condition: look again now and then.
     batch.share_changed.wait_for(hold, std::chrono::milliseconds(50));

@@ -105,9 +105,11 @@ class CChecksumWorker : public CNWorkerThread {
   // Reads and checksums the chunks of the files that other readers share, until none has a chunk
   // left to take; false when a stop was requested.
   bool HelpWithSharedFiles(Batch& batch, Reader& reader);
-  // With no job left to take: waits until a file is shared (true) or no reader could share one
-  // any more, or a stop was requested (false).
+  // With no job left to take: waits until a shared file has a chunk left to take (true), or no
+  // reader could share one any more, or a stop was requested (false).
   bool WaitForSharedFile(Batch& batch);
+  // A shared file with a chunk left to take, or null; under the batch's share_mutex.
+  static SharedFile* FileWithChunksLeft(Batch& batch);
   // Reads one job's file into both engines, records the result and hands the job over to be
   // published. False when a stop was requested during the read (the job is then dropped).
   bool ChecksumFile(Batch& batch, std::size_t index, std::unique_ptr<ChecksumJob> job,
