@@ -81,12 +81,33 @@ CVemoImportThread::CVemoImportThread() = default;
 CVemoImportThread::~CVemoImportThread() { StopAndClear(); }
 
 bool CVemoImportThread::Start(std::wstring baseDir, CNByteBuffer fileBytes, KeyCase keyCase) {
+  return StartWith(std::move(baseDir), std::move(fileBytes), {}, keyCase);
+}
+
+bool CVemoImportThread::StartReading(std::wstring baseDir, const CNByteBuffer& fileBytes,
+                                     KeyCase keyCase) {
+  if (fileBytes.GetChunkCount() > 1) {
+    CNByteBuffer copy(fileBytes);
+    if (copy.GetLength() != fileBytes.GetLength()) return false;  // the copy set the last error
+    return Start(std::move(baseDir), std::move(copy), keyCase);
+  }
+  std::string_view bytes;
+  if (fileBytes.GetChunkCount() == 1) {
+    const std::span<const BYTE> chunk = fileBytes.GetChunk(0);
+    bytes = std::string_view(reinterpret_cast<const char*>(chunk.data()), chunk.size());
+  }
+  return StartWith(std::move(baseDir), CNByteBuffer(), bytes, keyCase);
+}
+
+bool CVemoImportThread::StartWith(std::wstring baseDir, CNByteBuffer fileBytes,
+                                  std::string_view borrowed, KeyCase keyCase) {
   Stop(INFINITE);
   {
     CNMutexLock lock(lock_);
     result_.reset();
     base_dir_ = std::move(baseDir);
     file_bytes_ = std::move(fileBytes);
+    borrowed_bytes_ = borrowed;
     key_case_ = keyCase;
   }
   directory_count_ = 0;
@@ -122,6 +143,7 @@ void CVemoImportThread::StopAndClear() {
   CNMutexLock lock(lock_);
   result_.reset();
   file_bytes_.Clear();
+  borrowed_bytes_ = {};
 }
 
 void CVemoImportThread::OnThreadStart() { ActiveWorkerCount.fetch_add(1); }
@@ -136,6 +158,7 @@ DWORD CVemoImportThread::Run() {
     CNMutexLock lock(lock_);
     baseDir = base_dir_;
     keyCase = key_case_;
+    text = borrowed_bytes_;
     if (!file_bytes_.IsEmpty()) {
       const BYTE* flat = file_bytes_.Flatten();
       if (flat == nullptr) return ERROR_NOT_ENOUGH_MEMORY;

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "document/entries/entry.h"
 #include "foundation/byte_buffer.h"
@@ -35,6 +36,11 @@ class CVemoImportThread : public CNWorkerThread {
   // no thread could be made.
   [[nodiscard]] bool Start(std::wstring baseDir, CNByteBuffer fileBytes,
                            KeyCase keyCase = KeyCase::kExact);
+  // The same, reading the caller's bytes in place instead of a copy: the caller keeps them, in
+  // one chunk at most, unchanged until the run has ended or StopAndClear has returned. The file
+  // bytes then hold only a converted form (TakeFileBytes gives nothing for a file read as it is).
+  [[nodiscard]] bool StartReading(std::wstring baseDir, const CNByteBuffer& fileBytes,
+                                  KeyCase keyCase = KeyCase::kExact);
 
   // "NN% Importing Vemo data ..." of the line being read; empty before the first run.
   [[nodiscard]] std::wstring GetStatusText();
@@ -64,6 +70,8 @@ class CVemoImportThread : public CNWorkerThread {
   void OnThreadEnd() override;
 
  private:
+  bool StartWith(std::wstring baseDir, CNByteBuffer fileBytes, std::string_view borrowed,
+                 KeyCase keyCase);
   void SetStatusText(std::wstring text);
 
   // Guarded by lock_.
@@ -71,6 +79,7 @@ class CVemoImportThread : public CNWorkerThread {
   std::unique_ptr<CVemoEntryList> result_;
   std::wstring base_dir_;
   CNByteBuffer file_bytes_;
+  std::string_view borrowed_bytes_;  // StartReading: the caller's bytes, read in place
   KeyCase key_case_ = KeyCase::kExact;
 
   std::atomic<LONG> directory_count_{0};

@@ -184,9 +184,9 @@ bool CVemoDoc::OnOpenDocument(std::wstring_view path) {
     SetBaseDir(PathDirPart(full));
     SetPathName(full);
     if (!FrameworkOpenDocument(full)) return false;
-    CNByteBuffer bytes(file_buffer_);
-    if (bytes.GetLength() != file_buffer_.GetLength() ||
-        !loader_.Start(base_dir_, std::move(bytes), key_case_)) {
+    // The loader reads the file buffer in place: nothing changes it before the loader has ended
+    // or been stopped (every path that replaces or clears it stops the loader first).
+    if (!loader_.StartReading(base_dir_, file_buffer_, key_case_)) {
       // Without a loader the document shows nothing; its file buffer still holds the file as read,
       // so saving cannot lose it.
       ReportCycleError(platform::LastError(), full);
@@ -194,6 +194,9 @@ bool CVemoDoc::OnOpenDocument(std::wstring_view path) {
       return false;
     }
     state_ = DocState::kLoading;
+    // The walk does not depend on the list: it runs while the list loads, and the Scanning phase
+    // that follows merges its records as those of a walk started then.
+    early_walk_ = scanner_.Start(base_dir_, key_case_);
     SendUpdate(RFSH);
     return true;
   }
@@ -328,6 +331,7 @@ void CVemoDoc::StopWorkersAndClear(bool notify_views) {
   free(formatter_.TakeOutput());
   loader_.StopAndClear();
   scanner_.StopAndDiscard();
+  early_walk_ = false;
   checksummer_.Clear(true);
   DropPendingSteps(false);
   entry_set_.RemoveAll();

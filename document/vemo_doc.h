@@ -230,8 +230,7 @@ class CVemoDoc {
   // hold go.
   void DropPendingSteps(bool notify_views);
   // Puts a new entry into the map and the set; false (the entry destroyed) when it cannot be held.
-  // known_absent: the caller has just looked the key up and found nothing.
-  bool AdoptEntry(CVemoEntry* entry, bool known_absent = false);
+  bool AdoptEntry(CVemoEntry* entry);
   void RemoveEntry(CVemoEntry* entry);
   void SendUpdate(DWORD hint, const CVemoEntry* entry = nullptr, int column = -1);
   void PhaseChanged() { column_fit_countdown_ = 0; }
@@ -274,6 +273,9 @@ class CVemoDoc {
   bool save_path_chosen_ = false;  // during DoSave: the host's dialog gave the path
   SignatureStatus read_signature_ = SignatureStatus::kEmpty;
   bool in_poll_ = false;
+  // The walk runs since the document file was opened, for the cycle that its loading begins; the
+  // Scanning phase takes it over instead of starting another.
+  bool early_walk_ = false;
   std::chrono::microseconds poll_budget_{15000};
   CVemoPollBudget slice_;  // the budget of the poll in progress
 

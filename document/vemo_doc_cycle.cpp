@@ -28,12 +28,10 @@ void CVemoDoc::SendUpdate(DWORD hint, const CVemoEntry* entry, int column) {
   host_.UpdateAllViews(*this, hint, entry, column);
 }
 
-bool CVemoDoc::AdoptEntry(CVemoEntry* entry, bool known_absent) {
+bool CVemoDoc::AdoptEntry(CVemoEntry* entry) {
   // An entry without a key (memory ran out) or a second line for the same item is dropped: a key
   // maps to exactly one entry, and the set must hold only entries the map owns.
-  if (entry->m_pszKey == nullptr ||
-      (!known_absent && entries_.Lookup(entry->m_pszKey) != nullptr) ||
-      !entries_.SetAt(entry->m_pszKey, entry)) {
+  if (entry->m_pszKey == nullptr || !entries_.Add(entry->m_pszKey, entry)) {
     delete entry;
     return false;
   }
@@ -63,7 +61,9 @@ void CVemoDoc::StartRescan(RescanMode mode) { StartWalk(mode, true); }
 
 void CVemoDoc::StartWalk(RescanMode mode, bool mark_entries) {
   loader_.StopAndClear();
-  scanner_.StopAndDiscard();
+  // The walk started with the loading is this cycle's (the mode only tells how its records merge).
+  const bool walking = early_walk_;
+  if (!walking) scanner_.StopAndDiscard();
   formatter_.Stop(INFINITE);
   std::free(formatter_.TakeOutput());
   checksummer_.Clear(true);
@@ -76,7 +76,9 @@ void CVemoDoc::StartWalk(RescanMode mode, bool mark_entries) {
     entries_.ForEach(
         [](CVemoEntry* entry) { entry->SetFlags(EF_AWAITING_SCAN, EF_AWAITING_SCAN); });
   }
-  if (!scanner_.Start(base_dir_, key_case_)) ReportCycleError(platform::LastError(), base_dir_);
+  if (!walking && !scanner_.Start(base_dir_, key_case_)) {
+    ReportCycleError(platform::LastError(), base_dir_);
+  }
   SendUpdate(RFSH);
 }
 
@@ -297,6 +299,7 @@ bool CVemoDoc::PollScanning() {
   if (!scan_merged_ && !pending_records_) {
     if (scanner_.IsRunning()) return true;
     pending_records_ = scanner_.TakeResults();
+    early_walk_ = false;
     if (!pending_records_) {
       // Nothing published by a walk that was not cancelled: it did not see the tree (its thread
       // ran out of memory, say).
@@ -340,7 +343,11 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
   if (record->m_strRelDir.empty() && IsDefaultDocName(record->m_state.name.str())) return;
   // A save's temporary file (one in progress, or left by a save that was killed) is never part
   // of the tree; the next save in its directory removes a stale one.
-  if (platform::IsTemporaryFileName(record->m_state.name.str())) return;
+  const std::string_view name = record->m_state.name.bytes();
+  if (!name.empty() && name[0] == '.' &&
+      platform::IsTemporaryFileName(record->m_state.name.str())) {
+    return;
+  }
   if (record->m_strBaseDir.str() != base_dir_ || record->m_pszKey == nullptr) return;
   bool needs_checksum = false;
   CVemoEntry* entry = entries_.Lookup(record->m_pszKey);
@@ -349,7 +356,7 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
     if (needs_checksum) SetModifiedFlag(true);
   } else {
     entry = new CVemoEntry(*record);
-    if (!AdoptEntry(entry, /*known_absent=*/true)) return;
+    if (!AdoptEntry(entry)) return;
     SetModifiedFlag(true);
     needs_checksum = true;
   }

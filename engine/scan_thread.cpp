@@ -1,5 +1,6 @@
 #include "engine/scan_thread.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -105,7 +106,11 @@ class CVemoScanThread::Walk {
       if ((item.attributes & kSkipMask) == kSkipMask) continue;
 
       FileState state;
-      state.name = platform::FileNameToWide(item.name);
+      // Plain ASCII names, the usual kind, become names without a detour through wide text.
+      const bool ascii = std::all_of(item.name.begin(), item.name.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+      state.name =
+          ascii ? EntryName::FromAscii(item.name) : EntryName(platform::FileNameToWide(item.name));
       state.size = item.size;
       state.attributes = item.attributes;
       state.time = CNTimeStamp(item.write_time);

@@ -90,7 +90,21 @@ bool CNKeyMap::SetAt(const CNBitKey& key, void* value) {
     return false;
   }
   try {
-    return Insert(bytes, value);
+    return Insert(bytes, value, true);
+  } catch (const std::bad_alloc&) {
+    platform::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return false;
+  }
+}
+
+bool CNKeyMap::Add(const CNBitKey& key, void* value) {
+  std::string_view bytes = key.Bytes();
+  if (value == nullptr || bytes.size() > kMaxKeyBytes) {
+    platform::SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  try {
+    return Insert(bytes, value, false);
   } catch (const std::bad_alloc&) {
     platform::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return false;
@@ -171,7 +185,7 @@ std::uint32_t CNKeyMap::NewInner() {
   return static_cast<std::uint32_t>(inner_.size() - 1);
 }
 
-bool CNKeyMap::Insert(std::string_view key, void* value) {
+bool CNKeyMap::Insert(std::string_view key, void* value, bool replace) {
   if (root_ == kNone) {
     root_ = NewLeaf(key, value) | kLeafBit;
     count_ = 1;
@@ -181,6 +195,10 @@ bool CNKeyMap::Insert(std::string_view key, void* value) {
   Leaf& best = leaves_[FindLeaf(key)];
   std::string_view best_key = LeafKey(best);
   if (best_key == key) {
+    if (!replace) {
+      platform::SetLastError(ERROR_ALREADY_EXISTS);
+      return false;
+    }
     if (borrowed_ && (best.key >> kAddressBits) != kLongKey) best.key = BorrowKey(key);
     best.value = value;
     ++changes_;

@@ -77,6 +77,14 @@ class CNKeyMap {
     return SetAt(CNBitKey::FromPointer(key), value);
   }
 
+  // Stores a non-null value for a key that is not in the map yet, in one pass over the trie. False,
+  // the map unchanged, when the key is there already (ERROR_ALREADY_EXISTS), for a null value or a
+  // key of 16 MB or more (ERROR_INVALID_PARAMETER), or when memory runs out.
+  [[nodiscard]] bool Add(const CNBitKey& key, void* value);
+  [[nodiscard]] bool Add(const char* key, void* value) {
+    return Add(CNBitKey::FromNarrow(key), value);
+  }
+
   // Empties the target (its elements are forgotten, not destroyed), then appends every value in
   // traversal order and returns the count. On allocation failure the target is left empty, the
   // result is 0 and the last error is ERROR_NOT_ENOUGH_MEMORY.
@@ -130,7 +138,8 @@ class CNKeyMap {
   static int Direction(std::string_view key, std::uint32_t crit);
   std::string_view LeafKey(const Leaf& leaf) const;
   Ref FindLeaf(std::string_view key) const;
-  bool Insert(std::string_view key, void* value);
+  // replace: a key already there gets the value; otherwise Insert fails with ERROR_ALREADY_EXISTS.
+  bool Insert(std::string_view key, void* value, bool replace);
   void Remove(std::string_view key);
   std::uint32_t NewLeaf(std::string_view key, void* value);
   std::uint32_t NewInner();
@@ -230,6 +239,7 @@ class CNObjectKeyMap : public CNKeyMap {
   [[nodiscard]] bool SetAt(const Key& key, T* value) {
     return CNKeyMap::SetAt(key, value);
   }
+  [[nodiscard]] bool Add(const char* key, T* value) { return CNKeyMap::Add(key, value); }
   // Calls visit(T*) for every value in traversal order; visit must not change the map.
   template <class Visit>
   void ForEach(Visit&& visit) const {

@@ -135,3 +135,23 @@ LookupKey BuildEntryKeyWithPrefix(std::string_view prefix, std::wstring_view nam
   assert(static_cast<std::size_t>(end - key) == size && "size pass and encoding pass disagree");
   return LookupKey::Adopt(key);
 }
+
+LookupKey BuildEntryKeyWithPrefix(std::string_view prefix, const EntryName& name, bool isDirectory,
+                                  KeyCase mode) {
+  const std::string_view bytes = name.bytes();
+  // Characters 0x03..0x7F other than '/' are their own key bytes when letters keep their case.
+  const bool plain =
+      mode == KeyCase::kExact && name.IsAscii() &&
+      std::none_of(bytes.begin(), bytes.end(), [](char c) { return c < 0x03 || c == '/'; });
+  if (!plain) return BuildEntryKeyWithPrefix(prefix, name.str(), isDirectory, mode);
+  const std::size_t size = prefix.size() + (isDirectory ? 0 : 1) + bytes.size();
+  char* key = static_cast<char*>(std::malloc(size + 1));
+  if (key == nullptr) return {};
+  char* out = key;
+  std::memcpy(out, prefix.data(), prefix.size());
+  out += prefix.size();
+  if (!isDirectory) *out++ = kSeparator;
+  std::memcpy(out, bytes.data(), bytes.size());
+  out[bytes.size()] = '\0';
+  return LookupKey::Adopt(key);
+}

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "records/entry_name.h"
 #include "records/letter_case.h"
 #include "records/lookup_key.h"
 
@@ -39,6 +40,10 @@
 // The same key as BuildEntryKey(baseDir, relDir, name, isDirectory, mode), given
 // prefix == BuildEntryKeyPrefix(baseDir, relDir, mode).
 [[nodiscard]] LookupKey BuildEntryKeyWithPrefix(std::string_view prefix, std::wstring_view name,
+                                                bool isDirectory, KeyCase mode);
+// The same for a name held as an EntryName: a plain ASCII name is copied as it stands, without
+// making its wide text.
+[[nodiscard]] LookupKey BuildEntryKeyWithPrefix(std::string_view prefix, const EntryName& name,
                                                 bool isDirectory, KeyCase mode);
 
 // The bytes of that key without its terminator, and the key written with its terminator into

@@ -1,5 +1,7 @@
 #include "records/entry_name.h"
 
+#include <algorithm>
+#include <cassert>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -67,6 +69,27 @@ const unsigned char* Decode(const unsigned char* p, std::uint32_t& u) {
 
 }  // namespace
 
+EntryName::Block* EntryName::NewBlock(std::size_t size, bool ascii) {
+  auto* block = static_cast<Block*>(std::malloc(offsetof(Block, text) + size + 1));
+  if (block == nullptr) throw std::bad_alloc();
+  new (&block->refs) std::atomic<std::uint32_t>(1);
+  block->size = static_cast<std::uint32_t>(size);
+  block->ascii = ascii;
+  block->text[size] = '\0';
+  return block;
+}
+
+EntryName EntryName::FromAscii(std::string_view ascii) {
+  EntryName name;
+  if (ascii.empty()) return name;
+  assert(std::all_of(ascii.begin(), ascii.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; }) &&
+         "ASCII only");
+  name.block_ = NewBlock(ascii.size(), true);
+  std::memcpy(name.block_->text, ascii.data(), ascii.size());
+  return name;
+}
+
 EntryName::EntryName(std::wstring_view text) {
   if (text.empty()) return;
   std::size_t size = 0;
@@ -76,11 +99,7 @@ EntryName::EntryName(std::wstring_view text) {
     high |= u;
     size += EncodedSize(u);
   }
-  auto* block = static_cast<Block*>(std::malloc(offsetof(Block, text) + size + 1));
-  if (block == nullptr) throw std::bad_alloc();
-  new (&block->refs) std::atomic<std::uint32_t>(1);
-  block->size = static_cast<std::uint32_t>(size);
-  block->ascii = high < 0x80;
+  Block* block = NewBlock(size, high < 0x80);
   char* out = block->text;
   if (block->ascii) {
     for (std::size_t i = 0; i < size; ++i) out[i] = static_cast<char>(text[i]);
@@ -88,7 +107,6 @@ EntryName::EntryName(std::wstring_view text) {
   } else {
     for (const wchar_t c : text) out = Encode(out, static_cast<std::uint32_t>(c));
   }
-  *out = '\0';
   block_ = block;
 }
 

@@ -20,6 +20,9 @@ class EntryName {
   explicit EntryName(std::wstring_view text);
   explicit EntryName(const std::wstring& text) : EntryName(std::wstring_view(text)) {}
   explicit EntryName(const wchar_t* text) : EntryName(std::wstring_view(text)) {}
+  // The name of these characters, all below 0x80 (a name on disk that is plain ASCII), without
+  // making wide text first. Throws std::bad_alloc when memory runs out.
+  [[nodiscard]] static EntryName FromAscii(std::string_view ascii);
   EntryName(const EntryName& other) noexcept : block_(other.block_) { AddRef(); }
   EntryName(EntryName&& other) noexcept : block_(other.block_) { other.block_ = nullptr; }
   EntryName& operator=(const EntryName& other) noexcept {
@@ -76,6 +79,7 @@ class EntryName {
     if (block_) block_->refs.fetch_add(1, std::memory_order_relaxed);
   }
   void Release() noexcept;
+  static Block* NewBlock(std::size_t size, bool ascii);
 
   Block* block_ = nullptr;
 };

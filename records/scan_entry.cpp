@@ -36,8 +36,7 @@ CVemoScanEntry::CVemoScanEntry(FileState found, SharedText baseDir, SharedText r
       m_state(AsScanned(std::move(found))),
       m_nDriveType(driveType),
       m_keyCase(keyCase) {
-  m_pszKey =
-      BuildEntryKeyWithPrefix(keyPrefix, m_state.name.str(), m_state.IsDirectory(), m_keyCase);
+  m_pszKey = BuildEntryKeyWithPrefix(keyPrefix, m_state.name, m_state.IsDirectory(), m_keyCase);
 }
 
 CVemoScanEntry::CVemoScanEntry(DWORD error, SharedText baseDir, SharedText relDir, DWORD driveType)

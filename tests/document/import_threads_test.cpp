@@ -1,6 +1,7 @@
 // The import and format threads, run for real.
 #include <gtest/gtest.h>
 
+#include "document/document_decoding.h"
 #include "document/document_fixture.h"
 #include "document/format_thread.h"
 #include "document/import_thread.h"
@@ -23,13 +24,14 @@ struct Imported {
   CNByteBuffer bytes;
 };
 
-Imported Import(const std::string& bytes, const wchar_t* base = L"/data/") {
-  CVemoImportThread import;
+// in_place: the importer reads the caller's buffer (StartReading), as the document has it do.
+Imported Import(const std::string& bytes, const wchar_t* base = L"/data/", bool in_place = false) {
   CNByteBuffer buffer;
+  CVemoImportThread import;
   if (!bytes.empty()) {
     EXPECT_TRUE(buffer.Append(bytes.data(), bytes.size()));
   }
-  EXPECT_TRUE(import.Start(base, std::move(buffer)));
+  EXPECT_TRUE(in_place ? import.StartReading(base, buffer) : import.Start(base, std::move(buffer)));
   // Polled, as the document does: Stop would ask the thread to end early.
   EXPECT_TRUE(vemo_test::WaitUntilEnded(import));
   Imported out;
@@ -79,6 +81,14 @@ TEST(ImportThreadTest, SampleInEveryEncodingReadsTheSameEntries) {
   const std::vector<std::wstring> expected = {L"/data/My File, v2.txt", L"/data/docs",
                                               L"/data/docs/abc.txt"};
   for (const auto& c : cases) {
+    Imported in_place = Import(c.bytes, L"/data/", true);
+    ASSERT_TRUE(in_place.list) << c.what;
+    EXPECT_EQ(Paths(*in_place.list), expected) << c.what;
+    // Read in place, the bytes are handed back only when converted.
+    std::string converted;
+    EXPECT_EQ(in_place.bytes.IsEmpty(),
+              DecodeDocumentBytes(c.bytes, converted) == DocumentDecoding::kAsIs)
+        << c.what;
     Imported result = Import(c.bytes);
     EXPECT_EQ(result.exitCode, 0u) << c.what;
     ASSERT_TRUE(result.list) << c.what;

@@ -168,6 +168,19 @@ TEST(KeyMapTest, ABorrowedKeyWhoseValueIsReplacedRefersToTheNewCallersBytes) {
   EXPECT_TRUE(map.IsEmpty());
 }
 
+TEST(KeyMapTest, AddStoresOnlyKeysNotThereYet) {
+  for (const auto keys : {CNKeyMap::KeyStorage::kCopied, CNKeyMap::KeyStorage::kBorrowed}) {
+    CNKeyMap map(false, keys);
+    EXPECT_TRUE(map.Add("b", Tag(1)));
+    EXPECT_TRUE(map.Add("ba", Tag(2)));
+    EXPECT_FALSE(map.Add("b", Tag(3)));
+    EXPECT_EQ(platform::LastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_FALSE(map.Add("a", nullptr));
+    EXPECT_EQ(platform::LastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(Values(map), (std::vector<void*>{Tag(1), Tag(2)}));
+  }
+}
+
 TEST(KeyMapTest, NarrowKeysComeOutPrefixFirstInUnsignedByteOrder) {
   CNKeyMap map(false);
   for (auto [key, tag] : {std::pair{"AB", 3}, {"\xC3\x84", 4}, {"A", 2}, {"", 1}, {"B", 5}}) {

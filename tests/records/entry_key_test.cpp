@@ -106,12 +106,19 @@ TEST(EntryKey, KeyFromADirectoryPrefixIsTheFullKey) {
   const Case cases[] = {{L"", L"x", false, KeyCase::kExact},
                         {L"sub/deeper/", L"x", true, KeyCase::kExact},
                         {L"\u00c4rger/", L"stra\u00dfe", false, KeyCase::kFold},
-                        {L"raw\xDCFF/", L"a\x01\xDC80", false, KeyCase::kExact}};
+                        {L"raw\xDCFF/", L"a\x01\xDC80", false, KeyCase::kExact},
+                        {L"", L"plain.txt", false, KeyCase::kExact},
+                        {L"", L"plain.txt", true, KeyCase::kFold},
+                        {L"a/", L"\x02\x7F~", false, KeyCase::kExact}};
   for (const Case& c : cases) {
     const std::string prefix = BuildEntryKeyPrefix(L"/b/", c.rel, c.mode);
     Key key(BuildEntryKeyWithPrefix(prefix, c.name, c.dir, c.mode));
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(std::string(key.get()), KeyOf(c.rel, c.name, c.dir, c.mode));
+    // From a name as records hold it, the same key.
+    Key from_name(BuildEntryKeyWithPrefix(prefix, EntryName(c.name), c.dir, c.mode));
+    ASSERT_NE(from_name, nullptr);
+    EXPECT_EQ(std::string(from_name.get()), std::string(key.get()));
   }
 }
 

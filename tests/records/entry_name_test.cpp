@@ -65,6 +65,8 @@ TEST(EntryName, CopiesShareOneText) {
   name = std::wstring_view(L"again");
   EXPECT_EQ(name.str(), L"again");
   EXPECT_TRUE(EntryName(L"ascii").IsAscii());
+  EXPECT_TRUE(EntryName::FromAscii("ascii.txt") == EntryName(L"ascii.txt"));
+  EXPECT_TRUE(EntryName::FromAscii("").empty());
   EXPECT_FALSE(EntryName(L"\u00e9").IsAscii());
 }
 

@@ -10,42 +10,6 @@ namespace {
 
 using namespace records_test;
 
-TEST(ScanEntry, FoundItemDropsFractionsAndChecksumsAndBuildsItsKey) {
-  FileState seen = File(L"a.txt", 5, At(0, 9'999'999), kArchive, 7, 8);
-  seen.nChildCount = 4;
-  const CVemoScanEntry scan(seen, kBase, L"sub/", kDriveCd, KeyCase::kExact);
-  EXPECT_EQ(scan.m_state.time, At(0));  // 12:00:00.9999999 is recorded as 12:00:00
-  EXPECT_EQ(scan.m_state.nChildCount, 0u);
-  EXPECT_FALSE(scan.m_state.HasChecksums());
-  EXPECT_EQ(scan.m_nDriveType, kDriveCd);
-  EXPECT_EQ(scan.m_dwError, 0u);
-  ASSERT_NE(scan.m_pszKey, nullptr);
-  EXPECT_STREQ(scan.m_pszKey,
-               "\x01"
-               "data\x01tree\x01sub\x01\x01"
-               "a.txt");
-  EXPECT_STREQ(scan.GetRuntimeClassName(), "CVemoScanEntry");
-}
-
-TEST(ScanEntry, ErrorRecordHasNoKeyAndTheEmptyState) {
-  const CVemoScanEntry error(DWORD{5}, kBase, L"", kDriveFixed);
-  EXPECT_EQ(error.m_pszKey, nullptr);
-  EXPECT_EQ(error.m_dwError, 5u);
-  EXPECT_TRUE(error.m_state.name.empty());
-  EXPECT_EQ(error.m_state.size, kNoSize);
-  EXPECT_EQ(error.m_state.attributes, kNoAttributes);
-  EXPECT_EQ(error.m_state.time, CNTimeStamp());
-}
-
-TEST(FileStateTest, ChecksumsNeedBothValues) {
-  FileState s = File(L"x");
-  EXPECT_TRUE(s.HasChecksums());
-  s.dwCrc2 = kNoCrc;
-  EXPECT_FALSE(s.HasChecksums());
-  s = File(L"x", 1, At(0), kArchive, kNoCrc, 1);
-  EXPECT_FALSE(s.HasChecksums());
-}
-
 TEST(Entry, NewEntryFromScanRecordCopiesStateAndKey) {
   const CVemoScanEntry scan = Scanned(File(L"n.bin", 9));
   const CVemoEntry e(scan);
