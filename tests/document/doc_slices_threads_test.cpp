@@ -96,11 +96,14 @@ TEST_F(DocSlicesTest, ATinyBudgetGivesTheSameCycle) {
   const std::wstring sliced = VerifyChangedTree(kTinyBudget, &sliced_rounds);
   EXPECT_EQ(sliced, whole);
   EXPECT_NE(whole.find(L"Contents changed"), std::wstring::npos) << whole;
-  // The sliced run stayed in Loading and Scanning over many rounds (an item or two a round).
+  // The sliced run adopted the list's 82 entries and merged the walk's 64 records at most two a
+  // round (one for each poll of an idle round). Floors, not a comparison with the whole run: the
+  // rounds either run spends waiting for the loader's and the walk's threads depend on how busy
+  // the machine is.
   const auto loading = static_cast<std::size_t>(DocState::kLoading);
   const auto scanning = static_cast<std::size_t>(DocState::kScanning);
-  EXPECT_GT(sliced_rounds[loading], whole_rounds[loading] + 20);
-  EXPECT_GT(sliced_rounds[scanning], whole_rounds[scanning] + 20);
+  EXPECT_GE(sliced_rounds[loading], 82 / 2);
+  EXPECT_GE(sliced_rounds[scanning], 64 / 2);
 }
 
 TEST_F(DocSlicesTest, UnseenEntriesGoAtTheEndOfTheWalkInSlices) {
