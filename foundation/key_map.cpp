@@ -134,29 +134,16 @@ void CNKeyMap::ReleaseBorrowed(std::uint64_t ref) {
 }
 
 std::uint32_t CNKeyMap::NewLeaf(std::string_view key, void* value) {
-  if (borrowed_) {
-    if (free_leaf_ == kNone && leaves_.size() >= kMaxNodes) throw std::bad_alloc();
-    const std::uint64_t ref = BorrowKey(key);
-    if (free_leaf_ != kNone) {
-      std::uint32_t index = free_leaf_;
-      free_leaf_ = static_cast<std::uint32_t>(leaves_[index].key);
-      leaves_[index] = Leaf{value, ref};
-      return index;
-    }
-    try {
-      Reserve(leaves_, 1);
-      leaves_.PushBack(Leaf{value, ref});
-    } catch (...) {
-      ReleaseBorrowed(ref);
-      throw;
-    }
-    return static_cast<std::uint32_t>(leaves_.size() - 1);
-  }
-  if (keys_.size() + key.size() > kMaxArenaBytes) throw std::bad_alloc();
   if (free_leaf_ == kNone && leaves_.size() >= kMaxNodes) throw std::bad_alloc();
-  std::uint64_t ref = keys_.size() | (std::uint64_t{key.size()} << kOffsetBits);
-  Reserve(keys_, key.size());
-  keys_.Append(key.data(), key.size());
+  std::uint64_t ref = 0;
+  if (borrowed_) {
+    ref = BorrowKey(key);
+  } else {
+    if (keys_.size() + key.size() > kMaxArenaBytes) throw std::bad_alloc();
+    ref = keys_.size() | (std::uint64_t{key.size()} << kOffsetBits);
+    Reserve(keys_, key.size());
+    keys_.Append(key.data(), key.size());
+  }
   if (free_leaf_ != kNone) {
     std::uint32_t index = free_leaf_;
     free_leaf_ = static_cast<std::uint32_t>(leaves_[index].key);
@@ -167,7 +154,11 @@ std::uint32_t CNKeyMap::NewLeaf(std::string_view key, void* value) {
     Reserve(leaves_, 1);
     leaves_.PushBack(Leaf{value, ref});
   } catch (...) {
-    keys_.Truncate(keys_.size() - key.size());
+    if (borrowed_) {
+      ReleaseBorrowed(ref);
+    } else {
+      keys_.Truncate(keys_.size() - key.size());
+    }
     throw;
   }
   return static_cast<std::uint32_t>(leaves_.size() - 1);

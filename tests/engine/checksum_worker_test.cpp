@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/checksum_job_batch.h"
-#include "engine/crc.h"
+#include "engine/expected_crcs.h"
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
 #include "platform/file_time.h"
@@ -26,18 +26,8 @@ using vemo_test::FaultFileSystem;
 using vemo_test::FsCall;
 using vemo_test::TempTree;
 
-struct Crcs {
-  DWORD crc1;
-  DWORD crc2;
-};
-
-Crcs CrcsOf(const std::string& data) {
-  CCrc crc1;
-  CCrc crc2;
-  crc1.Init(kCrcStandardPolynomial, kCrcStandardInitial, kCrcStandardFinalXor);
-  crc2.Init(kCrcSecondPolynomial, kCrcSecondInitial, kCrcSecondFinalXor);
-  return {crc1.Update(data.data(), data.size()), crc2.Update(data.data(), data.size())};
-}
+using engine_test::Crcs;
+using engine_test::CrcsOf;
 
 // The files of a tree as the scan found them, queued in the order added.
 class Entries {

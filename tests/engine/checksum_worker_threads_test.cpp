@@ -7,7 +7,7 @@
 
 #include "engine/checksum_job_batch.h"
 #include "engine/checksum_worker.h"
-#include "engine/crc.h"
+#include "engine/expected_crcs.h"
 #include "foundation/process_values.h"
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
@@ -20,18 +20,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Crcs {
-  DWORD crc1;
-  DWORD crc2;
-};
-
-Crcs CrcsOf(const std::string& data) {
-  CCrc crc1;
-  CCrc crc2;
-  crc1.Init(kCrcStandardPolynomial, kCrcStandardInitial, kCrcStandardFinalXor);
-  crc2.Init(kCrcSecondPolynomial, kCrcSecondInitial, kCrcSecondFinalXor);
-  return {crc1.Update(data.data(), data.size()), crc2.Update(data.data(), data.size())};
-}
+using engine_test::Crcs;
+using engine_test::CrcsOf;
 
 // Freeze and stop must be honoured within 250 ms; generous limits keep a loaded machine from
 // failing the test, while a worker that ignores the request still does.

@@ -7,31 +7,17 @@
 #include <string>
 
 #include "records/file_state.h"
+#include "records/file_state_fixture.h"
 
 namespace {
 
-constexpr DWORD kDriveFixed = 3;
-constexpr DWORD kDriveCd = 5;
-constexpr DWORD kArchive = 0x20;
+using records_test::At;
+using records_test::File;
+using records_test::kArchive;
+using records_test::kDriveCd;
+using records_test::kDriveFixed;
+
 const wchar_t* const kBase = L"/data/tree/";
-
-// 2024-03-14 10:00:00 UTC plus `seconds`.
-CNTimeStamp At(long long seconds, ULONGLONG fraction = 0) {
-  constexpr long long kEpoch = 1710410400LL + 11644473600LL;  // Unix time + 1601..1970 offset
-  return CNTimeStamp(static_cast<ULONGLONG>(kEpoch + seconds) * 10'000'000ULL + fraction);
-}
-
-FileState File(std::wstring name, ULONGLONG size = 100, CNTimeStamp time = At(0),
-               DWORD attributes = kArchive, DWORD crc1 = 0x1111, DWORD crc2 = 0x2222) {
-  FileState s;
-  s.name = std::move(name);
-  s.size = size;
-  s.time = time;
-  s.attributes = attributes;
-  s.dwCrc1 = crc1;
-  s.dwCrc2 = crc2;
-  return s;
-}
 
 TEST(ScanEntry, FoundItemDropsFractionsAndChecksumsAndBuildsItsKey) {
   FileState seen = File(L"a.txt", 5, At(0, 9'999'999), kArchive, 7, 8);

@@ -1,24 +1,16 @@
-// Helpers for the record tests: time stamps from calendar seconds, the tolerance settings held for
-// one test, and entries brought into a listed/found state the way the document does it.
+// Helpers for the entry tests (beside those of records/file_state_fixture.h): the tolerance
+// settings held for one test, and entries brought into a listed/found state the way the document
+// does it.
 #pragma once
 #include <memory>
 #include <string>
 
 #include "document/entries/entry.h"
 #include "foundation/process_values.h"
+#include "records/file_state_fixture.h"
 #include "records/scan_entry.h"
 
 namespace records_test {
-
-// 2024-03-14 10:00:00 UTC plus `seconds`.
-inline CNTimeStamp At(long long seconds, ULONGLONG fraction = 0) {
-  constexpr long long kBase = 1710410400LL + 11644473600LL;  // Unix time + 1601..1970 offset
-  return CNTimeStamp(static_cast<ULONGLONG>(kBase + seconds) * 10'000'000ULL + fraction);
-}
-
-inline constexpr DWORD kDriveFixed = 3;
-inline constexpr DWORD kDriveCd = 5;
-inline constexpr DWORD kArchive = 0x20;
 
 // Sets the three tolerances for the lifetime of the object and restores them after.
 class Tolerances {
@@ -36,18 +28,6 @@ class Tolerances {
  private:
   std::uint32_t tz_, two_, cd_;
 };
-
-inline FileState File(std::wstring name, ULONGLONG size = 100, CNTimeStamp time = At(0),
-                      DWORD attributes = kArchive, DWORD crc1 = 0x1111, DWORD crc2 = 0x2222) {
-  FileState s;
-  s.name = std::move(name);
-  s.size = size;
-  s.time = time;
-  s.attributes = attributes;
-  s.dwCrc1 = crc1;
-  s.dwCrc2 = crc2;
-  return s;
-}
 
 inline const wchar_t* kBase = L"/data/tree/";
 
