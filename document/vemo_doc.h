@@ -142,9 +142,10 @@ class CVemoDoc {
   // and 101, and answers false above. True while more idle calls are wanted.
   virtual bool PollWork(long count);
   // The time one PollWork may spend on a long step (adopting the loaded entries, merging the
-  // walk's records, ending a phase) before it returns and goes on at the next poll; 15 ms by
-  // default (the application polls twice an idle round). Tests make it zero to cut every step into
-  // the smallest slices.
+  // walk's records, ending a phase) before it returns and goes on at the next poll; 10 ms by
+  // default, so that the two polls of an idle round and a slice of a view's rebuild stay well
+  // within the 50 ms a window may take to answer (15 ms left 60 ms peaks on a million entries).
+  // Tests make it zero to cut every step into the smallest slices.
   void SetPollBudget(std::chrono::microseconds budget) { poll_budget_ = budget; }
 
   // --- Status ---
@@ -276,7 +277,7 @@ class CVemoDoc {
   // The walk runs since the document file was opened, for the cycle that its loading begins; the
   // Scanning phase takes it over instead of starting another.
   bool early_walk_ = false;
-  std::chrono::microseconds poll_budget_{15000};
+  std::chrono::microseconds poll_budget_{10000};
   CVemoPollBudget slice_;  // the budget of the poll in progress
 
   // Loading: the reader's entries still to be adopted, and the directory whose entry the last one
