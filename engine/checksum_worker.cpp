@@ -200,7 +200,7 @@ void CChecksumWorker::BeginOpening(std::size_t index, const ChecksumJob& job) {
   current_dir_ = job.dir;
   current_name_.assign(job.name);  // reuses the buffer of the last file's name
   if (job.path_error != 0 || !current_unconvertible_.empty()) {
-    current_unconvertible_ = job.unconvertible_path;
+    current_unconvertible_ = job.unconvertible_path ? *job.unconvertible_path : std::wstring();
   }
 }
 
