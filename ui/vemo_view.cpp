@@ -246,23 +246,11 @@ CVemoView::SelectionMemo CVemoView::RememberSelection() const {
 
 void CVemoView::KeepKeys(SelectionMemo& memo) {
   if (memo.keys.size() > kKeptSelectionRows) memo.keys.clear();
-  std::size_t bytes = memo.current != nullptr ? std::strlen(memo.current) + 1 : 0;
-  for (const char* key : memo.keys) bytes += std::strlen(key) + 1;
-  memo.storage.clear();
-  memo.storage.reserve(bytes);
-  // Offsets first, pointers once the storage is complete (appending may move it).
-  auto keep = [&memo](const char* key) {
-    const std::size_t offset = memo.storage.size();
-    memo.storage.append(key);
-    memo.storage.push_back('\0');
-    return offset;
-  };
-  std::vector<std::size_t> offsets;
-  offsets.reserve(memo.keys.size());
-  for (const char* key : memo.keys) offsets.push_back(keep(key));
-  const std::size_t current = memo.current != nullptr ? keep(memo.current) : 0;
-  for (std::size_t i = 0; i < offsets.size(); ++i) memo.keys[i] = memo.storage.data() + offsets[i];
-  if (memo.current != nullptr) memo.current = memo.storage.data() + current;
+  memo.storage.assign(memo.keys.begin(), memo.keys.end());
+  if (memo.current != nullptr) memo.storage.emplace_back(memo.current);
+  // Pointers once every copy is in place (adding to the vector may move them).
+  for (std::size_t i = 0; i < memo.keys.size(); ++i) memo.keys[i] = memo.storage[i].c_str();
+  if (memo.current != nullptr) memo.current = memo.storage.back().c_str();
 }
 
 void CVemoView::RestoreSelection(const SelectionMemo& memo) {

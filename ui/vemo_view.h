@@ -77,7 +77,8 @@ class CVemoView : public QTableView, public CNView {
     std::vector<const char*> keys;  // selected entries, in key order
     const char* current = nullptr;
     int current_column = 0;
-    std::string storage;  // the keys' bytes once the entries may go
+    // The keys' bytes once the entries may go: the strings stay in place when the memo moves.
+    std::vector<std::string> storage;
     [[nodiscard]] bool empty() const { return keys.empty() && current == nullptr; }
   };
 

@@ -241,32 +241,15 @@ class FaultFileSystem final : public platform::FileSystemWrapper,
       return owner_.Allow(FsCall::kGetSize, path_) && ReadableFileWrapper::GetSize(size);
     }
     bool Read(void* buffer, std::size_t length, std::size_t* bytes_read) override {
-      const Fault fault = owner_.Decide(FsCall::kRead, path_);
-      if (fault.effect == FaultEffect::kOverlongRead) {
-        const bool ok = ReadableFileWrapper::Read(buffer, length, bytes_read);
-        *bytes_read = length + 1;
-        return ok;
-      }
-      if (fault.error != 0) {
-        *bytes_read = 0;
-        return Failed(fault.error);
-      }
-      return ReadableFileWrapper::Read(buffer, length, bytes_read);
+      return FaultyRead(length, bytes_read,
+                        [&] { return ReadableFileWrapper::Read(buffer, length, bytes_read); });
     }
     // Counted and failed as a read.
     bool ReadAt(ULONGLONG offset, void* buffer, std::size_t length,
                 std::size_t* bytes_read) override {
-      const Fault fault = owner_.Decide(FsCall::kRead, path_);
-      if (fault.effect == FaultEffect::kOverlongRead) {
-        const bool ok = ReadableFileWrapper::ReadAt(offset, buffer, length, bytes_read);
-        *bytes_read = length + 1;
-        return ok;
-      }
-      if (fault.error != 0) {
-        *bytes_read = 0;
-        return Failed(fault.error);
-      }
-      return ReadableFileWrapper::ReadAt(offset, buffer, length, bytes_read);
+      return FaultyRead(length, bytes_read, [&] {
+        return ReadableFileWrapper::ReadAt(offset, buffer, length, bytes_read);
+      });
     }
     bool GetWriteState(ULONGLONG* size, ULONGLONG* write_time) override {
       return owner_.Allow(FsCall::kGetWriteState, path_) &&
@@ -279,6 +262,23 @@ class FaultFileSystem final : public platform::FileSystemWrapper,
     }
 
    private:
+    // A read as the fault decides: the real one (also for an overlong read, which then claims one
+    // byte more than asked), or none with the fault's error.
+    template <typename RealRead>
+    bool FaultyRead(std::size_t length, std::size_t* bytes_read, RealRead real_read) {
+      const Fault fault = owner_.Decide(FsCall::kRead, path_);
+      if (fault.effect == FaultEffect::kOverlongRead) {
+        const bool ok = real_read();
+        *bytes_read = length + 1;
+        return ok;
+      }
+      if (fault.error != 0) {
+        *bytes_read = 0;
+        return Failed(fault.error);
+      }
+      return real_read();
+    }
+
     FaultFileSystem& owner_;
     std::string path_;
   };
