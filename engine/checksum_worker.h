@@ -6,12 +6,12 @@
 //
 // Several reader threads (the worker's own and helpers it starts for the batch) take the jobs in
 // queue order, one file each at a time (small files in short runs of consecutive jobs), so that
-// the system calls of many small files and the waits of a cold disk overlap. The chunks of a file larger than one are shared: each reader
-// free for it reads a chunk at its offset and checksums it from register 0, and the registers are
-// joined in file order (engine/crc_combine.h), so one large file keeps every core busy too, and
-// each chunk stays in the cache of the core that reads it. Finished jobs are held back until
-// every earlier one has finished, so the results still come in queue order. The current file is
-// the latest job in queue order that a reader has begun.
+// the system calls of many small files and the waits of a cold disk overlap. The chunks of a file
+// larger than one are shared: each reader free for it reads a chunk at its offset and checksums it
+// from register 0, and the registers are joined in file order (engine/crc_combine.h), so one large
+// file keeps every core busy too, and each chunk stays in the cache of the core that reads it.
+// Finished jobs are held back until every earlier one has finished, so the results still come in
+// queue order. The current file is the latest job in queue order that a reader has begun.
 //
 // A symbolic link is checksummed over its target text; a file is read up to the size measured on
 // opening (one that shrinks meanwhile ends in ERROR_READ_FAULT); a failure is recorded in its job
