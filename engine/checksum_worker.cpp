@@ -4,7 +4,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
-#include <iterator>
 #include <mutex>
 #include <new>
 #include <utility>
@@ -45,9 +44,9 @@ bool ChangedSinceScan(const ChecksumJob& job, platform::ReadableFile& file) {
 
 // The jobs of one run of the thread body, shared by its readers.
 struct CChecksumWorker::Batch {
-  std::vector<std::unique_ptr<ChecksumJob>> jobs;  // jobs[i] belongs to the reader that took i
-  std::atomic<bool> stopped{false};                // a reader saw a stop: the others end too
-  std::atomic<DWORD> failure{0};                   // a reader's end by an exception
+  ChecksumJobBatch jobs;             // job i is made for the reader that takes i
+  std::atomic<bool> stopped{false};  // a reader saw a stop: the others end too
+  std::atomic<DWORD> failure{0};     // a reader's end by an exception
   // Finished jobs not yet published, and the first one that is not: guarded by the worker's lock.
   std::vector<std::unique_ptr<ChecksumJob>> finished;
   std::size_t published = 0;
@@ -115,18 +114,18 @@ bool CChecksumWorker::QueueJobs(ChecksumJobBatch batch) {
   {
     CNMutexLock lock(lock_);
     bytes_queued_ = batch.Bytes();
-    pending_ = batch.TakeJobs();
+    pending_ = std::move(batch);
   }
   return Start();
 }
 
 void CChecksumWorker::Clear(bool stop_first) {
   if (stop_first) (void)Stop(INFINITE);
-  JobQueue pending;
+  ChecksumJobBatch pending;
   JobQueue finished;
   {
     CNMutexLock lock(lock_);
-    pending.swap(pending_);
+    std::swap(pending, pending_);
     finished.swap(finished_);
     bytes_done_ = 0;
     bytes_queued_ = 0;
@@ -265,9 +264,7 @@ DWORD CChecksumWorker::Run() {
   Batch batch;
   {
     CNMutexLock lock(lock_);
-    batch.jobs.assign(std::make_move_iterator(pending_.begin()),
-                      std::make_move_iterator(pending_.end()));
-    pending_.clear();
+    std::swap(batch.jobs, pending_);
     batch.finished.resize(batch.jobs.size());
     current_index_ = 0;
   }
@@ -275,10 +272,11 @@ DWORD CChecksumWorker::Run() {
 
   // As many readers as there are chunks to read, up to the limit: one large file is shared too.
   std::size_t chunks = 0;
-  for (const auto& job : batch.jobs) {
+  for (std::size_t i = 0; i < batch.jobs.size(); ++i) {
+    const ULONGLONG size = batch.jobs.SizeAt(i);
     chunks +=
-        job->size > kChunkSize
-            ? static_cast<std::size_t>(std::min<ULONGLONG>(job->size / kChunkSize + 1, kMaxReaders))
+        size > kChunkSize
+            ? static_cast<std::size_t>(std::min<ULONGLONG>(size / kChunkSize + 1, kMaxReaders))
             : 1;
     if (chunks >= kMaxReaders) break;
   }
@@ -337,7 +335,7 @@ void CChecksumWorker::ReadJobs(Batch& batch, Reader& reader) {
       if (WaitForSharedFile(batch)) continue;
       return;
     }
-    const bool read = ChecksumFile(batch, index, std::move(batch.jobs[index]), reader);
+    const bool read = ChecksumFile(batch, index, batch.jobs.TakeJob(index), reader);
     {
       std::lock_guard<std::mutex> hold(batch.share_mutex);
       --batch.busy;
