@@ -323,11 +323,11 @@ bool CVemoDoc::PollScanning() {
 
 bool CVemoDoc::MergeScanRecords() {
   while (!pending_records_->IsEmpty()) {
-    std::unique_ptr<CVemoScanEntry> record(pending_records_->RemoveHead());
-    if (record->m_dwError != 0) {
-      ReportCycleError(record->m_dwError, record->m_strBaseDir.str() + record->m_strRelDir.str());
+    const CVemoScanEntry record = pending_records_->RemoveHead();
+    if (record.m_dwError != 0) {
+      ReportCycleError(record.m_dwError, record.m_strBaseDir.str() + record.m_strRelDir.str());
     } else {
-      MergeScanRecord(record.get());
+      MergeScanRecord(&record);
     }
     if (slice_.Spent()) return pending_records_->IsEmpty();
   }
