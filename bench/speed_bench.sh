@@ -12,9 +12,15 @@
 #   bench/speed_bench.sh [RUNS] [BUILD_DIR]   (default 5 runs; build-speed-bench, Release)
 #
 # Every figure is the best of RUNS, by wall time and by CPU time (user + system), with the worst
-# beside it; a ratio is given for the best runs and for the worst runs. On a shared machine CPU time tells the program's own cost;
-# wall time also counts the time other processes took the cores. Data goes under /tmp and is
-# deleted afterwards. Installs p7zip-full with apt-get when 7z is missing.
+# beside it; a ratio is given for the best runs and for the worst runs. On a shared machine CPU
+# time tells the program's own cost; wall time also counts the time other processes took the
+# cores. Times are taken to the microsecond (the page-cached 1 GiB file takes tens of
+# milliseconds), and the programs of one group run in turn, one run of each per round, so that a
+# change of the machine's load reaches them alike. Data goes under /tmp and is deleted
+# afterwards. Installs p7zip-full with apt-get when 7z is missing.
+#
+# VEMO_BENCH_BASELINE=PATH names another vemo-cli (an earlier build, for an A/B comparison): its
+# create runs in turn with this build's in b, c and d, and its rows and ratios are printed too.
 #
 # With VEMO_BENCH_QUICK=1 (the test command's smoke run) it takes BUILD_DIR as built and runs on
 # a 1 MiB file and 1,000 files in 10 directories: figures then mean nothing.
@@ -40,6 +46,11 @@ if [ "$quick" != 1 ]; then
     >"$build/speed_bench_build.log" 2>&1 || { cat "$build/speed_bench_build.log" >&2; exit 1; }
 fi
 cli="$build/cli/vemo-cli"
+baseline=${VEMO_BENCH_BASELINE:-}
+if [ -n "$baseline" ] && [ ! -x "$baseline" ]; then
+  echo "VEMO_BENCH_BASELINE: $baseline is no program" >&2
+  exit 1
+fi
 
 work=$(mktemp -d /tmp/vemo_speed_bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -49,6 +60,7 @@ big="$bigdir/big.bin"
 
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //'), $(nproc) cores," \
   "load average $(cut -d' ' -f1-3 /proc/loadavg)"
+[ -n "$baseline" ] && echo "baseline: $baseline"
 echo
 
 # --- a. kernels ---------------------------------------------------------------------------------
@@ -66,25 +78,45 @@ then
   can_drop=1
 fi
 
-# Runs "$@" RUNS times; prints "best_wall worst_wall best_cpu worst_cpu" in seconds. With
+# measure CMD...: times the commands in turn, RUNS rounds of one run of each, and prints one line
+# "best_wall worst_wall best_cpu worst_cpu" (seconds) per command, in their order. Each command is
+# one string of words split at blanks (paths here hold none); its output is discarded. With
 # CLEAN_DIR set, removes check.sum from it before each run; with COLD=1, drops the page cache
 # before each run.
+cat >"$work/timed.py" <<'EOF'
+import os, sys, time
+runs, commands = int(sys.argv[1]), [c.split() for c in sys.argv[2:]]
+clean = os.environ.get("CLEAN_DIR")
+cold = os.environ.get("COLD") == "1" and os.environ.get("CAN_DROP") == "1"
+errors = os.environ["ERRORS_FILE"]
+times = [[] for _ in commands]
+for _ in range(runs):
+    for i, cmd in enumerate(commands):
+        if clean and os.path.exists(os.path.join(clean, "check.sum")):
+            os.unlink(os.path.join(clean, "check.sum"))
+        if cold:
+            os.sync()
+            with open("/proc/sys/vm/drop_caches", "w") as f:
+                f.write("3")
+        start = time.perf_counter()
+        pid = os.posix_spawnp(cmd[0], cmd, os.environ, file_actions=[
+            (os.POSIX_SPAWN_OPEN, 1, "/dev/null", os.O_WRONLY, 0),
+            (os.POSIX_SPAWN_OPEN, 2, errors, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644)])
+        _, status, usage = os.wait4(pid, 0)
+        wall = time.perf_counter() - start
+        if status != 0:
+            sys.stderr.write(open(errors).read())
+            sys.exit("failed: " + " ".join(cmd))
+        times[i].append((wall, usage.ru_utime + usage.ru_stime))
+for t in times:
+    walls, cpus = [w for w, _ in t], [c for _, c in t]
+    print("%.6f %.6f %.6f %.6f" % (min(walls), max(walls), min(cpus), max(cpus)))
+EOF
 measure() {
-  local out="$work/time.txt" results=""
-  for _ in $(seq "$runs"); do
-    [ -n "${CLEAN_DIR:-}" ] && rm -f "$CLEAN_DIR/check.sum"
-    if [ "${COLD:-0}" = 1 ] && [ "$can_drop" = 1 ]; then sync && echo 3 >/proc/sys/vm/drop_caches; fi
-    /usr/bin/time -f "%e %U %S" -o "$out" "$@" >/dev/null 2>"$work/stderr.txt" ||
-      { cat "$work/stderr.txt" >&2; exit 1; }
-    results+="$(awk '{print $1, $2 + $3}' "$out")"$'\n'
-  done
-  echo "$results" | awk 'NF == 2 {
-      if (!n++ || $1 < bw) bw = $1; if ($1 > ww) ww = $1
-      if (n == 1 || $2 < bc) bc = $2; if ($2 > wc) wc = $2 }
-    END {printf "%.3f %.3f %.3f %.3f\n", bw, ww, bc, wc}'
+  CAN_DROP=$can_drop ERRORS_FILE="$work/stderr.txt" python3 "$work/timed.py" "$runs" "$@"
 }
 
-# A time below the 10 ms that time(1) resolves reads as 0 (the quick mode's tiny inputs).
+# A time of 0 (nothing measured) gives the ratio 0.
 awk_div='function div(x, y) { return y > 0 ? x / y : 0 }'
 
 # Prints one row: name, bytes, "best_wall worst_wall best_cpu worst_cpu".
@@ -115,6 +147,35 @@ better() {
   if awk -v a="$aw" -v b="$bw" 'BEGIN {exit !(a <= b)}'; then echo "$1"; else echo "$2"; fi
 }
 
+# measure_creates DIR PEER...: vemo-cli create of DIR, then the baseline's (when given), then the
+# peers, in turn; sets create_t, base_t and peer_t (an array, one line per peer).
+measure_creates() {
+  local dir=$1
+  shift
+  local commands=("$cli create -q $dir")
+  [ -n "$baseline" ] && commands+=("$baseline create -q $dir")
+  local results
+  results=$(CLEAN_DIR="$dir" measure "${commands[@]}" "$@")
+  rm -f "$dir/check.sum"
+  create_t=$(sed -n 1p <<<"$results")
+  local first_peer=2
+  base_t=""
+  if [ -n "$baseline" ]; then
+    base_t=$(sed -n 2p <<<"$results")
+    first_peer=3
+  fi
+  mapfile -t peer_t < <(tail -n +"$first_peer" <<<"$results")
+}
+
+# create_rows LABEL PEER_TIMES GOAL: the ratios of this build's create and the baseline's to the
+# peer (peer time over create time: the create's speed over the peer's).
+create_rows() {
+  local label=$1 peer=$2 goal=$3
+  ratio "$label (goal $goal)" "$peer" "$create_t"
+  [ -n "$baseline" ] && ratio "$label, baseline" "$peer" "$base_t"
+  return 0
+}
+
 # --- b. one page-cached 1 GiB file --------------------------------------------------------------
 echo "== b. one page-cached $big_label file"
 mkdir -p "$bigdir"
@@ -131,16 +192,16 @@ for _ in $(seq "$runs"); do  # the worker alone, timed inside scan_bench (best o
     'BEGIN {print (w < a ? w : a), (w > b ? w : b), (c < d ? c : d), (c > e ? c : e)}')"
 done
 worker_t="$worker_w $worker_ww $worker_c $worker_wc"
-cat_t=$(measure sh -c "cat '$big' >/dev/null")
-big_create_t=$(CLEAN_DIR="$bigdir" measure "$cli" create -q "$bigdir")
-sevenz_t=$(measure 7z h -scrcCRC32 "$big")
+measure_creates "$bigdir" "cat $big" "7z h -scrcCRC32 $big"
+cat_t=${peer_t[0]} sevenz_t=${peer_t[1]}
 row "checksum worker (both CRCs)" "$big_bytes" "$worker_t"
-row "vemo-cli create DIR (scan..save)" "$big_bytes" "$big_create_t"
+row "vemo-cli create DIR (scan..save)" "$big_bytes" "$create_t"
+[ -n "$baseline" ] && row "baseline vemo-cli create DIR" "$big_bytes" "$base_t"
 row "cat FILE > /dev/null" "$big_bytes" "$cat_t"
 row "7z h -scrcCRC32 FILE" "$big_bytes" "$sevenz_t"
 ratio "$big_label: worker rate / cat rate" "$cat_t" "$worker_t"
-ratio "$big_label: create rate / cat rate (goal >= 0.9)" "$cat_t" "$big_create_t"
-ratio "$big_label: create rate / 7z rate (goal >= 3)" "$sevenz_t" "$big_create_t"
+create_rows "$big_label: create rate / cat rate" "$cat_t" ">= 0.9"
+create_rows "$big_label: create rate / 7z rate" "$sevenz_t" ">= 3"
 echo
 
 # --- c. 100,000 small files ---------------------------------------------------------------------
@@ -157,15 +218,16 @@ for d in range(int(sys.argv[2])):
         with open(os.path.join(sub, "file%03d.dat" % f), "wb") as out:
             out.write(block[:n])
 EOF
+sync  # written back: a run must not share the disk with the writeback of the tree
 find "$tree" -printf '%s %T@\n' >/dev/null  # warm the page cache: metadata and contents
 find "$tree" -type f -exec cat {} + >/dev/null
 tree_bytes=$(find "$tree" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
-create_t=$(CLEAN_DIR="$tree" measure "$cli" create -q "$tree")
-rm -f "$tree/check.sum"
-sevenz_tree_t=$(measure 7z h -scrcCRC32 -r "$tree")
+measure_creates "$tree" "7z h -scrcCRC32 -r $tree"
+sevenz_tree_t=${peer_t[0]}
 row "vemo-cli create (scan..save)" "$tree_bytes" "$create_t"
+[ -n "$baseline" ] && row "baseline vemo-cli create" "$tree_bytes" "$base_t"
 row "7z h -scrcCRC32 -r DIR" "$tree_bytes" "$sevenz_tree_t"
-ratio "tree: 7z time / vemo-cli create time (goal >= 2)" "$sevenz_tree_t" "$create_t"
+create_rows "tree: 7z time / vemo-cli create time" "$sevenz_tree_t" ">= 2"
 echo
 
 # --- d. cold page cache -------------------------------------------------------------------------
@@ -176,20 +238,19 @@ elif [ "$can_drop" != 1 ]; then
   echo "skipped: the page cache cannot be dropped here (needs root and /proc/sys/vm/drop_caches)"
   exit 0
 fi
-cold_create_t=$(COLD=1 CLEAN_DIR="$tree" measure "$cli" create -q "$tree")
-rm -f "$tree/check.sum"
-cold_cat_t=$(COLD=1 measure sh -c "find '$tree' -type f -exec cat {} + >/dev/null")
-cold_sevenz_t=$(COLD=1 measure 7z h -scrcCRC32 -r "$tree")
-row "tree: vemo-cli create" "$tree_bytes" "$cold_create_t"
+COLD=1 measure_creates "$tree" "find $tree -type f -exec cat {} +" "7z h -scrcCRC32 -r $tree"
+cold_cat_t=${peer_t[0]} cold_sevenz_t=${peer_t[1]}
+row "tree: vemo-cli create" "$tree_bytes" "$create_t"
+[ -n "$baseline" ] && row "tree: baseline vemo-cli create" "$tree_bytes" "$base_t"
 row "tree: find -exec cat {} +" "$tree_bytes" "$cold_cat_t"
 row "tree: 7z h -scrcCRC32 -r DIR" "$tree_bytes" "$cold_sevenz_t"
-ratio "cold tree: create rate / the better peer's (goal >= 1)" \
-  "$(better "$cold_cat_t" "$cold_sevenz_t")" "$cold_create_t"
-cold_big_create_t=$(COLD=1 CLEAN_DIR="$bigdir" measure "$cli" create -q "$bigdir")
-cold_big_cat_t=$(COLD=1 measure sh -c "cat '$big' >/dev/null")
-cold_big_sevenz_t=$(COLD=1 measure 7z h -scrcCRC32 "$big")
-row "$big_label: vemo-cli create DIR" "$big_bytes" "$cold_big_create_t"
+create_rows "cold tree: create rate / the better peer's" \
+  "$(better "$cold_cat_t" "$cold_sevenz_t")" ">= 1"
+COLD=1 measure_creates "$bigdir" "cat $big" "7z h -scrcCRC32 $big"
+cold_big_cat_t=${peer_t[0]} cold_big_sevenz_t=${peer_t[1]}
+row "$big_label: vemo-cli create DIR" "$big_bytes" "$create_t"
+[ -n "$baseline" ] && row "$big_label: baseline vemo-cli create" "$big_bytes" "$base_t"
 row "$big_label: cat FILE" "$big_bytes" "$cold_big_cat_t"
 row "$big_label: 7z h -scrcCRC32 FILE" "$big_bytes" "$cold_big_sevenz_t"
-ratio "cold $big_label: create rate / the better peer's (goal >= 1)" \
-  "$(better "$cold_big_cat_t" "$cold_big_sevenz_t")" "$cold_big_create_t"
+create_rows "cold $big_label: create rate / the better peer's" \
+  "$(better "$cold_big_cat_t" "$cold_big_sevenz_t")" ">= 1"

@@ -23,6 +23,7 @@
 #include "platform/file_name_text.h"
 #include "platform/file_paths.h"
 #include "platform/last_error.h"
+#include "records/shared_text.h"
 
 namespace {
 
@@ -149,10 +150,17 @@ class Session {
   // counts the files and directories a saved list holds. True when one was left out.
   bool WarnLeftOut() {
     bool any = false;
-    doc_->GetEntries().ForEach([this, &any](const CVemoEntry* listed) {
+    // The entries of a directory follow each other: its text is checked once for all of them.
+    SharedText rel_dir_text;
+    EncodedRelDir rel_dir;
+    doc_->GetEntries().ForEach([&](const CVemoEntry* listed) {
       const CVemoEntry& entry = *listed;
       if ((entry.m_dwFlags & EF_FOUND) == 0) return;
-      if (!CanCarryEntry(entry)) {
+      if (!entry.m_strRelDir.SameObject(rel_dir_text)) {
+        rel_dir = EncodeRelDir(entry.m_strRelDir.view());
+        rel_dir_text = entry.m_strRelDir;
+      }
+      if (!CanCarryEntry(entry, rel_dir)) {
         Message(entry.GetEntryPath() + L": Left out of the list, which cannot hold this name.");
         any = true;
         return;
@@ -273,6 +281,8 @@ int VerifyOrUpdate(const CliOptions& options, const CliFileAccess& files, bool u
   const std::wstring path = FindDocument(session);
   if (path.empty()) return kExitFailure;
   CVemoDoc& doc = session.NewDocument();
+  // A verify saves nothing: the new list text would be made only to be thrown away.
+  doc.SetFormatsText(update);
   if (!doc.OnOpenDocument(path)) return kExitFailure;
   if (const int failed = session.RunCycle(options.only_new); failed >= 0) return failed;
   // The format lets a list end without its trailer, so a list cut short reads without a word;

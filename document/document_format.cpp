@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <string_view>
 
 #include "document/entries/compare_rules.h"
 #include "foundation/blank_chars.h"
 #include "foundation/comma_fields.h"
 #include "platform/file_time.h"
 #include "platform/utf8.h"
+#include "records/entry_name.h"
 
 namespace {
 
@@ -55,6 +57,25 @@ bool IsCarriedName(std::wstring_view name) {
     if (c == L'/' || !IsCarriedChar(c)) return false;
   }
   return true;
+}
+
+// IsCarriedName of the name's wide text; a printable ASCII name is checked in its bytes, without
+// making the wide text (a million names are checked on every save).
+bool IsCarriedEntryName(const EntryName& name) {
+  if (name.IsAscii()) {
+    const std::string_view bytes = name.bytes();
+    unsigned char low = 0x7E;
+    unsigned char high = 0x20;
+    for (const char c : bytes) {
+      low = std::min(low, static_cast<unsigned char>(c));
+      high = std::max(high, static_cast<unsigned char>(c));
+    }
+    if (low >= 0x20 && high <= 0x7E) {
+      return !bytes.empty() && bytes != "." && bytes != ".." &&
+             bytes.find('/') == std::string_view::npos;
+    }
+  }
+  return IsCarriedName(WideName(name));
 }
 
 // "a/b/" in memory: every component carried and free of '\', which the file uses as separator.
@@ -226,12 +247,12 @@ bool AppendEntryLineBytes(const CVemoEntry& entry, const EncodedRelDir& relDir, 
 }
 
 bool CanCarryEntry(const CVemoEntry& entry) {
-  return IsCarriedName(WideName(entry.GetSavedState().name)) &&
+  return IsCarriedEntryName(entry.GetSavedState().name) &&
          IsCarriedRelDir(entry.m_strRelDir.view());
 }
 
 bool CanCarryEntry(const CVemoEntry& entry, const EncodedRelDir& relDir) {
-  return relDir.carried && IsCarriedName(WideName(entry.GetSavedState().name));
+  return relDir.carried && IsCarriedEntryName(entry.GetSavedState().name);
 }
 
 std::wstring FormatEntryTime(const CNTimeStamp& time) {

@@ -215,6 +215,12 @@ bool CVemoDoc::OnOpenDocument(std::wstring_view path) {
 // --- Save ---
 
 bool CVemoDoc::WriteDocumentFile(const std::wstring& path, bool create_only) {
+  if (text_behind_) {
+    // The text is not that of the entries shown: writing it would save an older list as theirs.
+    platform::SetLastError(ERROR_INVALID_FUNCTION);
+    ShowLines({L"Failed to save document.", FormatSystemError(kUseLastError, true), path});
+    return false;
+  }
   std::vector<std::span<const BYTE>> pieces;
   pieces.reserve(file_buffer_.GetChunkCount());
   for (std::size_t i = 0; i < file_buffer_.GetChunkCount(); ++i) {
@@ -337,6 +343,7 @@ void CVemoDoc::StopWorkersAndClear(bool notify_views) {
   entry_set_.RemoveAll();
   entries_.RemoveAll(true);
   file_buffer_.Clear();
+  text_behind_ = false;
   list_unread_ = false;
 }
 

@@ -134,6 +134,10 @@ class CVemoDoc {
   // runs, and the document stays Idle instead of walking the tree a second time.
   void SetRescanAfterSave(bool rescan) { rescan_after_save_ = rescan; }
   [[nodiscard]] bool GetSaveAndCloseWhenDone() const { return save_and_close_; }
+  // Whether a cycle ends by formatting the new document text (on by default). A host that only
+  // reports and never saves turns it off and saves the text of a million entries; the file
+  // buffer then keeps the text as read, and a save is refused until a cycle formats again.
+  void SetFormatsText(bool formats) { formats_text_ = formats; }
 
   // --- The cycle ---
   // Stops the phases' workers, marks every entry as awaiting the scan and starts the walk.
@@ -213,6 +217,8 @@ class CVemoDoc {
   void ApplyChecksumResult(const ChecksumJob* result);
   void FinishFormatting();
   void CommitAfterSave();
+  // The end of every cycle: Idle, the views told, the completion sound or save and close.
+  void EnterIdle();
 
  private:
   void SetBaseDir(std::wstring dir);
@@ -252,6 +258,9 @@ class CVemoDoc {
   RescanMode rescan_mode_ = RescanMode::kAll;
   bool save_and_close_ = false;
   bool rescan_after_save_ = true;
+  bool formats_text_ = true;
+  // The file buffer is older than the entries (a cycle ended without formatting): not saved.
+  bool text_behind_ = false;
   // Mutable: reading a worker's progress takes its lock.
   mutable CVemoImportThread loader_;
   mutable CVemoScanThread scanner_;

@@ -517,6 +517,13 @@ bool CVemoDoc::FinishChecksumPhase() {
   }
   checksum_ending_ = false;
   platform::ReturnFreeHeapMemory();  // the checksum jobs, before the new text grows
+  if (!formats_text_) {
+    scan_snapshot_.RemoveAll(false);
+    snapshot_live_ = 0;
+    text_behind_ = true;
+    EnterIdle();
+    return true;
+  }
   state_ = DocState::kFormatting;
   SendUpdate(RFSH);
   PhaseChanged();
@@ -542,6 +549,7 @@ void CVemoDoc::FinishFormatting() {
   std::size_t length = 0;
   char* output = formatter_.TakeOutput(&length);
   format_total_ = 0;
+  text_behind_ = false;
   if (output == nullptr) {
     // The formatter ran out of memory (it reports nothing else): the buffer keeps the last list.
     if (!IsCycleIncomplete()) ReportCycleError(formatter_.ExitCode(), base_dir_);
@@ -557,6 +565,10 @@ void CVemoDoc::FinishFormatting() {
       ReportCycleError(ERROR_NOT_ENOUGH_MEMORY, base_dir_);
     }
   }
+  EnterIdle();
+}
+
+void CVemoDoc::EnterIdle() {
   state_ = DocState::kIdle;
   SendUpdate(RFSH);
   PhaseChanged();

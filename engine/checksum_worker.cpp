@@ -101,6 +101,7 @@ struct CChecksumWorker::Reader {
   CCrc crc2;
   const std::unique_ptr<std::byte[]> buffer;
   DirectoryCache directory;
+  std::vector<std::unique_ptr<ChecksumJob>> run;  // the jobs of the run being read
 };
 
 CChecksumWorker::CChecksumWorker(platform::FileSystem* file_system) : file_system_(file_system) {
@@ -190,6 +191,10 @@ void CChecksumWorker::OnThreadEnd() { ActiveWorkerCount.fetch_sub(1); }
 
 void CChecksumWorker::BeginOpening(std::size_t index, const ChecksumJob& job) {
   CNMutexLock lock(lock_);
+  BeginOpeningLocked(index, job);
+}
+
+void CChecksumWorker::BeginOpeningLocked(std::size_t index, const ChecksumJob& job) {
   if (index < current_index_) return;  // a later job is already shown
   current_index_ = index;
   current_fraction_ = -1.0;
@@ -222,7 +227,7 @@ void CChecksumWorker::AddProgress(std::size_t index, ULONGLONG bytes, const doub
 }
 
 void CChecksumWorker::FinishJob(Batch& batch, std::size_t index, std::unique_ptr<ChecksumJob> job,
-                                ULONGLONG unread, bool read_whole) {
+                                ULONGLONG unread, bool read_whole, const ChecksumJob* next) {
   const CNTimeStamp now(platform::SystemTimeAsFileTime());
   CNMutexLock lock(lock_);
   if (read_whole && index == current_index_) current_fraction_ = 1.0;
@@ -231,6 +236,7 @@ void CChecksumWorker::FinishJob(Batch& batch, std::size_t index, std::unique_ptr
   while (batch.published < batch.finished.size() && batch.finished[batch.published]) {
     finished_.push_back(std::move(batch.finished[batch.published++]));
   }
+  if (next != nullptr) BeginOpeningLocked(index + 1, *next);
 }
 
 void CChecksumWorker::AddProgressLocked(ULONGLONG bytes, CNTimeStamp now) {
@@ -319,32 +325,58 @@ void CChecksumWorker::ReadJobs(Batch& batch, Reader& reader) {
   while (!batch.stopped.load(std::memory_order_relaxed)) {
     // The chunks of a file begun come first: it holds back the results of every later job.
     if (!HelpWithSharedFiles(batch, reader)) break;
-    std::size_t index = 0;
+    std::size_t first = 0;
+    std::size_t end = 0;
     {
       // Taken and counted busy at once: a reader that finds no job left must see every reader
       // that may still share a file.
       std::lock_guard<std::mutex> hold(batch.share_mutex);
-      if (batch.next < batch.jobs.size()) {
-        index = batch.next++;
-        ++batch.busy;
-      } else {
-        index = batch.jobs.size();
-      }
+      first = batch.next;
+      end = first + TakeRun(batch, first);
+      batch.next = end;
+      if (end != first) ++batch.busy;
     }
-    if (index == batch.jobs.size()) {
+    if (first == end) {
       if (WaitForSharedFile(batch)) continue;
       return;
     }
-    const bool read = ChecksumFile(batch, index, batch.jobs.TakeJob(index), reader);
+    // The run's jobs are made now: the batch keeps its files compactly until they are taken.
+    reader.run.clear();
+    for (std::size_t index = first; index < end; ++index) {
+      reader.run.push_back(batch.jobs.TakeJob(index));
+    }
+    BeginOpening(first, *reader.run.front());
+    bool go_on = true;
+    for (std::size_t index = first; go_on && index < end; ++index) {
+      // The next file of the run is shown as being opened in the same hold of the lock as this
+      // one is finished.
+      const ChecksumJob* next = index + 1 < end ? reader.run[index + 1 - first].get() : nullptr;
+      go_on = ChecksumFile(batch, index, std::move(reader.run[index - first]), reader, next) &&
+              (next == nullptr || CheckContinue());
+    }
+    reader.run.clear();  // the jobs of a run that stopped go
     {
       std::lock_guard<std::mutex> hold(batch.share_mutex);
       --batch.busy;
     }
     batch.share_changed.notify_all();
-    if (!read || !CheckContinue()) break;
+    if (!go_on || !CheckContinue()) break;
   }
   batch.stopped.store(true);  // stopped: the batch goes
   batch.share_changed.notify_all();
+}
+
+std::size_t CChecksumWorker::TakeRun(const Batch& batch, std::size_t first) {
+  const std::size_t left = batch.jobs.size() - first;
+  if (left == 0) return 0;
+  // Small runs near the end, so that the last files still spread over every reader.
+  const std::size_t most = std::min(kMaxRun, 1 + left / (4 * batch.readers));
+  std::size_t run = 1;
+  while (run < most && batch.jobs.SizeAt(first + run - 1) <= kRunFileSize &&
+         batch.jobs.SizeAt(first + run) <= kRunFileSize) {
+    ++run;
+  }
+  return run;
 }
 
 bool CChecksumWorker::HelpWithSharedFiles(Batch& batch, Reader& reader) {
@@ -392,13 +424,13 @@ bool CChecksumWorker::WaitForSharedFile(Batch& batch) {
 }
 
 bool CChecksumWorker::ChecksumFile(Batch& batch, std::size_t index,
-                                   std::unique_ptr<ChecksumJob> owned_job, Reader& reader) {
+                                   std::unique_ptr<ChecksumJob> owned_job, Reader& reader,
+                                   const ChecksumJob* next) {
   ChecksumJob& job = *owned_job;
   reader.crc1.Reset();
   reader.crc2.Reset();
   job.crc1 = kNoCrc;
   job.crc2 = kNoCrc;
-  BeginOpening(index, job);
   DWORD error = ERROR_SUCCESS;
   // What this file still owes to bytes done. A file that cannot be opened or sized owes its whole
   // queued size; counting 0 for it would leave bytes done short of bytes queued for good.
@@ -454,7 +486,7 @@ bool CChecksumWorker::ChecksumFile(Batch& batch, std::size_t index,
   }
   job.error = error;
   file.reset();
-  FinishJob(batch, index, std::move(owned_job), remaining, read_whole);
+  FinishJob(batch, index, std::move(owned_job), remaining, read_whole, next);
   return true;
 }
 

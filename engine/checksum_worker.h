@@ -5,13 +5,13 @@
 // bytes, rate).
 //
 // Several reader threads (the worker's own and helpers it starts for the batch) take the jobs in
-// queue order, one file each at a time, so that the system calls of many small files and the
-// waits of a cold disk overlap. The chunks of a file larger than one are shared: each reader
-// free for it reads a chunk at its offset and checksums it from register 0, and the registers are
-// joined in file order (engine/crc_combine.h), so one large file keeps every core busy too, and
-// each chunk stays in the cache of the core that reads it. Finished jobs are held back until
-// every earlier one has finished, so the results still come in queue order. The current file is
-// the latest job in queue order that a reader has begun.
+// queue order, one file each at a time (small files in short runs of consecutive jobs), so that
+// the system calls of many small files and the waits of a cold disk overlap. The chunks of a file
+// larger than one are shared: each reader free for it reads a chunk at its offset and checksums it
+// from register 0, and the registers are joined in file order (engine/crc_combine.h), so one large
+// file keeps every core busy too, and each chunk stays in the cache of the core that reads it.
+// Finished jobs are held back until every earlier one has finished, so the results still come in
+// queue order. The current file is the latest job in queue order that a reader has begun.
 //
 // A symbolic link is checksummed over its target text; a file is read up to the size measured on
 // opening (one that shrinks meanwhile ends in ERROR_READ_FAULT); a failure is recorded in its job
@@ -44,6 +44,10 @@ class CChecksumWorker : public CNWorkerThread {
   static constexpr std::size_t kChunkSize = 1024 * 1024;
   // Reader threads per batch, at most (never more than the batch has jobs).
   static constexpr unsigned kMaxReaders = 4;
+  // A reader takes up to this many jobs in a row at once while their files are this small, so
+  // that a tree of small files costs fewer holds of the locks per file.
+  static constexpr std::size_t kMaxRun = 16;
+  static constexpr ULONGLONG kRunFileSize = 64 * 1024;
 
   // The file system is not owned and must outlive the worker; tests pass a fault-injecting one.
   explicit CChecksumWorker(platform::FileSystem* file_system = platform::FileSystem::Default());
@@ -102,6 +106,9 @@ class CChecksumWorker : public CNWorkerThread {
   // The body of every reader thread: takes the batch's jobs one by one until none is left or the
   // batch stops.
   void ReadJobs(Batch& batch, Reader& reader);
+  // How many jobs from first on a reader takes at once (0 when none is left); under the batch's
+  // share_mutex.
+  static std::size_t TakeRun(const Batch& batch, std::size_t first);
   // Reads and checksums the chunks of the files that other readers share, until none has a chunk
   // left to take; false when a stop was requested.
   bool HelpWithSharedFiles(Batch& batch, Reader& reader);
@@ -111,9 +118,10 @@ class CChecksumWorker : public CNWorkerThread {
   // A shared file with a chunk left to take, or null; under the batch's share_mutex.
   static SharedFile* FileWithChunksLeft(Batch& batch);
   // Reads one job's file into both engines, records the result and hands the job over to be
-  // published. False when a stop was requested during the read (the job is then dropped).
+  // published; then the next job of the reader's run (when not null) begins opening. The job must
+  // have begun opening. False when a stop was requested during the read (the job is then dropped).
   bool ChecksumFile(Batch& batch, std::size_t index, std::unique_ptr<ChecksumJob> job,
-                    Reader& reader);
+                    Reader& reader, const ChecksumJob* next);
   // Reads the open file's `size` bytes into both engines, chunk by chunk; false when a stop was
   // requested. *remaining: the bytes not yet counted as done; *error: a read's failure.
   bool ReadContents(std::size_t index, platform::ReadableFile& file, ULONGLONG size, Reader& reader,
@@ -134,15 +142,17 @@ class CChecksumWorker : public CNWorkerThread {
   // Those that touch the current file do so only for the current job (index).
   // "Opening " + path, fraction -1; the job becomes the current one unless a later job is.
   void BeginOpening(std::size_t index, const ChecksumJob& job);
+  void BeginOpeningLocked(std::size_t index, const ChecksumJob& job);
   // Corrects the job's size to the measured one (and bytes queued by the difference); then
   // "Reading " + path, fraction -1.
   void BeginReading(std::size_t index, ChecksumJob& job, ULONGLONG measured);
   // Adds bytes to bytes done and samples the rate; then sets the fraction when it is not null.
   void AddProgress(std::size_t index, ULONGLONG bytes, const double* fraction = nullptr);
   // Adds the bytes the file still owes to bytes done, sets the fraction to 1.0 after a
-  // successful read, and publishes the job with every later one that waited only for it.
+  // successful read, and publishes the job with every later one that waited only for it; then
+  // BeginOpening of next (the job at index + 1) when it is not null.
   void FinishJob(Batch& batch, std::size_t index, std::unique_ptr<ChecksumJob> job,
-                 ULONGLONG unread, bool read_whole);
+                 ULONGLONG unread, bool read_whole, const ChecksumJob* next);
   void AddProgressLocked(ULONGLONG bytes, CNTimeStamp now);  // under the lock
   void ResetRate();
 

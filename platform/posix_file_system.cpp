@@ -7,6 +7,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -15,6 +16,10 @@
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/error_codes.h"
 #include "platform/file_system.h"
@@ -32,10 +37,24 @@ ItemKind KindOf(mode_t mode) {
   return ItemKind::kOther;
 }
 
+// What lstat told of one listed item, or the errno it failed with.
+struct ItemStat {
+  int error = 0;
+  ItemKind kind = ItemKind::kOther;
+  DWORD attributes = 0;
+  ULONGLONG size = 0;
+  ULONGLONG write_time = 0;
+};
+
+// Names are read in batches; the lstat calls of a large batch are shared with a helper thread,
+// since they are most of the time a walk of a large tree takes (the kernel's part, which runs on
+// two cores at once). Items come out in listing order all the same: the caller waits for a chunk
+// the helper has not finished, or takes the next unclaimed chunk itself.
 class PosixDirectoryListing final : public DirectoryListing {
  public:
   explicit PosixDirectoryListing(DIR* dir) : dir_(dir) {}
   ~PosixDirectoryListing() override {
+    EndBatch();
     if (dir_ != nullptr) closedir(dir_);
   }
 
@@ -45,34 +64,38 @@ class PosixDirectoryListing final : public DirectoryListing {
       return false;
     }
     for (;;) {
-      errno = 0;
-      const dirent* entry = readdir(dir_);
-      if (entry == nullptr) {
-        if (errno != 0) {
-          SetLastErrorFromErrno(errno);
-        } else {
-          SetLastError(ERROR_NO_MORE_FILES);
+      if (next_ == offsets_.size()) {
+        EndBatch();
+        if (read_error_ == 0 && !at_end_) ReadBatch();
+        if (next_ == offsets_.size()) {
+          if (read_error_ != 0) {
+            SetLastErrorFromErrno(std::exchange(read_error_, 0));
+          } else {
+            SetLastError(ERROR_NO_MORE_FILES);
+          }
+          return false;
         }
+        continue;
+      }
+      const std::size_t index = next_++;
+      WaitForChunk(index / kChunk);
+      const ItemStat& stat = stats_[index];
+      if (stat.error == ENOENT) continue;  // deleted since it was listed: no longer in the tree
+      if (stat.error != 0) {
+        SetLastErrorFromErrno(stat.error);
         return false;
       }
-      const char* name = entry->d_name;
-      if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-      struct stat st;
-      if (fstatat(dirfd(dir_), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        if (errno == ENOENT) continue;  // deleted since it was listed: no longer part of the tree
-        SetLastErrorFromErrno(errno);
-        return false;
-      }
-      item->name.assign(name);
-      item->kind = KindOf(st.st_mode);
-      item->size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
-      item->write_time = FileTimeFromTimespec(st.st_mtim);
-      item->attributes = AttributesFromStat(name, st);
+      item->name.assign(NameAt(index));
+      item->kind = stat.kind;
+      item->size = stat.size;
+      item->write_time = stat.write_time;
+      item->attributes = stat.attributes;
       return true;
     }
   }
 
   bool Close() override {
+    EndBatch();
     if (dir_ == nullptr) return true;
     const int rc = closedir(dir_);
     dir_ = nullptr;
@@ -84,7 +107,112 @@ class PosixDirectoryListing final : public DirectoryListing {
   }
 
  private:
+  // Items per batch (bounds the memory of a huge directory) and per chunk of work; a batch
+  // smaller than kShared items is not worth starting a thread for.
+  static constexpr std::size_t kBatch = 4096;
+  static constexpr std::size_t kChunk = 32;
+  static constexpr std::size_t kShared = 128;
+
+  const char* NameAt(std::size_t index) const { return names_.data() + offsets_[index]; }
+
+  // Reads up to kBatch names (a read error is kept for after them) and starts their lstat calls.
+  void ReadBatch() {
+    names_.clear();
+    offsets_.clear();
+    next_ = 0;
+    while (offsets_.size() < kBatch) {
+      errno = 0;
+      const dirent* entry = readdir(dir_);
+      if (entry == nullptr) {
+        read_error_ = errno;
+        at_end_ = errno == 0;
+        break;
+      }
+      const char* name = entry->d_name;
+      if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+      offsets_.push_back(names_.size());
+      names_.append(name, std::strlen(name) + 1);  // with its NUL, for fstatat
+    }
+    if (offsets_.empty()) return;
+    const std::size_t chunks = (offsets_.size() + kChunk - 1) / kChunk;
+    if (stats_.size() < offsets_.size()) stats_.resize(offsets_.size());
+    if (chunk_done_size_ < chunks) {
+      chunk_done_ = std::make_unique<std::atomic<int>[]>(chunks);
+      chunk_done_size_ = chunks;
+    }
+    for (std::size_t c = 0; c < chunks; ++c) chunk_done_[c].store(0, std::memory_order_relaxed);
+    chunk_count_ = chunks;
+    next_chunk_.store(0, std::memory_order_relaxed);
+    stop_.store(false, std::memory_order_relaxed);
+    if (offsets_.size() >= kShared) {
+      try {
+        helper_ = std::thread([this] {
+          while (!stop_.load(std::memory_order_relaxed) && ClaimAndStat()) {
+          }
+        });
+      } catch (const std::system_error&) {
+        // No thread to share with: this one does every lstat.
+      }
+    }
+  }
+
+  // Takes the next unclaimed chunk and stats its items; false when none was left.
+  bool ClaimAndStat() {
+    const std::size_t chunk = next_chunk_.fetch_add(1, std::memory_order_relaxed);
+    if (chunk >= chunk_count_) return false;
+    const std::size_t end = std::min(offsets_.size(), (chunk + 1) * kChunk);
+    const int dir_fd = dirfd(dir_);
+    for (std::size_t i = chunk * kChunk; i < end; ++i) {
+      const char* name = NameAt(i);
+      ItemStat& out = stats_[i];
+      struct stat st;
+      if (fstatat(dir_fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        out.error = errno;
+        continue;
+      }
+      out.error = 0;
+      out.kind = KindOf(st.st_mode);
+      out.size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
+      out.write_time = FileTimeFromTimespec(st.st_mtim);
+      out.attributes = AttributesFromStat(name, st);
+    }
+    chunk_done_[chunk].store(1, std::memory_order_release);
+    chunk_done_[chunk].notify_one();
+    return true;
+  }
+
+  void WaitForChunk(std::size_t chunk) {
+    while (chunk_done_[chunk].load(std::memory_order_acquire) == 0) {
+      // Chunks are claimed in order: while this one is unclaimed, the next claim is it or one
+      // before it. Once claimed elsewhere, it is only waited for.
+      if (next_chunk_.load(std::memory_order_relaxed) <= chunk) {
+        (void)ClaimAndStat();
+      } else {
+        chunk_done_[chunk].wait(0, std::memory_order_acquire);
+      }
+    }
+  }
+
+  // Stops the helper (after the chunk it is on) and waits for it.
+  void EndBatch() {
+    if (!helper_.joinable()) return;
+    stop_.store(true, std::memory_order_relaxed);
+    helper_.join();
+  }
+
   DIR* dir_;
+  bool at_end_ = false;
+  int read_error_ = 0;  // errno of a failed readdir, reported after the names read before it
+  std::string names_;   // the batch's names, each ended by NUL
+  std::vector<std::size_t> offsets_;
+  std::vector<ItemStat> stats_;
+  std::size_t next_ = 0;  // the next item of the batch to hand out
+  std::size_t chunk_count_ = 0;
+  std::unique_ptr<std::atomic<int>[]> chunk_done_;
+  std::size_t chunk_done_size_ = 0;
+  std::atomic<std::size_t> next_chunk_{0};
+  std::atomic<bool> stop_{false};
+  std::thread helper_;
 };
 
 class PosixReadableFile final : public ReadableFile {

@@ -433,6 +433,35 @@ TEST_F(DocLifecycleTest, FailedSaveLeavesTheOldListIntact) {
   EXPECT_EQ(Find(L"a.txt"), nullptr);
 }
 
+// A host that only reports turns the text off: the cycle still compares everything, the buffer
+// keeps the list as read, and no save can write that older list as the entries' own.
+TEST_F(DocLifecycleTest, ACycleWithoutTextKeepsTheReadListAndRefusesToSaveIt) {
+  File("a.txt", "a");
+  CreateAndSaveList();
+  const std::string listed = ReadBytes(DocPath());
+  File("b.txt", "b");
+  CVemoDoc& doc = NewDoc();
+  doc.SetFormatsText(false);
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
+  ASSERT_TRUE(RunUntilIdle(doc));
+  ASSERT_NE(Find(L"b.txt"), nullptr);
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(BufferBytes(doc.GetFileBuffer()), listed);
+  host_.messages.clear();
+  EXPECT_FALSE(doc.DoFileSave());
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text, L"Failed to save document.\r" +
+                                        FormatSystemError(ERROR_INVALID_FUNCTION, true) + L"\r" +
+                                        Wide(DocPath()));
+  EXPECT_EQ(ReadBytes(DocPath()), listed);
+  // With the text on again, the next cycle formats it and the save goes through.
+  doc.SetFormatsText(true);
+  doc.Rescan(RescanMode::kNew);
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_TRUE(doc.DoFileSave());
+  EXPECT_NE(ReadBytes(DocPath()).find("b.txt"), std::string::npos);
+}
+
 TEST_F(DocLifecycleTest, SaveCopyElsewhereKeepsTheDocumentAsItWas) {
   File("a.txt", "a");
   CVemoDoc& doc = OpenAndRun();

@@ -206,6 +206,10 @@ TEST(DocumentRoundTripTest, NamesTheFormatCannotCarryAreLeftOut) {
       {L"", L"lone\xD800"},
       {L"", L""},
       {L"", L"\U0010FFFF\x110000"},
+      {L"", L"."},
+      {L"", L".."},
+      {L"", L"slash/in name"},
+      {L"", std::wstring(L"nul\0byte", 8)},
   };
   std::vector<std::unique_ptr<CVemoEntry>> entries;
   entries.push_back(Found(L"", L"before", 1, 1, 1, Time(L"2010-10-10 10:10:10"), 0));

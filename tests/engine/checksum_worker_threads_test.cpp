@@ -193,6 +193,26 @@ TEST_F(ChecksumWorkerThreads, RunningOutOfMemoryInASharedFileEndsTheBatch) {
   }
 }
 
+// Readers take small files several at a time; a stop in the middle of such a run drops the rest of
+// it with every later job, and what was published is the queue's beginning, each file's own.
+TEST_F(ChecksumWorkerThreads, StopAmongSmallFilesPublishesOnlyTheQueuesBeginning) {
+  constexpr int kFiles = 400;
+  for (int i = 0; i < kFiles; ++i) AddContents("f" + std::to_string(i), std::to_string(i));
+  FreezeAtRead(kFiles / 4);
+  CChecksumWorker worker(&file_system_);
+  ASSERT_TRUE(worker.QueueJobs(Jobs()));
+  ASSERT_TRUE(vemo_test::WaitUntil([&] { return FreezeScans.load() != 0; }));
+  EXPECT_TRUE(worker.Stop(INFINITE));
+  std::vector<std::unique_ptr<ChecksumJob>> results;
+  while (auto job = worker.PopResult()) results.push_back(std::move(job));
+  EXPECT_LT(results.size(), static_cast<std::size_t>(kFiles));
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    EXPECT_EQ(results[i]->Path(), platform::FileNameToWide(tree_.Path("f" + std::to_string(i))));
+    EXPECT_EQ(results[i]->error, 0u);
+    EXPECT_EQ(results[i]->crc1, CrcsOf(std::to_string(i)).crc1);
+  }
+}
+
 TEST_F(ChecksumWorkerThreads, ResultsAndFiguresCanBePolledWhileTheWorkerRuns) {
   for (int i = 0; i < 200; ++i) AddFile("f" + std::to_string(i), 1000 + i);
   CChecksumWorker worker(&file_system_);
