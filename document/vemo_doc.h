@@ -136,7 +136,8 @@ class CVemoDoc {
   [[nodiscard]] bool GetSaveAndCloseWhenDone() const { return save_and_close_; }
   // Whether a cycle ends by formatting the new document text (on by default). A host that only
   // reports and never saves turns it off and saves the text of a million entries; the file
-  // buffer then keeps the text as read, and a save is refused until a cycle formats again.
+  // buffer then lets go of the text as read once it is loaded (about 95 bytes an entry), and a save
+  // is refused until a cycle formats the whole text again.
   void SetFormatsText(bool formats) { formats_text_ = formats; }
 
   // --- The cycle ---
@@ -261,6 +262,9 @@ class CVemoDoc {
   bool formats_text_ = true;
   // The file buffer is older than the entries (a cycle ended without formatting): not saved.
   bool text_behind_ = false;
+  // The text as read was let go (a document that formats no text never saves it): saves stay
+  // refused until a cycle formats the whole new text.
+  bool text_dropped_ = false;
   // Mutable: reading a worker's progress takes its lock.
   mutable CVemoImportThread loader_;
   mutable CVemoScanThread scanner_;

@@ -289,6 +289,12 @@ void CVemoDoc::FinishLoading() {
   last_parent_dir_ = SharedText();
   last_parent_ = nullptr;
   last_parent_known_ = false;
+  if (!formats_text_ && !list_unread_) {
+    // Nothing will save the text as read: a million entries' list need not stay in memory.
+    file_buffer_.Clear();
+    text_behind_ = true;
+    text_dropped_ = true;
+  }
   // The walk's start refreshes the views (one rebuild for the two phase changes); every entry
   // adopted is marked for it already.
   PhaseChanged();
@@ -549,7 +555,8 @@ void CVemoDoc::FinishFormatting() {
   std::size_t length = 0;
   char* output = formatter_.TakeOutput(&length);
   format_total_ = 0;
-  text_behind_ = false;
+  // A text let go is replaced only by a whole new one.
+  text_behind_ = text_dropped_;
   if (output == nullptr) {
     // The formatter ran out of memory (it reports nothing else): the buffer keeps the last list.
     if (!IsCycleIncomplete()) ReportCycleError(formatter_.ExitCode(), base_dir_);
@@ -561,6 +568,8 @@ void CVemoDoc::FinishFormatting() {
     CNByteBuffer text;
     if (text.Adopt(output, length)) {
       file_buffer_ = std::move(text);
+      text_behind_ = false;
+      text_dropped_ = false;
     } else {
       ReportCycleError(ERROR_NOT_ENOUGH_MEMORY, base_dir_);
     }
