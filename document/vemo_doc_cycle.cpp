@@ -2,6 +2,7 @@
 // that start it, and the status texts.
 #include <cmath>
 #include <cstdlib>
+#include <deque>
 #include <memory>
 #include <new>
 #include <utility>
@@ -328,16 +329,28 @@ bool CVemoDoc::PollScanning() {
 }
 
 bool CVemoDoc::MergeScanRecords() {
-  while (!pending_records_->IsEmpty()) {
-    const CVemoScanEntry record = pending_records_->RemoveHead();
+  // The walk's order is not the entries' order in memory: the entries of the records a few places
+  // ahead are fetched while this one merges, instead of each being waited for in turn. The records
+  // ahead are made (with their keys) as they are fetched; a slice merges them all before it ends.
+  constexpr std::size_t kAhead = 8;
+  std::deque<CVemoScanEntry> ahead;
+  const auto fetch_next = [&] {
+    ahead.push_back(pending_records_->RemoveHead());
+    if (ahead.back().m_pszKey != nullptr) entries_.Prefetch(ahead.back().m_pszKey);
+  };
+  bool spent = false;
+  while (!ahead.empty() || (!spent && !pending_records_->IsEmpty())) {
+    while (!spent && ahead.size() < kAhead && !pending_records_->IsEmpty()) fetch_next();
+    const CVemoScanEntry record = std::move(ahead.front());
+    ahead.pop_front();
     if (record.m_dwError != 0) {
       ReportCycleError(record.m_dwError, record.m_strBaseDir.str() + record.m_strRelDir.str());
     } else {
       MergeScanRecord(&record);
     }
-    if (slice_.Spent()) return pending_records_->IsEmpty();
+    spent = spent || slice_.Spent();
   }
-  return true;
+  return pending_records_->IsEmpty();
 }
 
 void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {

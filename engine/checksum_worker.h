@@ -6,10 +6,11 @@
 //
 // Several reader threads (the worker's own and helpers it starts for the batch) take the jobs in
 // queue order, one file each at a time (small files in short runs of consecutive jobs), so that
-// the system calls of many small files and the waits of a cold disk overlap. The chunks of a file
-// larger than one are shared: each reader free for it reads a chunk at its offset and checksums it
-// from register 0, and the registers are joined in file order (engine/crc_combine.h), so one large
-// file keeps every core busy too, and each chunk stays in the cache of the core that reads it.
+// the system calls of many small files and the waits of a cold disk overlap. A file larger than one
+// chunk is shared in pieces of a few chunks: each reader free for it reads a piece at its offset,
+// chunk by chunk, and checksums it from register 0, and the registers are joined in file order
+// (engine/crc_combine.h), so one large file keeps every core busy too, and each chunk stays in the
+// cache of the core that reads it.
 // Finished jobs are held back until every earlier one has finished, so the results still come in
 // queue order. The current file is the latest job in queue order that a reader has begun.
 //
@@ -47,6 +48,8 @@ class CChecksumWorker : public CNWorkerThread {
   // A reader takes up to this many jobs in a row at once while their files are this small, so
   // that a tree of small files costs fewer holds of the locks per file.
   static constexpr std::size_t kMaxRun = 16;
+  // A file of several chunks is shared in pieces of up to this many chunks.
+  static constexpr ULONGLONG kMaxPieceChunks = 4;
   static constexpr ULONGLONG kRunFileSize = 64 * 1024;
 
   // The file system is not owned and must outlive the worker; tests pass a fault-injecting one.
@@ -130,8 +133,8 @@ class CChecksumWorker : public CNWorkerThread {
   // pieces' registers in file order; a failure of a chunk is the file's failure.
   bool ReadShared(Batch& batch, std::size_t index, platform::ReadableFile& file, ULONGLONG size,
                   Reader& reader, ULONGLONG* remaining, DWORD* error);
-  // Takes the shared file's chunks one by one, reads each with ReadAt and records its registers
-  // from 0, until none is left or one failed; false when a stop was requested.
+  // Takes the shared file's pieces one by one, reads each chunk by chunk with ReadAt and records
+  // its registers from 0, until none is left or one failed; false when a stop was requested.
   bool ReadPieces(SharedFile& shared, Reader& reader);
   // Checksums a symbolic link's target text (the link read by name inside dir, or by its full path
   // when dir is null); false with the last error set when it is none.

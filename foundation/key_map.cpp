@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <new>
+#include <string_view>
 
 #include "foundation/ptr_array.h"
 #include "foundation/ptr_list.h"
@@ -16,14 +17,28 @@ namespace {
 constexpr std::size_t kMaxNodes = 0x7FFFFFFEu;
 constexpr std::uint64_t kMaxArenaBytes = std::uint64_t{1} << 40;
 
-// First bit position (as Inner::crit) at which two different keys differ.
+// First bit position (as Inner::crit) at which two keys differ; for equal keys one past every bit
+// of them.
 std::uint32_t FirstDifference(std::string_view a, std::string_view b) {
-  std::size_t common = std::min(a.size(), b.size());
-  auto mismatch = std::mismatch(a.begin(), a.begin() + common, b.begin());
-  auto index = static_cast<std::uint32_t>(mismatch.first - a.begin());
-  if (index == common) return index << 4;  // one key ends here: the "has a byte" position
-  auto diff = static_cast<std::uint8_t>(*mismatch.first ^ *mismatch.second);
-  return (index << 4) | static_cast<std::uint32_t>(1 + std::countl_zero(diff));
+  const std::size_t common = std::min(a.size(), b.size());
+  std::size_t index = 0;
+  // Eight bytes at a time: keys share long beginnings.
+  while (index + 8 <= common) {
+    std::uint64_t x = 0;
+    std::uint64_t y = 0;
+    std::memcpy(&x, a.data() + index, 8);
+    std::memcpy(&y, b.data() + index, 8);
+    if (x != y) break;
+    index += 8;
+  }
+  while (index < common && a[index] == b[index]) ++index;
+  if (index == common) {
+    if (a.size() == b.size()) return static_cast<std::uint32_t>((common + 1) << 4);
+    return static_cast<std::uint32_t>(index << 4);  // one key ends here: the "has a byte" position
+  }
+  auto diff = static_cast<std::uint8_t>(a[index] ^ b[index]);
+  return static_cast<std::uint32_t>(index << 4) |
+         static_cast<std::uint32_t>(1 + std::countl_zero(diff));
 }
 
 // Makes room for extra more elements, growing by a quarter instead of doubling: the arrays of a
@@ -63,13 +78,46 @@ std::string_view CNKeyMap::LeafKey(const Leaf& leaf) const {
 
 // The leaf whose key agrees with the given one at every inner node on its path: the only leaf that
 // can hold it, and the leaf with the longest common prefix.
-CNKeyMap::Ref CNKeyMap::FindLeaf(std::string_view key) const {
+//
+// Every key below a node agrees with the others at the bits of the nodes above it, so the path to
+// a leaf is its key's path. A key that agrees with the last leaf found up to some bit follows that
+// leaf's path through every node that parts before that bit: the search starts at the first node
+// that parts later, usually far down, since keys searched one after another mostly share a long
+// beginning (the files of one directory). remember: the path found becomes the finger.
+CNKeyMap::Ref CNKeyMap::FindLeaf(std::string_view key, bool remember) const {
+  std::size_t depth = 0;
   Ref ref = root_;
+  if (finger_shape_ == shape_) {
+    const std::uint32_t diff = FirstDifference(key, LeafKey(leaves_[finger_leaf_]));
+    depth = finger_.size();
+    // Crit bits grow down a path.
+    while (depth > 0 && inner_[finger_[depth - 1]].crit >= diff) --depth;
+    ref = depth < finger_.size() ? finger_[depth] : (finger_leaf_ | kLeafBit);
+  }
+  if (!remember) {
+    while (!(ref & kLeafBit)) {
+      const Inner& node = inner_[ref];
+      ref = node.child[Direction(key, node.crit)];
+    }
+    return ref & ~kLeafBit;
+  }
+  finger_.resize(depth);
   while (!(ref & kLeafBit)) {
+    if (finger_.size() == finger_.capacity()) {
+      try {
+        finger_.reserve(finger_.size() * 2 + 32);
+      } catch (const std::bad_alloc&) {
+        finger_shape_ = kNoShape;  // no finger: the search goes on all the same
+        return FindLeaf(key, false);
+      }
+    }
+    finger_.push_back(ref);
     const Inner& node = inner_[ref];
     ref = node.child[Direction(key, node.crit)];
   }
-  return ref & ~kLeafBit;
+  finger_leaf_ = ref & ~kLeafBit;
+  finger_shape_ = shape_;
+  return finger_leaf_;
 }
 
 void* CNKeyMap::Lookup(const CNBitKey& key) const {
@@ -77,6 +125,18 @@ void* CNKeyMap::Lookup(const CNBitKey& key) const {
   std::string_view bytes = key.Bytes();
   const Leaf& leaf = leaves_[FindLeaf(bytes)];
   return LeafKey(leaf) == bytes ? leaf.value : nullptr;
+}
+
+void CNKeyMap::Prefetch(const CNBitKey& key) const {
+  if (root_ == kNone) return;
+  // The finger stays with the keys merged now, not those a few places ahead.
+  const Leaf& leaf = leaves_[FindLeaf(key.Bytes(), false)];
+  if (leaf.value == nullptr) return;
+  // A prefetch never faults, whatever the address: the 128 bytes need not all be the value's.
+  const char* value = static_cast<const char*>(leaf.value);
+  __builtin_prefetch(value);
+  __builtin_prefetch(value + 64);
+  __builtin_prefetch(LeafKey(leaf).data());
 }
 
 bool CNKeyMap::SetAt(const CNBitKey& key, void* value) {
@@ -181,9 +241,10 @@ bool CNKeyMap::Insert(std::string_view key, void* value, bool replace) {
     root_ = NewLeaf(key, value) | kLeafBit;
     count_ = 1;
     ++changes_;
+    ++shape_;
     return true;
   }
-  Leaf& best = leaves_[FindLeaf(key)];
+  Leaf& best = leaves_[FindLeaf(key, true)];
   std::string_view best_key = LeafKey(best);
   if (best_key == key) {
     if (!replace) {
@@ -197,6 +258,8 @@ bool CNKeyMap::Insert(std::string_view key, void* value, bool replace) {
   }
   std::uint32_t crit = FirstDifference(key, best_key);
   int dir = Direction(key, crit);
+  // Room for the new path in the finger, before anything changes.
+  const bool keep_finger = finger_shape_ == shape_ && ReserveFinger(finger_.size() + 1);
   // Allocate before taking addresses inside the arrays: growing them moves the nodes. If the leaf
   // cannot be made, the inner node goes to the free list.
   std::uint32_t inner = NewInner();
@@ -208,12 +271,22 @@ bool CNKeyMap::Insert(std::string_view key, void* value, bool replace) {
     free_inner_ = inner;
     throw;
   }
-  // The new inner node goes above the first node on the key's path that parts at a later bit.
+  // The new inner node goes above the first node on the key's path that parts at a later bit;
+  // the finger holds that path.
   Ref* slot = &root_;
-  while (!(*slot & kLeafBit)) {
-    Inner& node = inner_[*slot];
-    if (node.crit > crit) break;
-    slot = &node.child[Direction(key, node.crit)];
+  std::size_t above = 0;  // nodes of the path above the new one
+  if (keep_finger) {
+    while (above < finger_.size() && inner_[finger_[above]].crit < crit) ++above;
+    if (above > 0) {
+      Inner& node = inner_[finger_[above - 1]];
+      slot = &node.child[Direction(key, node.crit)];
+    }
+  } else {
+    while (!(*slot & kLeafBit)) {
+      Inner& node = inner_[*slot];
+      if (node.crit > crit) break;
+      slot = &node.child[Direction(key, node.crit)];
+    }
   }
   inner_[inner].crit = crit;
   inner_[inner].child[dir] = leaf | kLeafBit;
@@ -221,7 +294,25 @@ bool CNKeyMap::Insert(std::string_view key, void* value, bool replace) {
   *slot = inner;
   ++count_;
   ++changes_;
+  ++shape_;
+  if (keep_finger) {
+    // The new key's path: the nodes above, the new node, its leaf.
+    finger_.resize(above);
+    finger_.push_back(inner);
+    finger_leaf_ = leaf;
+    finger_shape_ = shape_;
+  }
   return true;
+}
+
+bool CNKeyMap::ReserveFinger(std::size_t size) const {
+  if (finger_.capacity() >= size) return true;
+  try {
+    finger_.reserve(size * 2);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 void CNKeyMap::Remove(std::string_view key) {
@@ -239,6 +330,7 @@ void CNKeyMap::Remove(std::string_view key) {
 
   ++changes_;
   ++removals_;
+  ++shape_;
   if (borrowed_) {
     ReleaseBorrowed(leaf.key);
   } else {
@@ -322,6 +414,7 @@ void CNKeyMap::RemoveAll(bool destroy) {
   count_ = garbage_bytes_ = 0;
   ++changes_;
   ++removals_;
+  ++shape_;
   if (borrowed_) {
     for (const Leaf& leaf : leaves) {
       if (leaf.value != nullptr) ReleaseBorrowed(leaf.key);

@@ -56,6 +56,13 @@ class CNKeyMap {
   }
   [[nodiscard]] void* Lookup(const void* key) const { return Lookup(CNBitKey::FromPointer(key)); }
 
+  // Starts fetching into the cache what a Lookup of the key reads last, without waiting for it:
+  // the bytes of the one key it can match and the first 128 bytes of that key's value. A loop
+  // over many keys whose values lie all over memory asks a few keys ahead and then finds them
+  // there. Changes nothing.
+  void Prefetch(const CNBitKey& key) const;
+  void Prefetch(const char* key) const { Prefetch(CNBitKey::FromNarrow(key)); }
+
   // A non-null value is stored for the key, replacing (not destroying) any earlier value; a null
   // value removes the key (the value it had is not destroyed). Returns false only when a value
   // cannot be stored: ERROR_NOT_ENOUGH_MEMORY, or ERROR_INVALID_PARAMETER for a key of 16 MB or
@@ -137,7 +144,10 @@ class CNKeyMap {
 
   static int Direction(std::string_view key, std::uint32_t crit);
   std::string_view LeafKey(const Leaf& leaf) const;
-  Ref FindLeaf(std::string_view key) const;
+  // remember: the path found becomes the finger (below).
+  Ref FindLeaf(std::string_view key, bool remember = true) const;
+  // Capacity for a finger of size nodes; false when memory runs out.
+  bool ReserveFinger(std::size_t size) const;
   // replace: a key already there gets the value; otherwise Insert fails with ERROR_ALREADY_EXISTS.
   bool Insert(std::string_view key, void* value, bool replace);
   void Remove(std::string_view key);
@@ -159,6 +169,16 @@ class CNKeyMap {
   std::size_t garbage_bytes_ = 0;  // arena bytes of removed keys
   std::uint64_t changes_ = 0;
   std::uint64_t removals_ = 0;  // removals and RemoveAll, which end a Traversal
+  std::uint64_t shape_ = 0;     // new keys and removals: the links between the nodes
+
+  // The finger: the inner nodes from the root down to the leaf found last, valid while shape_ is
+  // what it was then. A search starts below its nodes that part before the key does from that
+  // leaf's key (see FindLeaf); a million keys searched in about key order then each walk a few
+  // nodes instead of some thirty. Kept by const searches too: one thread at a time (as above).
+  static constexpr std::uint64_t kNoShape = ~std::uint64_t{0};
+  mutable std::vector<Ref> finger_;
+  mutable Ref finger_leaf_ = 0;
+  mutable std::uint64_t finger_shape_ = kNoShape;
   bool owns_;
   bool borrowed_;
 };

@@ -112,6 +112,10 @@ class PosixDirectoryListing final : public DirectoryListing {
   static constexpr std::size_t kBatch = 4096;
   static constexpr std::size_t kChunk = 32;
   static constexpr std::size_t kShared = 128;
+  // A chunk's state.
+  static constexpr int kPending = 0;
+  static constexpr int kDone = 1;
+  static constexpr int kWaited = 2;  // pending, and the caller waits for it
 
   const char* NameAt(std::size_t index) const { return names_.data() + offsets_[index]; }
 
@@ -140,7 +144,9 @@ class PosixDirectoryListing final : public DirectoryListing {
       chunk_done_ = std::make_unique<std::atomic<int>[]>(chunks);
       chunk_done_size_ = chunks;
     }
-    for (std::size_t c = 0; c < chunks; ++c) chunk_done_[c].store(0, std::memory_order_relaxed);
+    for (std::size_t c = 0; c < chunks; ++c) {
+      chunk_done_[c].store(kPending, std::memory_order_relaxed);
+    }
     chunk_count_ = chunks;
     next_chunk_.store(0, std::memory_order_relaxed);
     stop_.store(false, std::memory_order_relaxed);
@@ -176,20 +182,28 @@ class PosixDirectoryListing final : public DirectoryListing {
       out.write_time = FileTimeFromTimespec(st.st_mtim);
       out.attributes = AttributesFromStat(name, st);
     }
-    chunk_done_[chunk].store(1, std::memory_order_release);
-    chunk_done_[chunk].notify_one();
+    // Only a waiter costs the system call that wakes it.
+    if (chunk_done_[chunk].exchange(kDone, std::memory_order_release) == kWaited) {
+      chunk_done_[chunk].notify_one();
+    }
     return true;
   }
 
   void WaitForChunk(std::size_t chunk) {
-    while (chunk_done_[chunk].load(std::memory_order_acquire) == 0) {
+    for (;;) {
+      int state = chunk_done_[chunk].load(std::memory_order_acquire);
+      if (state == kDone) return;
       // Chunks are claimed in order: while this one is unclaimed, the next claim is it or one
       // before it. Once claimed elsewhere, it is only waited for.
       if (next_chunk_.load(std::memory_order_relaxed) <= chunk) {
         (void)ClaimAndStat();
-      } else {
-        chunk_done_[chunk].wait(0, std::memory_order_acquire);
+        continue;
       }
+      if (state == kPending &&
+          !chunk_done_[chunk].compare_exchange_strong(state, kWaited, std::memory_order_acquire)) {
+        continue;  // done meanwhile
+      }
+      chunk_done_[chunk].wait(kWaited, std::memory_order_acquire);
     }
   }
 

@@ -169,6 +169,35 @@ TEST_F(ChecksumWorkerThreads, LargeFilesAreSharedByTheReadersAndJoinedInOrder) {
   EXPECT_EQ(queued, 600 + 2 * big.size() + 3 * kChunk);
 }
 
+// A file of many chunks is shared in pieces of several chunks, each read chunk by chunk: the
+// pieces join to the whole file's checksums, and a chunk that fails inside a piece fails its file.
+TEST_F(ChecksumWorkerThreads, ManyChunksAreSharedInPiecesOfSeveralChunks) {
+  std::string big(40 * kChunk + 77, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + (i >> 13));
+  AddContents("big", big);
+  AddContents("broken", big);
+  file_system_.Fail({.call = vemo_test::FsCall::kRead,
+                     .error = ERROR_READ_FAULT,
+                     .path_suffix = "/broken",
+                     .after = 9,
+                     .times = 1});
+  CChecksumWorker worker(&file_system_);
+  ASSERT_TRUE(worker.QueueJobs(Jobs()));
+  ASSERT_TRUE(vemo_test::WaitUntilEnded(worker));
+  const auto good = worker.PopResult();
+  const auto broken = worker.PopResult();
+  ASSERT_NE(broken, nullptr);
+  EXPECT_EQ(good->error, 0u);
+  EXPECT_EQ(good->crc1, CrcsOf(big).crc1);
+  EXPECT_EQ(good->crc2, CrcsOf(big).crc2);
+  EXPECT_EQ(broken->error, ERROR_READ_FAULT);
+  ULONGLONG done = 0;
+  ULONGLONG queued = 0;
+  double rate = 0;
+  worker.GetProgress(&done, &queued, &rate);
+  EXPECT_EQ(done, queued);
+}
+
 // A reader that runs out of memory in a shared file ends the batch, on whichever thread it was:
 // no reader waits for it for ever, and no result of that file or a later one is published.
 TEST_F(ChecksumWorkerThreads, RunningOutOfMemoryInASharedFileEndsTheBatch) {

@@ -71,6 +71,56 @@ TEST(KeyMapTest, MatchesOrderedMapThroughRandomInsertsReplacementsAndRemovals) {
   EXPECT_TRUE(Values(map).empty());
 }
 
+// Searches start from the path of the key found last: path keys that share long beginnings and
+// differ anywhere in an eight-byte word, added in order, searched in a shuffled order with
+// prefetches a few keys ahead, removed and added again, must find exactly what the reference holds.
+TEST(KeyMapTest, PathKeysSearchedInAnyOrderAfterAddsAndRemovals) {
+  std::vector<std::string> keys;
+  for (int dir = 0; dir < 12; ++dir) {
+    const std::string prefix = "/home/user/tree/" +
+                               std::string(static_cast<std::size_t>(dir), 'd') +
+                               std::to_string(dir) + "/";
+    keys.push_back(prefix.substr(0, prefix.size() - 1));  // the directory, a prefix of its files
+    for (int file = 0; file < 40; ++file) keys.push_back(prefix + "file" + std::to_string(file));
+  }
+  std::sort(keys.begin(), keys.end());
+  std::mt19937 random(777);
+  for (const CNKeyMap::KeyStorage storage :
+       {CNKeyMap::KeyStorage::kCopied, CNKeyMap::KeyStorage::kBorrowed}) {
+    CNKeyMap map(false, storage);
+    map.Prefetch("nothing there yet");
+    std::map<std::string, void*> reference;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      ASSERT_TRUE(map.Add(keys[i].c_str(), Tag(i + 1)));
+      reference[keys[i]] = Tag(i + 1);
+    }
+    for (int round = 0; round < 4; ++round) {
+      std::vector<std::string> order = keys;
+      order.push_back("/home/user/tree/d1/file");     // absent: a prefix of present keys
+      order.push_back("/home/user/tree/d1/file400");  // absent: begun by a present key
+      std::shuffle(order.begin(), order.end(), random);
+      for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i + 3 < order.size()) map.Prefetch(order[i + 3].c_str());
+        const auto found = reference.find(order[i]);
+        ASSERT_EQ(map.Lookup(std::string_view(order[i])),
+                  found == reference.end() ? nullptr : found->second)
+            << order[i];
+        // Now and then the shape changes under the search.
+        if (random() % 7 == 0) {
+          const std::string& key = keys[random() % keys.size()];
+          if (reference.erase(key) != 0) {
+            ASSERT_TRUE(map.SetAt(std::string_view(key), nullptr));
+          } else {
+            ASSERT_TRUE(map.Add(key.c_str(), Tag(round + 1000)));
+            reference[key] = Tag(round + 1000);
+          }
+        }
+      }
+      ExpectSameAs(map, reference);
+    }
+  }
+}
+
 // A traversal cut into slices of one to five values: the order of a whole one; keys inserted
 // between slices come, when they do, in order and once; a removal ends the traversal.
 TEST(KeyMapTest, TraversalInSlicesSurvivesInsertionsAndEndsAtARemoval) {
