@@ -20,6 +20,7 @@
 #pragma once
 #include <array>
 #include <chrono>
+#include <deque>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -303,6 +304,7 @@ class CVemoDoc {
   // the entries. Entries the walk did not see leave the map at once but are freed only at the
   // end, between RCLR and RFSH, as views may still hold them.
   std::unique_ptr<CVemoScanList> pending_records_;
+  std::deque<CVemoScanEntry> records_ahead_;  // taken from it, their entries being fetched
   bool scan_merged_ = false;
   bool scan_snapshot_taken_ = false;
   bool scan_snapshot_complete_ = false;

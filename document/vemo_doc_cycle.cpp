@@ -2,7 +2,6 @@
 // that start it, and the status texts.
 #include <cmath>
 #include <cstdlib>
-#include <deque>
 #include <memory>
 #include <new>
 #include <utility>
@@ -331,26 +330,25 @@ bool CVemoDoc::PollScanning() {
 bool CVemoDoc::MergeScanRecords() {
   // The walk's order is not the entries' order in memory: the entries of the records a few places
   // ahead are fetched while this one merges, instead of each being waited for in turn. The records
-  // ahead are made (with their keys) as they are fetched; a slice merges them all before it ends.
+  // ahead are made (with their keys) as they are fetched, and wait for the next slice if need be.
   constexpr std::size_t kAhead = 8;
-  std::deque<CVemoScanEntry> ahead;
-  const auto fetch_next = [&] {
-    ahead.push_back(pending_records_->RemoveHead());
-    if (ahead.back().m_pszKey != nullptr) entries_.Prefetch(ahead.back().m_pszKey);
-  };
-  bool spent = false;
-  while (!ahead.empty() || (!spent && !pending_records_->IsEmpty())) {
-    while (!spent && ahead.size() < kAhead && !pending_records_->IsEmpty()) fetch_next();
-    const CVemoScanEntry record = std::move(ahead.front());
-    ahead.pop_front();
+  for (;;) {
+    while (records_ahead_.size() < kAhead && !pending_records_->IsEmpty()) {
+      records_ahead_.push_back(pending_records_->RemoveHead());
+      if (records_ahead_.back().m_pszKey != nullptr) {
+        entries_.Prefetch(records_ahead_.back().m_pszKey);
+      }
+    }
+    if (records_ahead_.empty()) return true;
+    const CVemoScanEntry record = std::move(records_ahead_.front());
+    records_ahead_.pop_front();
     if (record.m_dwError != 0) {
       ReportCycleError(record.m_dwError, record.m_strBaseDir.str() + record.m_strRelDir.str());
     } else {
       MergeScanRecord(&record);
     }
-    spent = spent || slice_.Spent();
+    if (slice_.Spent()) return records_ahead_.empty() && pending_records_->IsEmpty();
   }
-  return pending_records_->IsEmpty();
 }
 
 void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
@@ -469,6 +467,7 @@ void CVemoDoc::DropPendingSteps(bool notify_views) {
   last_parent_dir_ = SharedText();
   last_parent_ = nullptr;
   last_parent_known_ = false;
+  records_ahead_.clear();
   pending_records_.reset();
   scan_merged_ = false;
   scan_snapshot_.RemoveAll(false);
