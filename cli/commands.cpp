@@ -103,8 +103,15 @@ class Session {
           [&pairing](const CVemoEntry* entry) { pairing.Add(*entry, CategorizeEntry(*entry)); });
       pairing.Pair();
     }
+    found_files_ = 0;
+    found_directories_ = 0;
+    changed_while_read_ = false;
     doc_->GetEntries().ForEach([&](const CVemoEntry* listed) {
       const CVemoEntry& entry = *listed;
+      // What the warnings after the report need, in the same pass over a million entries.
+      if ((entry.m_dwFlags & EF_FOUND) != 0)
+        ++(entry.IsDirectory() ? found_directories_ : found_files_);
+      changed_while_read_ = changed_while_read_ || entry.m_dwError == ERROR_SHARING_VIOLATION;
       CliReportItem item{&entry, ToCliCategory(CategorizeEntry(entry))};
       const bool pairable =
           item.category == CliCategory::kMissing || item.category == CliCategory::kNew;
@@ -132,12 +139,9 @@ class Session {
   }
 
   // Says so when files changed after the walk or while they were read (their entries are errors:
-  // their checksums are not taken). True when there was one.
+  // their checksums are not taken). True when there was one. After ReportEntries.
   bool WarnChangedWhileRead() {
-    bool any = false;
-    doc_->GetEntries().ForEach([&any](const CVemoEntry* entry) {
-      any = any || entry->m_dwError == ERROR_SHARING_VIOLATION;
-    });
+    const bool any = changed_while_read_;
     if (any) {
       Message(doc_->GetBaseDir() +
               L": Files changed while they were read, so their new checksums are not listed; run "
@@ -147,8 +151,15 @@ class Session {
   }
 
   // Names the found entries the list format cannot hold (they are left out of a saved list) and
-  // counts the files and directories a saved list holds. True when one was left out.
+  // counts the files and directories a saved list holds. True when one was left out. After
+  // ReportEntries.
   bool WarnLeftOut() {
+    if (doc_->GetLeftOutCount() == 0) {
+      // The text to be saved leaves nothing out: no name needs a look.
+      listed_files_ = found_files_;
+      listed_directories_ = found_directories_;
+      return false;
+    }
     bool any = false;
     // The entries of a directory follow each other: its text is checked once for all of them.
     SharedText rel_dir_text;
@@ -224,6 +235,10 @@ class Session {
   CliListCondition list_;
   std::size_t listed_files_ = 0;
   std::size_t listed_directories_ = 0;
+  // Counted by ReportEntries.
+  std::size_t found_files_ = 0;
+  std::size_t found_directories_ = 0;
+  bool changed_while_read_ = false;
 };
 
 std::wstring AbsoluteOrEmpty(const std::wstring& path) {

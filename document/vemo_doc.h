@@ -190,6 +190,9 @@ class CVemoDoc {
   [[nodiscard]] SignatureStatus GetReadSignatureStatus() const { return read_signature_; }
   // The exact bytes the next save writes.
   [[nodiscard]] const CNByteBuffer& GetFileBuffer() const { return file_buffer_; }
+  // Found entries that the last formatting left out of the text, as the list format cannot carry
+  // their names.
+  [[nodiscard]] std::size_t GetLeftOutCount() const { return formatter_.LeftOutCount(); }
   // Width of list column index (0..6); -1 for another index.
   [[nodiscard]] int GetColumnWidth(int index) const;
   // False for an index outside 0..6.

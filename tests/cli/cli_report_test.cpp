@@ -2,6 +2,7 @@
 // the same report, names that need escaping, the tolerances and where their defaults come from,
 // and Rescan New.
 #include <filesystem>
+#include <fstream>
 
 #include "cli/cli_fixture.h"
 #include "cli/json_line.h"
@@ -325,6 +326,29 @@ TEST_F(CliReportTest, RescanNewReadsOnlyFilesWhoseSizeTimeOrAttributesChanged) {
   report = Report(Run({"verify"}).out);
   EXPECT_EQ(report["quiet.bin"].category, "damaged?");
   EXPECT_EQ(report["loud.bin"].category, "changed");
+}
+
+// A file written to while it is read is an error, never listed with checksums of contents its size
+// and time do not describe; the command says why, and counts the rest as usual.
+TEST_F(CliReportTest, FileChangedWhileReadIsAnErrorAndSaidSo) {
+  File("steady.txt", "steady");
+  File("moving.txt", "moving");
+  FaultFileSystem files;
+  files.SetHook([this](FsCall call, const std::string& path, int) {
+    if (call == FsCall::kRead && path.ends_with("/moving.txt")) {
+      std::ofstream(tree_.Path("moving.txt"), std::ios::app) << "more";
+    }
+    return DWORD{0};
+  });
+  const CliResult created = CliProcess({"create", Root()}, CliFileAccess{&files, &files}).Wait();
+  EXPECT_EQ(created.status, 1) << created.err;
+  EXPECT_NE(created.err.find(": Files changed while they were read"), std::string::npos)
+      << created.err;
+  std::string summary;
+  const auto report = Report(created.out, &summary);
+  EXPECT_EQ(report.at("moving.txt").category, "error") << created.out;
+  EXPECT_EQ(report.count("steady.txt"), 0u);
+  EXPECT_EQ(summary, "Summary: listed 2 files and 0 directories, 1 error");
 }
 
 }  // namespace
