@@ -77,9 +77,10 @@ int BenchChecksum(const std::string& path, bool is_dir) {
     double seconds = 0;
     auto records = ScanTree(AsDirectory(path), &seconds);
     if (records == nullptr) return 1;
-    for (const CVemoScanEntry* record : *records) {
-      if (record->m_dwError != 0 || record->m_state.IsDirectory()) continue;
-      entries.push_back(std::make_unique<CVemoEntry>(*record));
+    while (!records->IsEmpty()) {
+      const CVemoScanEntry record = records->RemoveHead();
+      if (record.m_dwError != 0 || record.m_state.IsDirectory()) continue;
+      entries.push_back(std::make_unique<CVemoEntry>(record));
     }
   } else {
     const std::size_t slash = path.find_last_of('/');

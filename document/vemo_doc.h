@@ -20,6 +20,7 @@
 #pragma once
 #include <array>
 #include <chrono>
+#include <deque>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -136,7 +137,8 @@ class CVemoDoc {
   [[nodiscard]] bool GetSaveAndCloseWhenDone() const { return save_and_close_; }
   // Whether a cycle ends by formatting the new document text (on by default). A host that only
   // reports and never saves turns it off and saves the text of a million entries; the file
-  // buffer then keeps the text as read, and a save is refused until a cycle formats again.
+  // buffer then lets go of the text as read once it is loaded (about 95 bytes an entry), and a save
+  // is refused until a cycle formats the whole text again.
   void SetFormatsText(bool formats) { formats_text_ = formats; }
 
   // --- The cycle ---
@@ -264,6 +266,9 @@ class CVemoDoc {
   bool formats_text_ = true;
   // The file buffer is older than the entries (a cycle ended without formatting): not saved.
   bool text_behind_ = false;
+  // The text as read was let go (a document that formats no text never saves it): saves stay
+  // refused until a cycle formats the whole new text.
+  bool text_dropped_ = false;
   // Mutable: reading a worker's progress takes its lock.
   mutable CVemoImportThread loader_;
   mutable CVemoScanThread scanner_;
@@ -302,6 +307,7 @@ class CVemoDoc {
   // the entries. Entries the walk did not see leave the map at once but are freed only at the
   // end, between RCLR and RFSH, as views may still hold them.
   std::unique_ptr<CVemoScanList> pending_records_;
+  std::deque<CVemoScanEntry> records_ahead_;  // taken from it, their entries being fetched
   bool scan_merged_ = false;
   bool scan_snapshot_taken_ = false;
   bool scan_snapshot_complete_ = false;

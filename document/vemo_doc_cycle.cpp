@@ -289,6 +289,12 @@ void CVemoDoc::FinishLoading() {
   last_parent_dir_ = SharedText();
   last_parent_ = nullptr;
   last_parent_known_ = false;
+  if (!formats_text_ && !list_unread_) {
+    // Nothing will save the text as read: a million entries' list need not stay in memory.
+    file_buffer_.Clear();
+    text_behind_ = true;
+    text_dropped_ = true;
+  }
   // The walk's start refreshes the views (one rebuild for the two phase changes); every entry
   // adopted is marked for it already.
   PhaseChanged();
@@ -323,27 +329,26 @@ bool CVemoDoc::PollScanning() {
 
 bool CVemoDoc::MergeScanRecords() {
   // The walk's order is not the entries' order in memory: the entries of the records a few places
-  // ahead are fetched while this one merges, instead of each being waited for in turn.
-  constexpr int kAhead = 8;
-  auto ahead = pending_records_->begin();
-  const auto prefetch_next = [&] {
-    if (ahead == pending_records_->end()) return;
-    if (const CVemoScanEntry* next = *ahead++; next->m_pszKey != nullptr) {
-      entries_.Prefetch(next->m_pszKey);
+  // ahead are fetched while this one merges, instead of each being waited for in turn. The records
+  // ahead are made (with their keys) as they are fetched, and wait for the next slice if need be.
+  constexpr std::size_t kAhead = 8;
+  for (;;) {
+    while (records_ahead_.size() < kAhead && !pending_records_->IsEmpty()) {
+      records_ahead_.push_back(pending_records_->RemoveHead());
+      if (records_ahead_.back().m_pszKey != nullptr) {
+        entries_.Prefetch(records_ahead_.back().m_pszKey);
+      }
     }
-  };
-  for (int i = 0; i < kAhead; ++i) prefetch_next();
-  while (!pending_records_->IsEmpty()) {
-    prefetch_next();
-    std::unique_ptr<CVemoScanEntry> record(pending_records_->RemoveHead());
-    if (record->m_dwError != 0) {
-      ReportCycleError(record->m_dwError, record->m_strBaseDir.str() + record->m_strRelDir.str());
+    if (records_ahead_.empty()) return true;
+    const CVemoScanEntry record = std::move(records_ahead_.front());
+    records_ahead_.pop_front();
+    if (record.m_dwError != 0) {
+      ReportCycleError(record.m_dwError, record.m_strBaseDir.str() + record.m_strRelDir.str());
     } else {
-      MergeScanRecord(record.get());
+      MergeScanRecord(&record);
     }
-    if (slice_.Spent()) return pending_records_->IsEmpty();
+    if (slice_.Spent()) return records_ahead_.empty() && pending_records_->IsEmpty();
   }
-  return true;
 }
 
 void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
@@ -462,6 +467,7 @@ void CVemoDoc::DropPendingSteps(bool notify_views) {
   last_parent_dir_ = SharedText();
   last_parent_ = nullptr;
   last_parent_known_ = false;
+  records_ahead_.clear();
   pending_records_.reset();
   scan_merged_ = false;
   scan_snapshot_.RemoveAll(false);
@@ -561,7 +567,8 @@ void CVemoDoc::FinishFormatting() {
   std::size_t length = 0;
   char* output = formatter_.TakeOutput(&length);
   format_total_ = 0;
-  text_behind_ = false;
+  // A text let go is replaced only by a whole new one.
+  text_behind_ = text_dropped_;
   if (output == nullptr) {
     // The formatter ran out of memory (it reports nothing else): the buffer keeps the last list.
     if (!IsCycleIncomplete()) ReportCycleError(formatter_.ExitCode(), base_dir_);
@@ -573,6 +580,8 @@ void CVemoDoc::FinishFormatting() {
     CNByteBuffer text;
     if (text.Adopt(output, length)) {
       file_buffer_ = std::move(text);
+      text_behind_ = false;
+      text_dropped_ = false;
     } else {
       ReportCycleError(ERROR_NOT_ENOUGH_MEMORY, base_dir_);
     }

@@ -27,6 +27,12 @@ struct ChecksumJob {
         name(std::move(file_name)),
         key(LookupKey::Copy(entry_key)),
         size(entry_size) {}
+  // Takes the key over.
+  ChecksumJob(SharedDir file_dir, std::string file_name, LookupKey entry_key, ULONGLONG entry_size)
+      : dir(std::move(file_dir)),
+        name(std::move(file_name)),
+        key(std::move(entry_key)),
+        size(entry_size) {}
   // The size and last-write time the scan saw (0: no time stamp, not compared). A file that no
   // longer has them once read changed after the scan or while it was read: its checksums would
   // not belong to the size and time the entry lists, so the job ends in ERROR_SHARING_VIOLATION.

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
-#include <iterator>
 #include <mutex>
 #include <new>
 #include <utility>
@@ -45,9 +44,9 @@ bool ChangedSinceScan(const ChecksumJob& job, platform::ReadableFile& file) {
 
 // The jobs of one run of the thread body, shared by its readers.
 struct CChecksumWorker::Batch {
-  std::vector<std::unique_ptr<ChecksumJob>> jobs;  // jobs[i] belongs to the reader that took i
-  std::atomic<bool> stopped{false};                // a reader saw a stop: the others end too
-  std::atomic<DWORD> failure{0};                   // a reader's end by an exception
+  ChecksumJobBatch jobs;             // job i is made for the reader that takes i
+  std::atomic<bool> stopped{false};  // a reader saw a stop: the others end too
+  std::atomic<DWORD> failure{0};     // a reader's end by an exception
   // Finished jobs not yet published, and the first one that is not: guarded by the worker's lock.
   std::vector<std::unique_ptr<ChecksumJob>> finished;
   std::size_t published = 0;
@@ -114,6 +113,7 @@ struct CChecksumWorker::Reader {
   CCrc crc2;
   const std::unique_ptr<std::byte[]> buffer;
   DirectoryCache directory;
+  std::vector<std::unique_ptr<ChecksumJob>> run;  // the jobs of the run being read
 };
 
 CChecksumWorker::CChecksumWorker(platform::FileSystem* file_system) : file_system_(file_system) {
@@ -127,18 +127,18 @@ bool CChecksumWorker::QueueJobs(ChecksumJobBatch batch) {
   {
     CNMutexLock lock(lock_);
     bytes_queued_ = batch.Bytes();
-    pending_ = batch.TakeJobs();
+    pending_ = std::move(batch);
   }
   return Start();
 }
 
 void CChecksumWorker::Clear(bool stop_first) {
   if (stop_first) (void)Stop(INFINITE);
-  JobQueue pending;
+  ChecksumJobBatch pending;
   JobQueue finished;
   {
     CNMutexLock lock(lock_);
-    pending.swap(pending_);
+    std::swap(pending, pending_);
     finished.swap(finished_);
     bytes_done_ = 0;
     bytes_queued_ = 0;
@@ -282,9 +282,7 @@ DWORD CChecksumWorker::Run() {
   Batch batch;
   {
     CNMutexLock lock(lock_);
-    batch.jobs.assign(std::make_move_iterator(pending_.begin()),
-                      std::make_move_iterator(pending_.end()));
-    pending_.clear();
+    std::swap(batch.jobs, pending_);
     batch.finished.resize(batch.jobs.size());
     current_index_ = 0;
   }
@@ -292,10 +290,11 @@ DWORD CChecksumWorker::Run() {
 
   // As many readers as there are chunks to read, up to the limit: one large file is shared too.
   std::size_t chunks = 0;
-  for (const auto& job : batch.jobs) {
+  for (std::size_t i = 0; i < batch.jobs.size(); ++i) {
+    const ULONGLONG size = batch.jobs.SizeAt(i);
     chunks +=
-        job->size > kChunkSize
-            ? static_cast<std::size_t>(std::min<ULONGLONG>(job->size / kChunkSize + 1, kMaxReaders))
+        size > kChunkSize
+            ? static_cast<std::size_t>(std::min<ULONGLONG>(size / kChunkSize + 1, kMaxReaders))
             : 1;
     if (chunks >= kMaxReaders) break;
   }
@@ -353,15 +352,21 @@ void CChecksumWorker::ReadJobs(Batch& batch, Reader& reader) {
       if (WaitForSharedFile(batch)) continue;
       return;
     }
-    BeginOpening(first, *batch.jobs[first]);
+    // The run's jobs are made now: the batch keeps its files compactly until they are taken.
+    reader.run.clear();
+    for (std::size_t index = first; index < end; ++index) {
+      reader.run.push_back(batch.jobs.TakeJob(index));
+    }
+    BeginOpening(first, *reader.run.front());
     bool go_on = true;
     for (std::size_t index = first; go_on && index < end; ++index) {
       // The next file of the run is shown as being opened in the same hold of the lock as this
       // one is finished.
-      const ChecksumJob* next = index + 1 < end ? batch.jobs[index + 1].get() : nullptr;
-      go_on = ChecksumFile(batch, index, std::move(batch.jobs[index]), reader, next) &&
+      const ChecksumJob* next = index + 1 < end ? reader.run[index + 1 - first].get() : nullptr;
+      go_on = ChecksumFile(batch, index, std::move(reader.run[index - first]), reader, next) &&
               (next == nullptr || CheckContinue());
     }
+    reader.run.clear();  // the jobs of a run that stopped go
     {
       std::lock_guard<std::mutex> hold(batch.share_mutex);
       --batch.busy;
@@ -379,8 +384,8 @@ std::size_t CChecksumWorker::TakeRun(const Batch& batch, std::size_t first) {
   // Small runs near the end, so that the last files still spread over every reader.
   const std::size_t most = std::min(kMaxRun, 1 + left / (4 * batch.readers));
   std::size_t run = 1;
-  while (run < most && batch.jobs[first + run - 1]->size <= kRunFileSize &&
-         batch.jobs[first + run]->size <= kRunFileSize) {
+  while (run < most && batch.jobs.SizeAt(first + run - 1) <= kRunFileSize &&
+         batch.jobs.SizeAt(first + run) <= kRunFileSize) {
     ++run;
   }
   return run;

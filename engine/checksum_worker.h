@@ -163,7 +163,7 @@ class CChecksumWorker : public CNWorkerThread {
   // Guarded by the worker's lock.
   ULONGLONG bytes_done_ = 0;
   ULONGLONG bytes_queued_ = 0;
-  JobQueue pending_;
+  ChecksumJobBatch pending_;
   JobQueue finished_;
   double current_fraction_ = -1.0;
   std::size_t current_index_ = 0;  // the current job's place in the batch

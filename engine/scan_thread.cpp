@@ -1,6 +1,8 @@
 #include "engine/scan_thread.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -10,7 +12,6 @@
 #include "platform/error_codes.h"
 #include "platform/file_name_text.h"
 #include "platform/last_error.h"
-#include "records/entry_key.h"
 #include "records/shared_text.h"
 
 namespace {
@@ -31,12 +32,12 @@ UINT DriveTypeOfVolume(platform::FileSystem& file_system, std::string path) {
   }
 }
 
-// The single record of a walk that failed, naming the directory where it failed (rel below the
-// base); a list that cannot take it is published empty.
-void AppendErrorRecord(CVemoScanList& list, DWORD error, const std::wstring& base_dir,
-                       UINT drive_type, SharedText rel = SharedText()) {
-  auto record = std::make_unique<CVemoScanEntry>(error, base_dir, std::move(rel), drive_type);
-  if (list.AddTail(record.get()) != list.End()) record.release();
+// The list of a walk that failed before it began: its single error record.
+std::unique_ptr<CVemoScanList> ErrorList(DWORD error, const std::wstring& base_dir, UINT drive_type,
+                                         KeyCase key_case) {
+  auto list = std::make_unique<CVemoScanList>(base_dir, drive_type, key_case);
+  list->Fail(error, SharedText());
+  return list;
 }
 
 // A path a directory's items could not be named by on this system (PATH_MAX with its NUL).
@@ -52,13 +53,11 @@ class CVemoScanThread::Walk {
   // following a link, so that a directory swapped for a link (to /etc) during the walk fails the
   // walk instead of bringing another tree into the list.
   Walk(CVemoScanThread& owner, const std::wstring& base_dir, std::string native_base,
-       platform::DirectoryHandle& base, UINT drive_type, KeyCase key_case, CVemoScanList& out)
+       platform::DirectoryHandle& base, CVemoScanList& out)
       : owner_(owner),
         base_wide_(base_dir),
         base_native_(std::move(native_base)),
         base_(base),
-        drive_type_(drive_type),
-        key_case_(key_case),
         out_(out) {}
 
   // The directory where the walk failed, relative to the base.
@@ -85,11 +84,12 @@ class CVemoScanThread::Walk {
     }
     owner_.SetScanDirectory(base_wide_.str() + rel.str());
     if (!owner_.CheckContinue()) return ERROR_CANCELLED;
-    // Every key of this directory's items begins with the same bytes: encoded once.
-    const std::string key_prefix = BuildEntryKeyPrefix(base_wide_.view(), rel.view(), key_case_);
+    // The list keeps the texts this directory's items share once.
+    std::uint32_t directory = 0;
+    if (!out_.AddDirectory(rel, &directory)) return platform::LastError();
 
     struct Pending {
-      std::unique_ptr<CVemoScanEntry> record;
+      FileState state;
       std::string native_name;
     };
     std::vector<Pending> pending;
@@ -114,14 +114,11 @@ class CVemoScanThread::Walk {
       state.size = item.size;
       state.attributes = item.attributes;
       state.time = CNTimeStamp(item.write_time);
-      auto record = std::make_unique<CVemoScanEntry>(std::move(state), base_wide_, rel, drive_type_,
-                                                     key_case_, key_prefix);
       if (item.kind == platform::ItemKind::kDirectory) {
-        pending.push_back({std::move(record), std::move(item.name)});
+        pending.push_back({std::move(state), std::move(item.name)});
         item.name.clear();
       } else {
-        if (out_.AddTail(record.get()) == out_.End()) return platform::LastError();
-        record.release();  // now owned by the list
+        if (!out_.Add(directory, state)) return platform::LastError();
         ++files;
       }
     }
@@ -133,12 +130,11 @@ class CVemoScanThread::Walk {
     for (Pending& sub : pending) {
       if (!owner_.CheckContinue()) return ERROR_CANCELLED;
       const std::string sub_native = rel_native + sub.native_name + '/';
-      const SharedText sub_rel(rel.str() + sub.record->m_state.name + L'/');
+      const SharedText sub_rel(rel.str() + sub.state.name + L'/');
       DWORD sub_files = 0;
       if (const DWORD error = Directory(sub_native, sub_rel, &sub_files); error != 0) return error;
-      sub.record->m_state.nChildCount = sub_files;
-      if (out_.AddTail(sub.record.get()) == out_.End()) return platform::LastError();
-      sub.record.release();
+      sub.state.nChildCount = sub_files;
+      if (!out_.Add(directory, sub.state)) return platform::LastError();
     }
     *file_count = files;
     return 0;
@@ -150,8 +146,6 @@ class CVemoScanThread::Walk {
   const std::string base_native_;
   platform::DirectoryHandle& base_;
   SharedText failed_;
-  const UINT drive_type_;
-  const KeyCase key_case_;
   CVemoScanList& out_;
 };
 
@@ -212,26 +206,21 @@ DWORD CVemoScanThread::Run() {
     base_dir = base_dir_;
     key_case = key_case_;
   }
-  auto list = std::make_unique<CVemoScanList>(true);
-
   // Any absolute path lies on a ready volume; a relative one names none.
   if (base_dir.empty() || base_dir.front() != L'/') {
-    AppendErrorRecord(*list, ERROR_NOT_READY, base_dir, DRIVE_UNKNOWN);
-    Publish(std::move(list));
+    Publish(ErrorList(ERROR_NOT_READY, base_dir, DRIVE_UNKNOWN, key_case));
     return 0;
   }
   std::string native_base;
   if (!platform::FileNameFromWide(base_dir, native_base)) {
     // No directory on disk can carry this name.
-    AppendErrorRecord(*list, platform::LastError(), base_dir, DRIVE_UNKNOWN);
-    Publish(std::move(list));
+    Publish(ErrorList(platform::LastError(), base_dir, DRIVE_UNKNOWN, key_case));
     return 0;
   }
   if (native_base.back() != '/') native_base += '/';
   const UINT drive_type = DriveTypeOfVolume(*file_system_, native_base);
   if (drive_type == DRIVE_NO_ROOT_DIR) {
-    AppendErrorRecord(*list, ERROR_NOT_READY, base_dir, drive_type);
-    Publish(std::move(list));
+    Publish(ErrorList(ERROR_NOT_READY, base_dir, drive_type, key_case));
     return 0;
   }
 
@@ -240,18 +229,15 @@ DWORD CVemoScanThread::Run() {
     // As a listing reports it: a directory that is not there is a path not found.
     DWORD error = platform::LastError();
     if (error == ERROR_FILE_NOT_FOUND) error = ERROR_PATH_NOT_FOUND;
-    AppendErrorRecord(*list, error != 0 ? error : ERROR_INVALID_FUNCTION, base_dir, drive_type);
-    Publish(std::move(list));
+    Publish(ErrorList(error != 0 ? error : ERROR_INVALID_FUNCTION, base_dir, drive_type, key_case));
     return 0;
   }
+  auto list = std::make_unique<CVemoScanList>(base_dir, drive_type, key_case);
   DWORD files = 0;
-  Walk walk(*this, base_dir, native_base, *base, drive_type, key_case, *list);
+  Walk walk(*this, base_dir, native_base, *base, *list);
   const DWORD error = walk.Directory({}, {}, &files);
   if (error == ERROR_CANCELLED) return 0;  // the list and its records go; nothing is published
-  if (error != 0) {
-    list->RemoveAll(true);
-    AppendErrorRecord(*list, error, base_dir, drive_type, walk.FailedDirectory());
-  }
+  if (error != 0) list->Fail(error, walk.FailedDirectory());
   Publish(std::move(list));
   return 0;
 }

@@ -17,14 +17,10 @@
 #include <memory>
 #include <string>
 
-#include "foundation/ptr_list.h"
 #include "foundation/worker_thread.h"
 #include "platform/file_system.h"
 #include "records/letter_case.h"
-#include "records/scan_entry.h"
-
-// An owning list of scan records.
-using CVemoScanList = CNObjectList<CVemoScanEntry>;
+#include "records/scan_list.h"
 
 class CVemoScanThread : public CNWorkerThread {
  public:

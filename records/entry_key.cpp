@@ -82,14 +82,12 @@ char* EncodePart(char* out, std::wstring_view part, KeyCase mode) {
 
 }  // namespace
 
-LookupKey BuildEntryKey(std::wstring_view baseDir, std::wstring_view relDir, std::wstring_view name,
-                        bool isDirectory, KeyCase mode) {
-  const std::size_t size = PartSize(baseDir, mode) + PartSize(relDir, mode) +
-                           (isDirectory ? 0 : 1) + PartSize(name, mode);
+LookupKey BuildEntryKey(std::wstring_view /*baseDir*/, std::wstring_view relDir,
+                        std::wstring_view name, bool isDirectory, KeyCase mode) {
+  const std::size_t size = PartSize(relDir, mode) + (isDirectory ? 0 : 1) + PartSize(name, mode);
   char* key = static_cast<char*>(std::malloc(size + 1));
   if (key == nullptr) return {};
-  char* out = EncodePart(key, baseDir, mode);
-  out = EncodePart(out, relDir, mode);
+  char* out = EncodePart(key, relDir, mode);
   if (!isDirectory) *out++ = kSeparator;
   out = EncodePart(out, name, mode);
   assert(static_cast<std::size_t>(out - key) == size && "size pass and encoding pass disagree");
@@ -103,10 +101,10 @@ LookupKey BuildDirectoryKey(std::wstring_view baseDir, std::wstring_view relPath
   return BuildEntryKey(baseDir, {}, relPath, true, mode);
 }
 
-std::string BuildEntryKeyPrefix(std::wstring_view baseDir, std::wstring_view relDir, KeyCase mode) {
-  std::string prefix(PartSize(baseDir, mode) + PartSize(relDir, mode), '\0');
-  char* out = EncodePart(prefix.data(), baseDir, mode);
-  out = EncodePart(out, relDir, mode);
+std::string BuildEntryKeyPrefix(std::wstring_view /*baseDir*/, std::wstring_view relDir,
+                                KeyCase mode) {
+  std::string prefix(PartSize(relDir, mode), '\0');
+  [[maybe_unused]] const char* out = EncodePart(prefix.data(), relDir, mode);
   assert(out == prefix.data() + prefix.size() && "size pass and encoding pass disagree");
   return prefix;
 }

@@ -1,5 +1,7 @@
 // Lookup keys: the narrow byte string that identifies a file or directory inside one document and
-// orders the document's entries. Built from base directory, relative directory and name:
+// orders the document's entries. Built from the relative directory and the name; the base
+// directory, which every item of a document shares, would only repeat the same bytes in front of
+// every key (a million times), so the builders take it and leave it out:
 //
 //   - every '/' becomes the byte 0x01, and a file gets one more 0x01 in front of its name, so a
 //     file and a directory of the same name never share a key and the items of one directory sort

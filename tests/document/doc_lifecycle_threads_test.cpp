@@ -433,9 +433,9 @@ TEST_F(DocLifecycleTest, FailedSaveLeavesTheOldListIntact) {
   EXPECT_EQ(Find(L"a.txt"), nullptr);
 }
 
-// A host that only reports turns the text off: the cycle still compares everything, the buffer
-// keeps the list as read, and no save can write that older list as the entries' own.
-TEST_F(DocLifecycleTest, ACycleWithoutTextKeepsTheReadListAndRefusesToSaveIt) {
+// A host that only reports turns the text off: the cycle still compares everything, the list as
+// read is not kept once loaded, and no save can write an older or empty list as the entries' own.
+TEST_F(DocLifecycleTest, ACycleWithoutTextLetsGoOfTheReadListAndRefusesToSave) {
   File("a.txt", "a");
   CreateAndSaveList();
   const std::string listed = ReadBytes(DocPath());
@@ -446,7 +446,7 @@ TEST_F(DocLifecycleTest, ACycleWithoutTextKeepsTheReadListAndRefusesToSaveIt) {
   ASSERT_TRUE(RunUntilIdle(doc));
   ASSERT_NE(Find(L"b.txt"), nullptr);
   EXPECT_TRUE(doc.IsModified());
-  EXPECT_EQ(BufferBytes(doc.GetFileBuffer()), listed);
+  EXPECT_TRUE(doc.GetFileBuffer().IsEmpty());
   host_.messages.clear();
   EXPECT_FALSE(doc.DoFileSave());
   ASSERT_EQ(host_.messages.size(), 1u);
@@ -454,9 +454,18 @@ TEST_F(DocLifecycleTest, ACycleWithoutTextKeepsTheReadListAndRefusesToSaveIt) {
                                         FormatSystemError(ERROR_INVALID_FUNCTION, true) + L"\r" +
                                         Wide(DocPath()));
   EXPECT_EQ(ReadBytes(DocPath()), listed);
-  // With the text on again, the next cycle formats it and the save goes through.
+  // With the text on again, a cycle that cannot see the tree formats no text to replace it: the
+  // saves stay refused.
   doc.SetFormatsText(true);
-  doc.Rescan(RescanMode::kNew);
+  fs_.Fail({.call = FsCall::kOpenListing, .error = ERROR_ACCESS_DENIED});
+  doc.StartRescan(RescanMode::kNew);
+  ASSERT_TRUE(RunUntilIdle(doc));
+  ASSERT_TRUE(doc.IsCycleIncomplete());
+  EXPECT_FALSE(doc.DoFileSave());
+  EXPECT_EQ(ReadBytes(DocPath()), listed);
+  // The next whole cycle formats it, and the save goes through.
+  fs_.ClearFaults();
+  doc.StartRescan(RescanMode::kNew);
   ASSERT_TRUE(RunUntilIdle(doc));
   EXPECT_TRUE(doc.DoFileSave());
   EXPECT_NE(ReadBytes(DocPath()).find("b.txt"), std::string::npos);

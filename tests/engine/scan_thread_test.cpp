@@ -34,16 +34,23 @@ std::string Native(const std::wstring& wide) {
   return native;
 }
 
+// What one scan published: whether it published a list, and the records made of it.
+struct Published {
+  bool any = false;
+  std::vector<CVemoScanEntry> records;
+};
+
 // Runs one scan to its end and returns the published records (empty when none was published).
 std::vector<const CVemoScanEntry*> Scan(CVemoScanThread& scanner, const std::wstring& base,
-                                        std::unique_ptr<CVemoScanList>& holder) {
+                                        Published& holder) {
   EXPECT_TRUE(scanner.Start(base, KeyCase::kExact));
   EXPECT_TRUE(vemo_test::WaitUntilEnded(scanner));
-  holder = scanner.TakeResults();
+  const std::unique_ptr<CVemoScanList> list = scanner.TakeResults();
+  holder.any = list != nullptr;
+  holder.records.clear();
+  while (list != nullptr && !list->IsEmpty()) holder.records.push_back(list->RemoveHead());
   std::vector<const CVemoScanEntry*> records;
-  if (holder != nullptr) {
-    for (const CVemoScanEntry* record : *holder) records.push_back(record);
-  }
+  for (const CVemoScanEntry& record : holder.records) records.push_back(&record);
   return records;
 }
 
@@ -66,7 +73,7 @@ TEST(ScanThread, ListsFilesBeforeSubdirectoriesAndEachDirectoryAfterItsContents)
   tree.File("S/f2", "22");
   tree.File("S/T/f3", "333");
   CVemoScanThread scanner;
-  std::unique_ptr<CVemoScanList> holder;
+  Published holder;
   const auto records = Scan(scanner, Wide(tree.root()), holder);
   ASSERT_EQ(records.size(), 6u);
 
@@ -99,9 +106,9 @@ TEST(ScanThread, ListsFilesBeforeSubdirectoriesAndEachDirectoryAfterItsContents)
 TEST(ScanThread, EmptyBaseDirectoryPublishesAnEmptyList) {
   TempTree tree;
   CVemoScanThread scanner;
-  std::unique_ptr<CVemoScanList> holder;
+  Published holder;
   EXPECT_TRUE(Scan(scanner, Wide(tree.root()), holder).empty());
-  EXPECT_NE(holder, nullptr);
+  EXPECT_TRUE(holder.any);
   EXPECT_EQ(scanner.TakeResults(), nullptr);  // taken once
 }
 
@@ -121,7 +128,7 @@ TEST(ScanThread, BaseThatCannotBeWalkedGivesOneErrorRecord) {
   };
   for (const auto& c : cases) {
     CVemoScanThread scanner;
-    std::unique_ptr<CVemoScanList> holder;
+    Published holder;
     const auto records = Scan(scanner, c.base, holder);
     ASSERT_EQ(records.size(), 1u);
     const CVemoScanEntry* error = records[0];
@@ -155,7 +162,7 @@ TEST(ScanThread, LinksAreEntriesOfTheirOwnAndSpecialFilesAreLeftOut) {
   (void)mknod(tree.Path("null_dev").c_str(), S_IFCHR | 0666, makedev(1, 3));  // may be refused
 
   CVemoScanThread scanner;
-  std::unique_ptr<CVemoScanList> holder;
+  Published holder;
   const auto by_path = ByPath(Scan(scanner, Wide(tree.root()), holder));
   std::vector<std::wstring> paths;
   for (const auto& [path, record] : by_path) paths.push_back(path);
@@ -180,7 +187,7 @@ TEST(ScanThread, NamesThatAreNotUtf8AreKeptLosslessly) {
   tree.File("caf\xc3\xa9", "utf8");  // the same name in UTF-8: a different file
 
   CVemoScanThread scanner;
-  std::unique_ptr<CVemoScanList> holder;
+  Published holder;
   const auto records = Scan(scanner, Wide(tree.root()), holder);
   ASSERT_EQ(records.size(), 3u);
   const auto by_path = ByPath(records);
@@ -209,7 +216,7 @@ TEST(ScanThread, AnyDirectoryThatCannotBeListedFailsTheWholeWalk) {
     FaultFileSystem file_system;
     file_system.Fail({.call = c.call, .error = c.error, .path_suffix = "/locked/"});
     CVemoScanThread scanner(&file_system);
-    std::unique_ptr<CVemoScanList> holder;
+    Published holder;
     const auto records = Scan(scanner, Wide(tree.root()), holder);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0]->m_dwError, c.error);
@@ -231,7 +238,7 @@ TEST(ScanThread, HiddenSystemDirectoriesAreSkippedWithEverythingBelow) {
     if (item.name == "sysfile_dir_only_system") item.attributes |= 0x4;
   });
   CVemoScanThread scanner(&file_system);
-  std::unique_ptr<CVemoScanList> holder;
+  Published holder;
   const auto records = Scan(scanner, Wide(tree.root()), holder);
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0]->m_state.name, L"sysfile_dir_only_system");

@@ -30,8 +30,7 @@ TEST(ScanEntry, FoundItemDropsFractionsAndChecksumsAndBuildsItsKey) {
   EXPECT_EQ(scan.m_dwError, 0u);
   ASSERT_NE(scan.m_pszKey, nullptr);
   EXPECT_STREQ(scan.m_pszKey,
-               "\x01"
-               "data\x01tree\x01sub\x01\x01"
+               "sub\x01\x01"
                "a.txt");
   EXPECT_STREQ(scan.GetRuntimeClassName(), "CVemoScanEntry");
 }

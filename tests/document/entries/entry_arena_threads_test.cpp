@@ -48,8 +48,6 @@ TEST(EntryArenaThreadsTest, EntriesMadeOnOneThreadDieOnAnother) {
     handed.pop_front();
     guard.unlock();
     EXPECT_EQ(std::string(entry->m_pszKey),
-              "\x01"
-              "data\x01"
               "dir\x01\x01"
               "f" +
                   std::to_string(deleted));
