@@ -144,9 +144,10 @@ bool CVemoDoc::FrameworkOpenDocument(const std::wstring& path) {
 bool CVemoDoc::ReadDocumentFile(const std::wstring& path, CNByteBuffer& out) {
   const std::wstring full = Absolute(path);
   std::string native;
-  std::string bytes;
-  if (!platform::FileNameFromWide(full, native) || !file_store_->ReadWholeFile(native, &bytes) ||
-      !out.Append(bytes.data(), bytes.size())) {
+  void* block = nullptr;
+  std::size_t size = 0;
+  if (!platform::FileNameFromWide(full, native) ||
+      !file_store_->ReadWholeFileBlock(native, &block, &size) || !out.Adopt(block, size)) {
     ShowLines({FormatSystemError(kUseLastError, true, true), full});
     return false;
   }

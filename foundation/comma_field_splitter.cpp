@@ -59,11 +59,16 @@ std::size_t CNCommaFieldSplitter::Split(std::wstring_view line) {
       if (p != end) *out++ = *p++;
     } else if (c == L'"') {
       quoted = !quoted;
+      // Inside quotes only a quote and '\' are special: the run up to them is copied as it is
+      // (blanks and commas of a quoted time or name included).
+      while (quoted && p != end && *p != L'"' && *p != L'\\') *out++ = *p++;
     } else if (quoted) {
       *out++ = c;
     } else if (c == L',') {
       ends_.push_back(static_cast<std::size_t>(out - begin));
-    } else if (!IsBlankChar(c)) {
+    } else if (IsBlankChar(c)) {
+      while (p != end && IsBlankChar(*p)) ++p;  // the padding in front of a size, say
+    } else {
       *out++ = c;
     }
   }

@@ -55,6 +55,12 @@ class FileStore {
   // ERROR_PATH_NOT_FOUND, a file larger than the physical memory or one whose bytes cannot be
   // allocated with ERROR_NOT_ENOUGH_MEMORY. Never throws.
   [[nodiscard]] virtual bool ReadWholeFile(const std::string& path, std::string* bytes) = 0;
+  // The same bytes in one block from malloc, which the caller frees (null for an empty file): a
+  // list of a hundred megabytes is then read without a copy. This default reads through
+  // ReadWholeFile, so that a wrapper that overrides that call sees this one too; a wrapper does
+  // not forward it. Never throws.
+  [[nodiscard]] virtual bool ReadWholeFileBlock(const std::string& path, void** block,
+                                                std::size_t* size);
 
   // Permission bits, owner and group of the regular file at path. A symbolic link is not
   // followed: it fails with ERROR_INVALID_PARAMETER (a link's target may lie anywhere and belong

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <random>
 
@@ -115,54 +117,90 @@ unsigned long long MemoryLimit() {
   return limit;
 }
 
+// FileStore::ReadWholeFileBlock on POSIX calls: the bytes go from the kernel straight into the
+// block, sized once from fstat (one byte more, so that the read that finds the end needs no room
+// of its own), grown only for a file that grows while it is read.
+bool ReadRegularFileBlock(const std::string& path, void** block, std::size_t* size) {
+  *block = nullptr;
+  *size = 0;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0;
+  char* data = nullptr;
+  std::size_t used = 0;
+  if (!ok) {
+    SetLastErrorFromErrno(errno);
+  } else if (!S_ISREG(st.st_mode)) {
+    // A directory, FIFO or device is no document: never block on it.
+    SetLastError(ERROR_ACCESS_DENIED);
+    ok = false;
+  } else if (static_cast<unsigned long long>(st.st_size) > MemoryLimit()) {
+    // More than the machine holds (a sparse file claims any size): asking for it would only
+    // end in an allocation failure, or in the kernel's out-of-memory killer.
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    ok = false;
+  } else {
+    std::size_t capacity = static_cast<std::size_t>(st.st_size) + 1;
+    data = static_cast<char*>(std::malloc(capacity));
+    ok = data != nullptr;
+    while (ok) {
+      if (used == capacity) {
+        // A file that keeps growing may not take more than the machine holds.
+        const std::size_t grown = std::min<unsigned long long>(capacity * 2, MemoryLimit() + 1);
+        char* more = grown > capacity ? static_cast<char*>(std::realloc(data, grown)) : nullptr;
+        if (more == nullptr) {
+          ok = false;
+          break;
+        }
+        data = more;
+        capacity = grown;
+      }
+      const ssize_t got = ::read(fd, data + used, capacity - used);
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        SetLastErrorFromErrno(errno, ErrnoUse::kRead);
+        ::close(fd);
+        std::free(data);
+        return false;
+      }
+      if (got == 0) break;
+      used += static_cast<std::size_t>(got);
+    }
+    if (!ok) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  }
+  ::close(fd);
+  if (!ok || used == 0) {
+    std::free(data);
+    return ok;
+  }
+  *block = data;
+  *size = used;
+  return true;
+}
+
 class PosixFileStore final : public FileStore {
  public:
   bool ReadWholeFile(const std::string& path, std::string* bytes) override {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-      SetLastErrorFromErrno(errno);
-      return false;
-    }
-    std::string out;
-    struct stat st;
-    bool ok = ::fstat(fd, &st) == 0;
-    if (!ok) {
-      SetLastErrorFromErrno(errno);
-    } else if (!S_ISREG(st.st_mode)) {
-      // A directory, FIFO or device is no document: never block on it.
-      SetLastError(ERROR_ACCESS_DENIED);
-      ok = false;
-    } else if (static_cast<unsigned long long>(st.st_size) > MemoryLimit()) {
-      // More than the machine holds (a sparse file claims any size): asking for it would only
-      // end in an allocation failure, or in the kernel's out-of-memory killer.
+    void* block = nullptr;
+    std::size_t size = 0;
+    if (!ReadRegularFileBlock(path, &block, &size)) return false;
+    bool ok = true;
+    try {
+      bytes->assign(static_cast<const char*>(block), size);
+    } catch (const std::bad_alloc&) {
       SetLastError(ERROR_NOT_ENOUGH_MEMORY);
       ok = false;
-    } else {
-      try {
-        out.reserve(static_cast<std::size_t>(st.st_size));
-        char chunk[65536];
-        for (;;) {
-          const ssize_t got = ::read(fd, chunk, sizeof chunk);
-          if (got < 0) {
-            if (errno == EINTR) continue;
-            SetLastErrorFromErrno(errno, ErrnoUse::kRead);
-            ok = false;
-            break;
-          }
-          if (got == 0) break;
-          if (out.size() + static_cast<std::size_t>(got) > MemoryLimit()) {
-            throw std::bad_alloc();  // a file that keeps growing
-          }
-          out.append(chunk, static_cast<std::size_t>(got));
-        }
-      } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ok = false;
-      }
     }
-    ::close(fd);
-    if (ok) *bytes = std::move(out);
+    std::free(block);
     return ok;
+  }
+
+  bool ReadWholeFileBlock(const std::string& path, void** block, std::size_t* size) override {
+    return ReadRegularFileBlock(path, block, size);
   }
 
   bool GetAccess(const std::string& path, FileAccess* access) override {
@@ -288,6 +326,22 @@ std::string DirectoryOf(const std::string& path) {
 }
 
 }  // namespace
+
+bool FileStore::ReadWholeFileBlock(const std::string& path, void** block, std::size_t* size) {
+  *block = nullptr;
+  *size = 0;
+  std::string bytes;
+  if (!ReadWholeFile(path, &bytes)) return false;
+  if (bytes.empty()) return true;
+  *block = std::malloc(bytes.size());
+  if (*block == nullptr) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return false;
+  }
+  std::memcpy(*block, bytes.data(), bytes.size());
+  *size = bytes.size();
+  return true;
+}
 
 FileStore* FileStore::Default() {
   static PosixFileStore store;

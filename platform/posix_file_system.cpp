@@ -37,6 +37,24 @@ ItemKind KindOf(mode_t mode) {
   return ItemKind::kOther;
 }
 
+// Whether a core stands idle now: fewer threads are running or ready to run, this one included,
+// than there are cores (/proc/loadavg's fourth field, "running/all"). A second thread for a
+// listing pays only then; on a busy machine it costs more than it saves.
+bool IdleCoreLikely() {
+  static const unsigned cores = std::thread::hardware_concurrency();
+  if (cores < 2) return false;
+  const int fd = open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char text[128];
+  const ssize_t n = read(fd, text, sizeof text - 1);
+  close(fd);
+  if (n <= 0) return false;
+  text[n] = 0;
+  unsigned running = 0;
+  if (std::sscanf(text, "%*s %*s %*s %u/", &running) != 1) return false;
+  return running < cores;
+}
+
 // What lstat told of one listed item, or the errno it failed with.
 struct ItemStat {
   int error = 0;
@@ -46,10 +64,11 @@ struct ItemStat {
   ULONGLONG write_time = 0;
 };
 
-// Names are read in batches; the lstat calls of a large batch are shared with a helper thread,
-// since they are most of the time a walk of a large tree takes (the kernel's part, which runs on
-// two cores at once). Items come out in listing order all the same: the caller waits for a chunk
-// the helper has not finished, or takes the next unclaimed chunk itself.
+// Names are read in batches; the lstat calls of a large batch are shared with a helper thread
+// while a core is idle, since they are most of the time a walk of a large tree takes (the
+// kernel's part, which runs on two cores at once). Items come out in listing order all the same:
+// the caller takes the next unclaimed chunk itself when it gets there first, and never waits for
+// the helper.
 class PosixDirectoryListing final : public DirectoryListing {
  public:
   explicit PosixDirectoryListing(DIR* dir) : dir_(dir) {}
@@ -78,8 +97,8 @@ class PosixDirectoryListing final : public DirectoryListing {
         continue;
       }
       const std::size_t index = next_++;
-      WaitForChunk(index / kChunk);
-      const ItemStat& stat = stats_[index];
+      ItemStat own;
+      const ItemStat& stat = StatOf(index, own);
       if (stat.error == ENOENT) continue;  // deleted since it was listed: no longer in the tree
       if (stat.error != 0) {
         SetLastErrorFromErrno(stat.error);
@@ -112,10 +131,6 @@ class PosixDirectoryListing final : public DirectoryListing {
   static constexpr std::size_t kBatch = 4096;
   static constexpr std::size_t kChunk = 32;
   static constexpr std::size_t kShared = 128;
-  // A chunk's state.
-  static constexpr int kPending = 0;
-  static constexpr int kDone = 1;
-  static constexpr int kWaited = 2;  // pending, and the caller waits for it
 
   const char* NameAt(std::size_t index) const { return names_.data() + offsets_[index]; }
 
@@ -145,12 +160,12 @@ class PosixDirectoryListing final : public DirectoryListing {
       chunk_done_size_ = chunks;
     }
     for (std::size_t c = 0; c < chunks; ++c) {
-      chunk_done_[c].store(kPending, std::memory_order_relaxed);
+      chunk_done_[c].store(0, std::memory_order_relaxed);
     }
     chunk_count_ = chunks;
     next_chunk_.store(0, std::memory_order_relaxed);
     stop_.store(false, std::memory_order_relaxed);
-    if (offsets_.size() >= kShared) {
+    if (offsets_.size() >= kShared && IdleCoreLikely()) {
       try {
         helper_ = std::thread([this] {
           while (!stop_.load(std::memory_order_relaxed) && ClaimAndStat()) {
@@ -167,44 +182,39 @@ class PosixDirectoryListing final : public DirectoryListing {
     const std::size_t chunk = next_chunk_.fetch_add(1, std::memory_order_relaxed);
     if (chunk >= chunk_count_) return false;
     const std::size_t end = std::min(offsets_.size(), (chunk + 1) * kChunk);
-    const int dir_fd = dirfd(dir_);
-    for (std::size_t i = chunk * kChunk; i < end; ++i) {
-      const char* name = NameAt(i);
-      ItemStat& out = stats_[i];
-      struct stat st;
-      if (fstatat(dir_fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        out.error = errno;
-        continue;
-      }
-      out.error = 0;
-      out.kind = KindOf(st.st_mode);
-      out.size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
-      out.write_time = FileTimeFromTimespec(st.st_mtim);
-      out.attributes = AttributesFromStat(name, st);
-    }
-    // Only a waiter costs the system call that wakes it.
-    if (chunk_done_[chunk].exchange(kDone, std::memory_order_release) == kWaited) {
-      chunk_done_[chunk].notify_one();
-    }
+    for (std::size_t i = chunk * kChunk; i < end; ++i) StatItem(i, stats_[i]);
+    chunk_done_[chunk].store(1, std::memory_order_release);
     return true;
   }
 
-  void WaitForChunk(std::size_t chunk) {
-    for (;;) {
-      int state = chunk_done_[chunk].load(std::memory_order_acquire);
-      if (state == kDone) return;
-      // Chunks are claimed in order: while this one is unclaimed, the next claim is it or one
-      // before it. Once claimed elsewhere, it is only waited for.
-      if (next_chunk_.load(std::memory_order_relaxed) <= chunk) {
-        (void)ClaimAndStat();
-        continue;
-      }
-      if (state == kPending &&
-          !chunk_done_[chunk].compare_exchange_strong(state, kWaited, std::memory_order_acquire)) {
-        continue;  // done meanwhile
-      }
-      chunk_done_[chunk].wait(kWaited, std::memory_order_acquire);
+  void StatItem(std::size_t index, ItemStat& out) const {
+    const char* name = NameAt(index);
+    struct stat st;
+    if (fstatat(dirfd(dir_), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      out.error = errno;
+      return;
     }
+    out.error = 0;
+    out.kind = KindOf(st.st_mode);
+    out.size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
+    out.write_time = FileTimeFromTimespec(st.st_mtim);
+    out.attributes = AttributesFromStat(name, st);
+  }
+
+  // The lstat of item index: from its chunk once that is done. Chunks are claimed in order, so
+  // while the item's chunk is unclaimed the next claim is it or one before it. A chunk the helper
+  // is still on is not waited for (the helper may have lost its core for a while): the item is
+  // stat'ed here once more.
+  const ItemStat& StatOf(std::size_t index, ItemStat& own) {
+    const std::size_t chunk = index / kChunk;
+    while (chunk_done_[chunk].load(std::memory_order_acquire) == 0) {
+      if (next_chunk_.load(std::memory_order_relaxed) > chunk) {
+        StatItem(index, own);
+        return own;
+      }
+      (void)ClaimAndStat();
+    }
+    return stats_[index];
   }
 
   // Stops the helper (after the chunk it is on) and waits for it.
@@ -222,7 +232,7 @@ class PosixDirectoryListing final : public DirectoryListing {
   std::vector<ItemStat> stats_;
   std::size_t next_ = 0;  // the next item of the batch to hand out
   std::size_t chunk_count_ = 0;
-  std::unique_ptr<std::atomic<int>[]> chunk_done_;
+  std::unique_ptr<std::atomic<int>[]> chunk_done_;  // 1 once a chunk's lstat results are in
   std::size_t chunk_done_size_ = 0;
   std::atomic<std::size_t> next_chunk_{0};
   std::atomic<bool> stop_{false};

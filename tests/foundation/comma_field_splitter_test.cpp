@@ -40,6 +40,9 @@ TEST(CommaFieldSplitter, GivesTheFieldsOfSplitFields) {
       L"\"\"\"\",\"\\\"\"",
       L"Übersetzungen,\xDC80\xDCFF,\x10FFFF,-+./:;<=>",
       L"       -1,x",
+      L"   \t  12,\"2019-01-02 03:04:05\"  ,  x  y  ,   ",
+      L"\"quoted run, to the end  ",
+      L"\"run\\\"on\",after",
   };
   CNCommaFieldSplitter splitter;
   for (const std::wstring& line : lines) {

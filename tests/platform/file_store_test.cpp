@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -48,6 +49,39 @@ TEST(FileStore, ReadsWholeFilesAndRefusesOthers) {
   EXPECT_FALSE(FileStore::Default()->ReadWholeFile(tree.Path("missing"), &bytes));
   EXPECT_EQ(platform::LastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(bytes.size(), 200000u);  // left as it was
+}
+
+// The block form: the same bytes, refusals and errors, and no block for an empty file.
+TEST(FileStore, ReadsWholeFilesIntoOneBlock) {
+  vemo_test::TempTree tree;
+  std::string text;
+  for (int i = 0; text.size() < 300000; ++i) text += std::to_string(i) + ',';
+  tree.File("a", text);
+  tree.File("empty", "");
+  tree.Dir("d");
+  struct Case {
+    std::string path;
+    bool ok;
+    std::string bytes;
+    DWORD error;
+  };
+  const Case cases[] = {
+      {tree.Path("a"), true, text, 0},
+      {tree.Path("empty"), true, "", 0},
+      {tree.Path("d"), false, "", ERROR_ACCESS_DENIED},
+      {tree.Path("missing"), false, "", ERROR_FILE_NOT_FOUND},
+  };
+  for (const Case& c : cases) {
+    void* block = reinterpret_cast<void*>(1);
+    std::size_t size = 99;
+    EXPECT_EQ(FileStore::Default()->ReadWholeFileBlock(c.path, &block, &size), c.ok) << c.path;
+    if (!c.ok) {
+      EXPECT_EQ(platform::LastError(), c.error) << c.path;
+    }
+    EXPECT_EQ(std::string(static_cast<const char*>(block), size), c.bytes) << c.path;
+    EXPECT_EQ(block == nullptr, c.bytes.empty()) << c.path;
+    std::free(block);
+  }
 }
 
 TEST(FileStore, ReplaceKeepsModeAndLeavesNoTemporaryFile) {
