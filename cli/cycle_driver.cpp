@@ -10,9 +10,9 @@
 namespace {
 
 // Each phase's end (walk, checksums, formatting) is seen only at the next round, so a create
-// waits out about one pause per phase: 5 ms made a page-cached 1 GiB file take 20 % longer. A
-// round that finds nothing new costs microseconds, so 1 ms still leaves the cores to the workers;
-// checksum results are drained completely on every poll, so no worker waits on it.
+// waits out about one pause per phase: with 5 ms, the create of one small file took 20 ms instead
+// of 8. A round that finds nothing new costs microseconds, so 1 ms still leaves the cores to the
+// workers; checksum results are drained completely on every poll, so no worker waits on it.
 constexpr auto kIdleRoundPause = std::chrono::milliseconds(1);
 
 }  // namespace

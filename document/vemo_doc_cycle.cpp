@@ -246,7 +246,15 @@ bool CVemoDoc::PollLoading() {
     } else {
       ReportCycleError(error, path_name_);
     }
-  } else if (list && !list->IsEmpty()) {
+  }
+  if (!formats_text_ && !list_unread_) {
+    // Nothing will save the text as read: a million entries' list need not stay in memory while
+    // they are adopted and the walk is merged.
+    file_buffer_.Clear();
+    text_behind_ = true;
+    text_dropped_ = true;
+  }
+  if (list && !list->IsEmpty()) {
     // Adopted over as many polls as it takes; the document stays in Loading meanwhile.
     pending_entries_ = std::move(list);
     last_parent_known_ = false;
@@ -289,12 +297,6 @@ void CVemoDoc::FinishLoading() {
   last_parent_dir_ = SharedText();
   last_parent_ = nullptr;
   last_parent_known_ = false;
-  if (!formats_text_ && !list_unread_) {
-    // Nothing will save the text as read: a million entries' list need not stay in memory.
-    file_buffer_.Clear();
-    text_behind_ = true;
-    text_dropped_ = true;
-  }
   // The walk's start refreshes the views (one rebuild for the two phase changes); every entry
   // adopted is marked for it already.
   PhaseChanged();
