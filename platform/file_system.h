@@ -31,6 +31,12 @@ struct DirectoryItem {
   DWORD attributes = 0;      // FILE_ATTRIBUTE_DIRECTORY, _READONLY, _HIDDEN, _REPARSE_POINT
 };
 
+// When the POSIX listing shares the lstat calls of a large directory with a helper thread: while a
+// core stands idle (the default), always, or never. Process-wide; tests of the shared path set
+// kAlways.
+enum class ListingHelpers { kWhenIdle, kAlways, kNever };
+void SetListingHelpers(ListingHelpers helpers);
+
 // An open directory listing. Destroying it closes it (ignoring a close failure).
 class DirectoryListing {
  public:

@@ -40,7 +40,17 @@ ItemKind KindOf(mode_t mode) {
 // Whether a core stands idle now: fewer threads are running or ready to run, this one included,
 // than there are cores (/proc/loadavg's fourth field, "running/all"). A second thread for a
 // listing pays only then; on a busy machine it costs more than it saves.
+std::atomic<ListingHelpers> g_listing_helpers{ListingHelpers::kWhenIdle};
+
 bool IdleCoreLikely() {
+  switch (g_listing_helpers.load(std::memory_order_relaxed)) {
+    case ListingHelpers::kAlways:
+      return true;
+    case ListingHelpers::kNever:
+      return false;
+    case ListingHelpers::kWhenIdle:
+      break;
+  }
   static const unsigned cores = std::thread::hardware_concurrency();
   if (cores < 2) return false;
   const int fd = open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
@@ -609,6 +619,10 @@ std::unique_ptr<DirectoryHandle> PosixFileSystem::OpenDirectory(const std::strin
 }
 
 }  // namespace
+
+void SetListingHelpers(ListingHelpers helpers) {
+  g_listing_helpers.store(helpers, std::memory_order_relaxed);
+}
 
 FileSystem* FileSystem::Default() {
   static PosixFileSystem* const file_system = new PosixFileSystem;  // never destroyed
