@@ -308,6 +308,7 @@ class CVemoDoc {
   // end, between RCLR and RFSH, as views may still hold them.
   std::unique_ptr<CVemoScanList> pending_records_;
   std::deque<CVemoScanEntry> records_ahead_;  // taken from it, their entries being fetched
+  std::deque<const void*> entries_ahead_;     // the entry each may match (or null)
   bool scan_merged_ = false;
   bool scan_snapshot_taken_ = false;
   bool scan_snapshot_complete_ = false;

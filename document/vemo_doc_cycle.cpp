@@ -246,7 +246,15 @@ bool CVemoDoc::PollLoading() {
     } else {
       ReportCycleError(error, path_name_);
     }
-  } else if (list && !list->IsEmpty()) {
+  }
+  if (!formats_text_ && !list_unread_) {
+    // Nothing will save the text as read: a million entries' list need not stay in memory while
+    // they are adopted and the walk is merged.
+    file_buffer_.Clear();
+    text_behind_ = true;
+    text_dropped_ = true;
+  }
+  if (list && !list->IsEmpty()) {
     // Adopted over as many polls as it takes; the document stays in Loading meanwhile.
     pending_entries_ = std::move(list);
     last_parent_known_ = false;
@@ -289,12 +297,6 @@ void CVemoDoc::FinishLoading() {
   last_parent_dir_ = SharedText();
   last_parent_ = nullptr;
   last_parent_known_ = false;
-  if (!formats_text_ && !list_unread_) {
-    // Nothing will save the text as read: a million entries' list need not stay in memory.
-    file_buffer_.Clear();
-    text_behind_ = true;
-    text_dropped_ = true;
-  }
   // The walk's start refreshes the views (one rebuild for the two phase changes); every entry
   // adopted is marked for it already.
   PhaseChanged();
@@ -331,17 +333,23 @@ bool CVemoDoc::MergeScanRecords() {
   // The walk's order is not the entries' order in memory: the entries of the records a few places
   // ahead are fetched while this one merges, instead of each being waited for in turn. The records
   // ahead are made (with their keys) as they are fetched, and wait for the next slice if need be.
+  // Halfway, the entry has come and the name it lists is fetched too.
   constexpr std::size_t kAhead = 8;
   for (;;) {
     while (records_ahead_.size() < kAhead && !pending_records_->IsEmpty()) {
       records_ahead_.push_back(pending_records_->RemoveHead());
-      if (records_ahead_.back().m_pszKey != nullptr) {
-        entries_.Prefetch(records_ahead_.back().m_pszKey);
-      }
+      const LookupKey& key = records_ahead_.back().m_pszKey;
+      entries_ahead_.push_back(key != nullptr ? entries_.Prefetch(key) : nullptr);
     }
     if (records_ahead_.empty()) return true;
+    if (entries_ahead_.size() > kAhead / 2) {
+      if (const auto* halfway = static_cast<const CVemoEntry*>(entries_ahead_[kAhead / 2])) {
+        __builtin_prefetch(halfway->m_stored.name.Address());
+      }
+    }
     const CVemoScanEntry record = std::move(records_ahead_.front());
     records_ahead_.pop_front();
+    entries_ahead_.pop_front();
     if (record.m_dwError != 0) {
       ReportCycleError(record.m_dwError, record.m_strBaseDir.str() + record.m_strRelDir.str());
     } else {
@@ -468,6 +476,7 @@ void CVemoDoc::DropPendingSteps(bool notify_views) {
   last_parent_ = nullptr;
   last_parent_known_ = false;
   records_ahead_.clear();
+  entries_ahead_.clear();
   pending_records_.reset();
   scan_merged_ = false;
   scan_snapshot_.RemoveAll(false);

@@ -127,16 +127,17 @@ void* CNKeyMap::Lookup(const CNBitKey& key) const {
   return LeafKey(leaf) == bytes ? leaf.value : nullptr;
 }
 
-void CNKeyMap::Prefetch(const CNBitKey& key) const {
-  if (root_ == kNone) return;
-  // The finger stays with the keys merged now, not those a few places ahead.
+const void* CNKeyMap::Prefetch(const CNBitKey& key) const {
+  if (root_ == kNone) return nullptr;
+  // The finger stays with the keys searched now, not with those a few places ahead.
   const Leaf& leaf = leaves_[FindLeaf(key.Bytes(), false)];
-  if (leaf.value == nullptr) return;
+  if (leaf.value == nullptr) return nullptr;
   // A prefetch never faults, whatever the address: the 128 bytes need not all be the value's.
   const char* value = static_cast<const char*>(leaf.value);
   __builtin_prefetch(value);
   __builtin_prefetch(value + 64);
   __builtin_prefetch(LeafKey(leaf).data());
+  return leaf.value;
 }
 
 bool CNKeyMap::SetAt(const CNBitKey& key, void* value) {

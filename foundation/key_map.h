@@ -59,9 +59,10 @@ class CNKeyMap {
   // Starts fetching into the cache what a Lookup of the key reads last, without waiting for it:
   // the bytes of the one key it can match and the first 128 bytes of that key's value. A loop
   // over many keys whose values lie all over memory asks a few keys ahead and then finds them
-  // there. Changes nothing.
-  void Prefetch(const CNBitKey& key) const;
-  void Prefetch(const char* key) const { Prefetch(CNBitKey::FromNarrow(key)); }
+  // there. Returns that value (another key's when this key is not there; null in an empty map),
+  // for fetching what it points to in turn. Changes nothing.
+  const void* Prefetch(const CNBitKey& key) const;
+  const void* Prefetch(const char* key) const { return Prefetch(CNBitKey::FromNarrow(key)); }
 
   // A non-null value is stored for the key, replacing (not destroying) any earlier value; a null
   // value removes the key (the value it had is not destroyed). Returns false only when a value

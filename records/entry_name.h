@@ -54,6 +54,8 @@ class EntryName {
     return block_ ? std::string_view(block_->text, block_->size) : std::string_view();
   }
   [[nodiscard]] bool IsAscii() const { return !block_ || block_->ascii; }
+  // Where the name's bytes are kept, for a prefetch; nothing is read there.
+  [[nodiscard]] const void* Address() const { return block_; }
   // True when both share one block (a cheap test before comparing bytes).
   [[nodiscard]] bool SameObject(const EntryName& other) const { return block_ == other.block_; }
 

@@ -88,7 +88,7 @@ TEST(KeyMapTest, PathKeysSearchedInAnyOrderAfterAddsAndRemovals) {
   for (const CNKeyMap::KeyStorage storage :
        {CNKeyMap::KeyStorage::kCopied, CNKeyMap::KeyStorage::kBorrowed}) {
     CNKeyMap map(false, storage);
-    map.Prefetch("nothing there yet");
+    EXPECT_EQ(map.Prefetch("nothing there yet"), nullptr);
     std::map<std::string, void*> reference;
     for (std::size_t i = 0; i < keys.size(); ++i) {
       ASSERT_TRUE(map.Add(keys[i].c_str(), Tag(i + 1)));
@@ -100,7 +100,14 @@ TEST(KeyMapTest, PathKeysSearchedInAnyOrderAfterAddsAndRemovals) {
       order.push_back("/home/user/tree/d1/file400");  // absent: begun by a present key
       std::shuffle(order.begin(), order.end(), random);
       for (std::size_t i = 0; i < order.size(); ++i) {
-        if (i + 3 < order.size()) map.Prefetch(order[i + 3].c_str());
+        if (i + 3 < order.size()) {
+          // The value it fetches is the key's own when the key is there.
+          const void* fetched = map.Prefetch(order[i + 3].c_str());
+          const auto ahead = reference.find(order[i + 3]);
+          if (ahead != reference.end()) {
+            ASSERT_EQ(fetched, ahead->second);
+          }
+        }
         const auto found = reference.find(order[i]);
         ASSERT_EQ(map.Lookup(std::string_view(order[i])),
                   found == reference.end() ? nullptr : found->second)
