@@ -3,8 +3,10 @@
 #   a. formatting and loading a document of ENTRIES entries (doc_io_bench), beside Python's
 #      C-implemented csv.reader over the same file;
 #   b. a tree of ENTRIES empty files (1,000 a directory): vemo-cli verify --new (load, walk,
-#      compare, format; reads no file) beside find -printf, which stats every file as the walk
-#      must, and the peak resident memory of vemo-cli verify per entry. Best and worst of RUNS.
+#      compare; reads no file) beside find -printf, which stats every file as the walk must, and
+#      the peak resident memory of vemo-cli verify per entry. Best and worst of RUNS, the runs
+#      of find and verify --new taken in turn. VEMO_BENCH_BASELINE=/path/to/an/earlier/vemo-cli
+#      adds that program's runs, in turn with the others, and its speed beside this one's.
 #
 #   bench/doc_io_bench.sh <build dir of a Release build> [ENTRIES] [RUNS]   (1000000, 3)
 #
@@ -66,25 +68,48 @@ listed=$(($(find "$tree" -mindepth 1 | wc -l) - 1))  # less the list
 echo
 echo "== b. a tree of $entries empty files, $listed entries with the directories"
 
-# Runs "$@" RUNS times; prints "best_wall worst_wall best_rss_kib worst_rss_kib".
-measure() {
-  local results=""
-  for _ in $(seq "$runs"); do
-    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" ||
-      { [ $? = 1 ] || { cat "$work/stderr.txt" >&2; exit 1; }; }
-    results+="$(cat "$work/time.txt")"$'\n'
-  done
-  echo "$results" | awk 'NF == 2 {
-      if (!n++ || $1 < bw) bw = $1; if ($1 > ww) ww = $1
-      if (n == 1 || $2 < br) br = $2; if ($2 > wr) wr = $2 }
-    END {printf "%.2f %.2f %d %d\n", bw, ww, br, wr}'
+# Runs "$@" once and appends "wall_seconds peak_rss_kib" to the file $1.
+run_once() {
+  local out=$1
+  shift
+  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" ||
+    { [ $? = 1 ] || { cat "$work/stderr.txt" >&2; exit 1; }; }
+  cat "$work/time.txt" >>"$out"
 }
 
+# Prints "best_wall worst_wall best_rss_kib worst_rss_kib" of the runs in file $1.
+summary() {
+  awk 'NF == 2 {
+      if (!n++ || $1 < bw) bw = $1; if ($1 > ww) ww = $1
+      if (n == 1 || $2 < br) br = $2; if ($2 > wr) wr = $2 }
+    END {printf "%.2f %.2f %d %d\n", bw, ww, br, wr}' "$1"
+}
+
+# Rounds of find, verify --new and (VEMO_BENCH_BASELINE=/path/to/an/earlier/vemo-cli) the earlier
+# program's verify --new, one of each in turn, so that each sees the same moments of a shared
+# machine; then the verifies, which read every file.
+baseline=${VEMO_BENCH_BASELINE:-}
 find "$tree" -printf '%s %T@ %p\n' >/dev/null  # warm the metadata cache
-find_t=$(measure find "$tree" -printf '%s %T@ %p\n')
-new_t=$(measure "$cli" verify -q --new "$tree")
-verify_t=$(measure "$cli" verify -q "$tree")
-awk -v n="$listed" -v f="$find_t" -v v="$new_t" -v a="$verify_t" -v load="$(cut -d' ' -f1-3 /proc/loadavg)" '
+for _ in $(seq "$runs"); do
+  run_once "$work/find.txt" find "$tree" -printf '%s %T@ %p\n'
+  run_once "$work/new.txt" "$cli" verify -q --new "$tree"
+  if [ -n "$baseline" ]; then run_once "$work/base_new.txt" "$baseline" verify -q --new "$tree"; fi
+done
+for _ in $(seq "$runs"); do
+  run_once "$work/verify.txt" "$cli" verify -q "$tree"
+  if [ -n "$baseline" ]; then run_once "$work/base_verify.txt" "$baseline" verify -q "$tree"; fi
+done
+find_t=$(summary "$work/find.txt")
+new_t=$(summary "$work/new.txt")
+verify_t=$(summary "$work/verify.txt")
+base_new_t=""
+base_verify_t=""
+if [ -n "$baseline" ]; then
+  base_new_t=$(summary "$work/base_new.txt")
+  base_verify_t=$(summary "$work/base_verify.txt")
+fi
+awk -v n="$listed" -v f="$find_t" -v v="$new_t" -v a="$verify_t" -v bv="$base_new_t" \
+  -v ba="$base_verify_t" -v load="$(cut -d' ' -f1-3 /proc/loadavg)" '
   function div(x, y) { return y > 0 ? x / y : 0 }  # time(1) reads below 10 ms as 0
   function row(name, t,   p) {
     split(t, p, " ")
@@ -97,4 +122,10 @@ awk -v n="$listed" -v f="$find_t" -v v="$new_t" -v a="$verify_t" -v load="$(cut 
       div(n, vp[1]), div(fp[1], vp[1])
     printf "verify peak RSS per entry (goal <= 400 bytes): %.0f (worst run %.0f)\n",
       ap[3] * 1024 / n, ap[4] * 1024 / n
+    if (bv != "") {
+      row("baseline verify --new", bv); row("baseline verify", ba)
+      split(bv, bp, " ")
+      printf "baseline verify --new entries/s: %.0f, find time / its time: %.2f; baseline time / verify --new time: %.2f (best runs), %.2f (worst runs)\n",
+        div(n, bp[1]), div(fp[1], bp[1]), div(bp[1], vp[1]), div(bp[2], vp[2])
+    }
     printf "load average after the runs: %s\n", load }'
