@@ -216,8 +216,8 @@ class CVemoDoc {
   bool PollScanning();
   bool PollChecksumming();
   bool PollFormatting();
-  // A scan record, or null at the end of the scan.
-  void MergeScanRecord(const CVemoScanEntry* record);
+  // A scan record, or null at the end of the scan; hint: what a Prefetch of its key found.
+  void MergeScanRecord(const CVemoScanEntry* record, const CNKeyMap::Hint* hint = nullptr);
   // A checksum result, or null when checksumming has ended.
   void ApplyChecksumResult(const ChecksumJob* result);
   void FinishFormatting();
@@ -308,7 +308,11 @@ class CVemoDoc {
   // end, between RCLR and RFSH, as views may still hold them.
   std::unique_ptr<CVemoScanList> pending_records_;
   std::deque<CVemoScanEntry> records_ahead_;  // taken from it, their entries being fetched
-  std::deque<const void*> entries_ahead_;     // the entry each may match (or null)
+  struct EntryAhead {
+    const void* entry = nullptr;  // the entry the record may match (or null)
+    CNKeyMap::Hint hint;
+  };
+  std::deque<EntryAhead> entries_ahead_;
   bool scan_merged_ = false;
   bool scan_snapshot_taken_ = false;
   bool scan_snapshot_complete_ = false;

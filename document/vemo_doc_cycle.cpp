@@ -339,27 +339,29 @@ bool CVemoDoc::MergeScanRecords() {
     while (records_ahead_.size() < kAhead && !pending_records_->IsEmpty()) {
       records_ahead_.push_back(pending_records_->RemoveHead());
       const LookupKey& key = records_ahead_.back().m_pszKey;
-      entries_ahead_.push_back(key != nullptr ? entries_.Prefetch(key) : nullptr);
+      EntryAhead& ahead = entries_ahead_.emplace_back();
+      if (key != nullptr) ahead.entry = entries_.Prefetch(key, &ahead.hint);
     }
     if (records_ahead_.empty()) return true;
     if (entries_ahead_.size() > kAhead / 2) {
-      if (const auto* halfway = static_cast<const CVemoEntry*>(entries_ahead_[kAhead / 2])) {
+      if (const auto* halfway = static_cast<const CVemoEntry*>(entries_ahead_[kAhead / 2].entry)) {
         __builtin_prefetch(halfway->m_stored.name.Address());
       }
     }
     const CVemoScanEntry record = std::move(records_ahead_.front());
     records_ahead_.pop_front();
+    const CNKeyMap::Hint hint = entries_ahead_.front().hint;
     entries_ahead_.pop_front();
     if (record.m_dwError != 0) {
       ReportCycleError(record.m_dwError, record.m_strBaseDir.str() + record.m_strRelDir.str());
     } else {
-      MergeScanRecord(&record);
+      MergeScanRecord(&record, &hint);
     }
     if (slice_.Spent()) return records_ahead_.empty() && pending_records_->IsEmpty();
   }
 }
 
-void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
+void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record, const CNKeyMap::Hint* hint) {
   if (record == nullptr) {
     while (!FinishScanPhase()) {
     }
@@ -375,7 +377,8 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record) {
   }
   if (record->m_strBaseDir.str() != base_dir_ || record->m_pszKey == nullptr) return;
   bool needs_checksum = false;
-  CVemoEntry* entry = entries_.Lookup(record->m_pszKey);
+  CVemoEntry* entry = hint != nullptr ? entries_.Lookup(record->m_pszKey, *hint)
+                                      : entries_.Lookup(record->m_pszKey);
   if (entry != nullptr) {
     if (!entry->ApplyScanRecord(*record, needs_checksum)) return;
     if (needs_checksum) SetModifiedFlag(true);

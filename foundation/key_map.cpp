@@ -127,10 +127,16 @@ void* CNKeyMap::Lookup(const CNBitKey& key) const {
   return LeafKey(leaf) == bytes ? leaf.value : nullptr;
 }
 
-const void* CNKeyMap::Prefetch(const CNBitKey& key) const {
+const void* CNKeyMap::Prefetch(const CNBitKey& key, Hint* hint) const {
   if (root_ == kNone) return nullptr;
-  // The finger stays with the keys searched now, not with those a few places ahead.
-  const Leaf& leaf = leaves_[FindLeaf(key.Bytes(), false)];
+  // With a hint, the Lookup will not search: this search keeps the finger. Without one, the finger
+  // stays with the keys searched now, not with those a few places ahead.
+  const Ref found = FindLeaf(key.Bytes(), hint != nullptr);
+  if (hint != nullptr) {
+    hint->leaf_ = found;
+    hint->shape_ = shape_;
+  }
+  const Leaf& leaf = leaves_[found];
   if (leaf.value == nullptr) return nullptr;
   // A prefetch never faults, whatever the address: the 128 bytes need not all be the value's.
   const char* value = static_cast<const char*>(leaf.value);
@@ -138,6 +144,12 @@ const void* CNKeyMap::Prefetch(const CNBitKey& key) const {
   __builtin_prefetch(value + 64);
   __builtin_prefetch(LeafKey(leaf).data());
   return leaf.value;
+}
+
+void* CNKeyMap::Lookup(const CNBitKey& key, const Hint& hint) const {
+  if (hint.shape_ != shape_ || root_ == kNone) return Lookup(key);
+  const Leaf& leaf = leaves_[hint.leaf_];
+  return LeafKey(leaf) == key.Bytes() ? leaf.value : nullptr;
 }
 
 bool CNKeyMap::SetAt(const CNBitKey& key, void* value) {

@@ -56,13 +56,30 @@ class CNKeyMap {
   }
   [[nodiscard]] void* Lookup(const void* key) const { return Lookup(CNBitKey::FromPointer(key)); }
 
+  // Where Prefetch found the one leaf a key can be in; good for a Lookup of the same key while no
+  // key has been added or removed since (otherwise that Lookup searches as usual).
+  class Hint {
+   private:
+    friend class CNKeyMap;
+    std::uint32_t leaf_ = 0;
+    std::uint64_t shape_ = ~std::uint64_t{0};
+  };
+
   // Starts fetching into the cache what a Lookup of the key reads last, without waiting for it:
   // the bytes of the one key it can match and the first 128 bytes of that key's value. A loop
   // over many keys whose values lie all over memory asks a few keys ahead and then finds them
   // there. Returns that value (another key's when this key is not there; null in an empty map),
-  // for fetching what it points to in turn. Changes nothing.
-  const void* Prefetch(const CNBitKey& key) const;
-  const void* Prefetch(const char* key) const { return Prefetch(CNBitKey::FromNarrow(key)); }
+  // for fetching what it points to in turn. With a hint, the Lookup of the key that passes it
+  // back only compares the key. Changes nothing.
+  const void* Prefetch(const CNBitKey& key, Hint* hint = nullptr) const;
+  const void* Prefetch(const char* key, Hint* hint = nullptr) const {
+    return Prefetch(CNBitKey::FromNarrow(key), hint);
+  }
+  // Lookup of the key Prefetch gave the hint for.
+  [[nodiscard]] void* Lookup(const CNBitKey& key, const Hint& hint) const;
+  [[nodiscard]] void* Lookup(const char* key, const Hint& hint) const {
+    return Lookup(CNBitKey::FromNarrow(key), hint);
+  }
 
   // A non-null value is stored for the key, replacing (not destroying) any earlier value; a null
   // value removes the key (the value it had is not destroyed). Returns false only when a value
@@ -255,6 +272,10 @@ class CNObjectKeyMap : public CNKeyMap {
   template <class Key>
   [[nodiscard]] T* Lookup(const Key& key) const {
     return static_cast<T*>(CNKeyMap::Lookup(key));
+  }
+  template <class Key>
+  [[nodiscard]] T* Lookup(const Key& key, const Hint& hint) const {
+    return static_cast<T*>(CNKeyMap::Lookup(key, hint));
   }
   template <class Key>
   [[nodiscard]] bool SetAt(const Key& key, T* value) {
