@@ -265,7 +265,13 @@ bool CVemoDoc::PollLoading() {
 }
 
 bool CVemoDoc::AdoptLoadedEntries() {
+  // The set's slot of an entry lies anywhere in its table: it is fetched a few entries ahead.
+  constexpr int kAhead = 8;
+  auto ahead = pending_entries_->begin();
+  for (int i = 0; i < kAhead && ahead != pending_entries_->end(); ++i)
+    entry_set_.Prefetch(*ahead++);
   while (!pending_entries_->IsEmpty()) {
+    if (ahead != pending_entries_->end()) entry_set_.Prefetch(*ahead++);
     CVemoEntry* entry = pending_entries_->RemoveHead();
     const bool directory = entry->IsDirectory();
     // Marked for the walk that follows here, saving it a pass over a million entries.
