@@ -174,8 +174,8 @@ std::unique_ptr<CVemoEntry> CVemoEntryLineReader::ParseEntryLine(std::wstring_vi
   if (relDir == nullptr) return nullptr;
 
   auto entry = arena_ != nullptr
-                   ? CVemoEntry::CreateInArena(*arena_, base_dir_, relDir->text, std::wstring(name),
-                                               attributes, key_case_, relDir->keyPrefix)
+                   ? CVemoEntry::CreateInArena(*arena_, base_dir_, relDir->text, name, attributes,
+                                               key_case_, relDir->keyPrefix)
                    : std::make_unique<CVemoEntry>(base_dir_, relDir->text, std::wstring(name),
                                                   attributes, key_case_, relDir->keyPrefix);
   if (entry->m_pszKey == nullptr) return nullptr;

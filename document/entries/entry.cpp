@@ -63,7 +63,7 @@ CVemoEntry::CVemoEntry(SharedText baseDir, SharedText relDir, std::wstring_view 
 }
 
 std::unique_ptr<CVemoEntry> CVemoEntry::CreateInArena(CVemoEntryArena& arena, SharedText baseDir,
-                                                      SharedText relDir, std::wstring name,
+                                                      SharedText relDir, std::wstring_view name,
                                                       DWORD attributes, KeyCase keyCase,
                                                       std::string_view keyPrefix) {
   static_assert(alignof(CVemoEntry) <= alignof(void*), "arena pieces are pointer-aligned");
@@ -71,7 +71,7 @@ std::unique_ptr<CVemoEntry> CVemoEntry::CreateInArena(CVemoEntryArena& arena, Sh
   const std::size_t keyBytes = EntryKeySizeWithPrefix(keyPrefix, name, directory, keyCase) + 1;
   void* storage = arena.Allocate(sizeof(CVemoEntry) + keyBytes);
   if (storage == nullptr) {
-    return std::make_unique<CVemoEntry>(std::move(baseDir), std::move(relDir), std::move(name),
+    return std::make_unique<CVemoEntry>(std::move(baseDir), std::move(relDir), std::wstring(name),
                                         attributes, keyCase, keyPrefix);
   }
   // Only the name's block may fail to be made: the storage then goes back.

@@ -40,7 +40,7 @@ class CVemoEntry : public CVemoRecord {
   // The entry of the constructor above, made in `arena` together with its key (the heap serves
   // when the arena cannot). Throws std::bad_alloc when memory runs out.
   [[nodiscard]] static std::unique_ptr<CVemoEntry> CreateInArena(
-      CVemoEntryArena& arena, SharedText baseDir, SharedText relDir, std::wstring name,
+      CVemoEntryArena& arena, SharedText baseDir, SharedText relDir, std::wstring_view name,
       DWORD attributes, KeyCase keyCase, std::string_view keyPrefix);
   CVemoEntry(const CVemoEntry&) = delete;
   CVemoEntry& operator=(const CVemoEntry&) = delete;
