@@ -266,8 +266,9 @@ class CVemoDoc {
   bool formats_text_ = true;
   // The file buffer is older than the entries (a cycle ended without formatting): not saved.
   bool text_behind_ = false;
-  // The text as read was let go (a document that formats no text never saves it): saves stay
-  // refused until a cycle formats the whole new text.
+  // The text as read was let go (a document that formats no text never saves it; a complete
+  // cycle's new text is about to replace it): saves stay refused until a cycle formats the whole
+  // new text.
   bool text_dropped_ = false;
   // Mutable: reading a worker's progress takes its lock.
   mutable CVemoImportThread loader_;

@@ -560,6 +560,13 @@ bool CVemoDoc::FinishChecksumPhase() {
     EnterIdle();
     return true;
   }
+  if (!IsCycleIncomplete()) {
+    // The new text replaces the list as read; both at once would be the cycle's peak. Until the
+    // new text is whole, nothing is saved: the text as read no longer lists these entries.
+    file_buffer_.Clear();
+    text_behind_ = true;
+    text_dropped_ = true;
+  }
   state_ = DocState::kFormatting;
   SendUpdate(RFSH);
   PhaseChanged();

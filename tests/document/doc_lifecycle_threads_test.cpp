@@ -471,6 +471,37 @@ TEST_F(DocLifecycleTest, ACycleWithoutTextLetsGoOfTheReadListAndRefusesToSave) {
   EXPECT_NE(ReadBytes(DocPath()).find("b.txt"), std::string::npos);
 }
 
+// A complete cycle lets go of the list as read when it starts formatting the new text: a cycle
+// stopped there, whose next walk cannot see the tree, leaves no text to save, and the list on
+// disk stays as it was rather than being written over with an older text.
+TEST_F(DocLifecycleTest, AFormattingStoppedForAFailedWalkLeavesNothingToSave) {
+  File("a.txt", "a");
+  CreateAndSaveList();
+  const std::string listed = ReadBytes(DocPath());
+  File("b.txt", "b");
+  CVemoDoc& doc = NewDoc();
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
+  ASSERT_TRUE(WaitUntil([&] {
+    for (long count = 0; doc.GetState() != DocState::kFormatting && doc.PollWork(count);) ++count;
+    return doc.GetState() == DocState::kFormatting;
+  }));
+  EXPECT_TRUE(doc.GetFileBuffer().IsEmpty());
+
+  fs_.Fail({.call = FsCall::kOpenListing, .error = ERROR_ACCESS_DENIED});
+  doc.StartRescan(RescanMode::kNew);
+  ASSERT_TRUE(RunUntilIdle(doc));
+  ASSERT_TRUE(doc.IsCycleIncomplete());
+  EXPECT_FALSE(doc.DoFileSave());
+  EXPECT_EQ(ReadBytes(DocPath()), listed);
+
+  fs_.ClearFaults();
+  doc.StartRescan(RescanMode::kNew);
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_FALSE(doc.GetFileBuffer().IsEmpty());
+  EXPECT_TRUE(doc.DoFileSave());
+  EXPECT_NE(ReadBytes(DocPath()).find("b.txt"), std::string::npos);
+}
+
 TEST_F(DocLifecycleTest, SaveCopyElsewhereKeepsTheDocumentAsItWas) {
   File("a.txt", "a");
   CVemoDoc& doc = OpenAndRun();
