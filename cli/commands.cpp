@@ -298,6 +298,8 @@ int VerifyOrUpdate(const CliOptions& options, const CliFileAccess& files, bool u
   CVemoDoc& doc = session.NewDocument();
   // A verify saves nothing: the new list text would be made only to be thrown away.
   doc.SetFormatsText(update);
+  // Nothing is saved after a cycle that could not see the tree, so the list as read is not kept.
+  doc.SetKeepsTextAsRead(false);
   if (!doc.OnOpenDocument(path)) return kExitFailure;
   if (const int failed = session.RunCycle(options.only_new); failed >= 0) return failed;
   // The format lets a list end without its trailer, so a list cut short reads without a word;

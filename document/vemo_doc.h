@@ -140,6 +140,10 @@ class CVemoDoc {
   // buffer then lets go of the text as read once it is loaded (about 95 bytes an entry), and a save
   // is refused until a cycle formats the whole text again.
   void SetFormatsText(bool formats) { formats_text_ = formats; }
+  // Whether the text as read stays until a complete cycle formats its replacement (on by
+  // default): a save after a cycle that could not see the tree writes it again. A host that never
+  // saves after such a cycle turns it off, and the text goes once it is loaded.
+  void SetKeepsTextAsRead(bool keeps) { keeps_text_as_read_ = keeps; }
 
   // --- The cycle ---
   // Stops the phases' workers, marks every entry as awaiting the scan and starts the walk.
@@ -264,6 +268,7 @@ class CVemoDoc {
   bool save_and_close_ = false;
   bool rescan_after_save_ = true;
   bool formats_text_ = true;
+  bool keeps_text_as_read_ = true;
   // The file buffer is older than the entries (a cycle ended without formatting): not saved.
   bool text_behind_ = false;
   // The text as read was let go (a document that formats no text never saves it; a complete

@@ -247,7 +247,7 @@ bool CVemoDoc::PollLoading() {
       ReportCycleError(error, path_name_);
     }
   }
-  if (!formats_text_ && !list_unread_) {
+  if ((!formats_text_ || !keeps_text_as_read_) && !list_unread_) {
     // Nothing will save the text as read: a million entries' list need not stay in memory while
     // they are adopted and the walk is merged.
     file_buffer_.Clear();

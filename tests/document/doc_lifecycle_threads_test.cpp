@@ -471,6 +471,30 @@ TEST_F(DocLifecycleTest, ACycleWithoutTextLetsGoOfTheReadListAndRefusesToSave) {
   EXPECT_NE(ReadBytes(DocPath()).find("b.txt"), std::string::npos);
 }
 
+// A host that never saves after a cycle that could not see the tree keeps no text as read: the
+// first cycle's walk fails, and there is nothing to save until a complete cycle formats the text.
+TEST_F(DocLifecycleTest, WithoutTheTextAsReadAFailedFirstWalkLeavesNothingToSave) {
+  File("a.txt", "a");
+  CreateAndSaveList();
+  const std::string listed = ReadBytes(DocPath());
+  File("b.txt", "b");
+  CVemoDoc& doc = NewDoc();
+  doc.SetKeepsTextAsRead(false);
+  fs_.Fail({.call = FsCall::kOpenListing, .error = ERROR_ACCESS_DENIED});
+  ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
+  ASSERT_TRUE(RunUntilIdle(doc));
+  ASSERT_TRUE(doc.IsCycleIncomplete());
+  EXPECT_TRUE(doc.GetFileBuffer().IsEmpty());
+  EXPECT_FALSE(doc.DoFileSave());
+  EXPECT_EQ(ReadBytes(DocPath()), listed);
+
+  fs_.ClearFaults();
+  doc.StartRescan(RescanMode::kNew);
+  ASSERT_TRUE(RunUntilIdle(doc));
+  EXPECT_TRUE(doc.DoFileSave());
+  EXPECT_NE(ReadBytes(DocPath()).find("b.txt"), std::string::npos);
+}
+
 // A complete cycle lets go of the list as read when it starts formatting the new text: a cycle
 // stopped there, whose next walk cannot see the tree, leaves no text to save, and the list on
 // disk stays as it was rather than being written over with an older text.
