@@ -37,6 +37,29 @@ class DocLifecycleTest : public DocFixture {
     }
     return n;
   }
+
+  // A list of a.txt, then b.txt added to the tree: the list's bytes.
+  std::string ListThenAddAFile() {
+    File("a.txt", "a");
+    CreateAndSaveList();
+    std::string listed = ReadBytes(DocPath());
+    File("b.txt", "b");
+    return listed;
+  }
+  // Walks that cannot see the tree from now on.
+  void FailTheWalks() { fs_.Fail({.call = FsCall::kOpenListing, .error = ERROR_ACCESS_DENIED}); }
+  // The document has no text to save: saves are refused and the list stays as listed. Once a
+  // whole cycle has formatted the text, the save goes through with b.txt.
+  void ExpectSavedOnlyAfterAWholeCycle(CVemoDoc& doc, const std::string& listed) {
+    EXPECT_TRUE(doc.GetFileBuffer().IsEmpty());
+    EXPECT_FALSE(doc.DoFileSave());
+    EXPECT_EQ(ReadBytes(DocPath()), listed);
+    fs_.ClearFaults();
+    doc.StartRescan(RescanMode::kNew);
+    ASSERT_TRUE(RunUntilIdle(doc));
+    EXPECT_TRUE(doc.DoFileSave());
+    EXPECT_NE(ReadBytes(DocPath()).find("b.txt"), std::string::npos);
+  }
 };
 
 TEST_F(DocLifecycleTest, FirstNewDocumentTakesTheCurrentDirectory) {
@@ -436,10 +459,7 @@ TEST_F(DocLifecycleTest, FailedSaveLeavesTheOldListIntact) {
 // A host that only reports turns the text off: the cycle still compares everything, the list as
 // read is not kept once loaded, and no save can write an older or empty list as the entries' own.
 TEST_F(DocLifecycleTest, ACycleWithoutTextLetsGoOfTheReadListAndRefusesToSave) {
-  File("a.txt", "a");
-  CreateAndSaveList();
-  const std::string listed = ReadBytes(DocPath());
-  File("b.txt", "b");
+  const std::string listed = ListThenAddAFile();
   CVemoDoc& doc = NewDoc();
   doc.SetFormatsText(false);
   ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
@@ -453,56 +473,33 @@ TEST_F(DocLifecycleTest, ACycleWithoutTextLetsGoOfTheReadListAndRefusesToSave) {
   EXPECT_EQ(host_.messages[0].text, L"Failed to save document.\r" +
                                         FormatSystemError(ERROR_INVALID_FUNCTION, true) + L"\r" +
                                         Wide(DocPath()));
-  EXPECT_EQ(ReadBytes(DocPath()), listed);
-  // With the text on again, a cycle that cannot see the tree formats no text to replace it: the
-  // saves stay refused.
+  // With the text on again, a cycle that cannot see the tree formats no text to replace it.
   doc.SetFormatsText(true);
-  fs_.Fail({.call = FsCall::kOpenListing, .error = ERROR_ACCESS_DENIED});
+  FailTheWalks();
   doc.StartRescan(RescanMode::kNew);
   ASSERT_TRUE(RunUntilIdle(doc));
   ASSERT_TRUE(doc.IsCycleIncomplete());
-  EXPECT_FALSE(doc.DoFileSave());
-  EXPECT_EQ(ReadBytes(DocPath()), listed);
-  // The next whole cycle formats it, and the save goes through.
-  fs_.ClearFaults();
-  doc.StartRescan(RescanMode::kNew);
-  ASSERT_TRUE(RunUntilIdle(doc));
-  EXPECT_TRUE(doc.DoFileSave());
-  EXPECT_NE(ReadBytes(DocPath()).find("b.txt"), std::string::npos);
+  ExpectSavedOnlyAfterAWholeCycle(doc, listed);
 }
 
-// A host that never saves after a cycle that could not see the tree keeps no text as read: the
-// first cycle's walk fails, and there is nothing to save until a complete cycle formats the text.
+// A host that never saves after a cycle that could not see the tree keeps no text as read: when
+// the first cycle's walk fails, there is nothing to save until a whole cycle formats the text.
 TEST_F(DocLifecycleTest, WithoutTheTextAsReadAFailedFirstWalkLeavesNothingToSave) {
-  File("a.txt", "a");
-  CreateAndSaveList();
-  const std::string listed = ReadBytes(DocPath());
-  File("b.txt", "b");
+  const std::string listed = ListThenAddAFile();
   CVemoDoc& doc = NewDoc();
   doc.SetKeepsTextAsRead(false);
-  fs_.Fail({.call = FsCall::kOpenListing, .error = ERROR_ACCESS_DENIED});
+  FailTheWalks();
   ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
   ASSERT_TRUE(RunUntilIdle(doc));
   ASSERT_TRUE(doc.IsCycleIncomplete());
-  EXPECT_TRUE(doc.GetFileBuffer().IsEmpty());
-  EXPECT_FALSE(doc.DoFileSave());
-  EXPECT_EQ(ReadBytes(DocPath()), listed);
-
-  fs_.ClearFaults();
-  doc.StartRescan(RescanMode::kNew);
-  ASSERT_TRUE(RunUntilIdle(doc));
-  EXPECT_TRUE(doc.DoFileSave());
-  EXPECT_NE(ReadBytes(DocPath()).find("b.txt"), std::string::npos);
+  ExpectSavedOnlyAfterAWholeCycle(doc, listed);
 }
 
-// A complete cycle lets go of the list as read when it starts formatting the new text: a cycle
+// A whole cycle lets go of the list as read when it starts formatting the new text: a cycle
 // stopped there, whose next walk cannot see the tree, leaves no text to save, and the list on
 // disk stays as it was rather than being written over with an older text.
 TEST_F(DocLifecycleTest, AFormattingStoppedForAFailedWalkLeavesNothingToSave) {
-  File("a.txt", "a");
-  CreateAndSaveList();
-  const std::string listed = ReadBytes(DocPath());
-  File("b.txt", "b");
+  const std::string listed = ListThenAddAFile();
   CVemoDoc& doc = NewDoc();
   ASSERT_TRUE(doc.OnOpenDocument(Wide(DocPath())));
   ASSERT_TRUE(WaitUntil([&] {
@@ -510,20 +507,11 @@ TEST_F(DocLifecycleTest, AFormattingStoppedForAFailedWalkLeavesNothingToSave) {
     return doc.GetState() == DocState::kFormatting;
   }));
   EXPECT_TRUE(doc.GetFileBuffer().IsEmpty());
-
-  fs_.Fail({.call = FsCall::kOpenListing, .error = ERROR_ACCESS_DENIED});
+  FailTheWalks();
   doc.StartRescan(RescanMode::kNew);
   ASSERT_TRUE(RunUntilIdle(doc));
   ASSERT_TRUE(doc.IsCycleIncomplete());
-  EXPECT_FALSE(doc.DoFileSave());
-  EXPECT_EQ(ReadBytes(DocPath()), listed);
-
-  fs_.ClearFaults();
-  doc.StartRescan(RescanMode::kNew);
-  ASSERT_TRUE(RunUntilIdle(doc));
-  EXPECT_FALSE(doc.GetFileBuffer().IsEmpty());
-  EXPECT_TRUE(doc.DoFileSave());
-  EXPECT_NE(ReadBytes(DocPath()).find("b.txt"), std::string::npos);
+  ExpectSavedOnlyAfterAWholeCycle(doc, listed);
 }
 
 TEST_F(DocLifecycleTest, SaveCopyElsewhereKeepsTheDocumentAsItWas) {
