@@ -4,7 +4,9 @@
 #      C-implemented csv.reader over the same file;
 #   b. a tree of ENTRIES empty files (1,000 a directory): vemo-cli verify --new (load, walk,
 #      compare; reads no file) beside find -printf, which stats every file as the walk must, and
-#      the peak resident memory of vemo-cli verify per entry. Best and worst of RUNS, the runs
+#      the peak resident memory per entry of vemo-cli verify and of vemo-cli update (which
+#      formats the new list text; the tree is unchanged, so it writes nothing). Best and worst of
+#      RUNS, the runs
 #      of find and verify --new taken in turn. VEMO_BENCH_BASELINE=/path/to/an/earlier/vemo-cli
 #      adds that program's runs, in turn with the others, and its speed beside this one's.
 #
@@ -97,11 +99,15 @@ for _ in $(seq "$runs"); do
 done
 for _ in $(seq "$runs"); do
   run_once "$work/verify.txt" "$cli" verify -q "$tree"
+  # An update formats the new list text as the desktop program does; the tree is unchanged and
+  # its list signed, so nothing is written.
+  run_once "$work/update.txt" "$cli" update -q "$tree"
   if [ -n "$baseline" ]; then run_once "$work/base_verify.txt" "$baseline" verify -q "$tree"; fi
 done
 find_t=$(summary "$work/find.txt")
 new_t=$(summary "$work/new.txt")
 verify_t=$(summary "$work/verify.txt")
+update_t=$(summary "$work/update.txt")
 base_new_t=""
 base_verify_t=""
 if [ -n "$baseline" ]; then
@@ -109,7 +115,7 @@ if [ -n "$baseline" ]; then
   base_verify_t=$(summary "$work/base_verify.txt")
 fi
 awk -v n="$listed" -v f="$find_t" -v v="$new_t" -v a="$verify_t" -v bv="$base_new_t" \
-  -v ba="$base_verify_t" -v load="$(cut -d' ' -f1-3 /proc/loadavg)" '
+  -v ba="$base_verify_t" -v u="$update_t" -v load="$(cut -d' ' -f1-3 /proc/loadavg)" '
   function div(x, y) { return y > 0 ? x / y : 0 }  # time(1) reads below 10 ms as 0
   function row(name, t,   p) {
     split(t, p, " ")
@@ -117,11 +123,14 @@ awk -v n="$listed" -v f="$find_t" -v v="$new_t" -v a="$verify_t" -v bv="$base_ne
       name, p[1], p[2], div(n, p[1]), p[3] / 1024, p[4] / 1024, p[3] * 1024 / n }
   BEGIN {
     row("find -printf", f); row("vemo-cli verify --new", v); row("vemo-cli verify", a)
-    split(f, fp, " "); split(v, vp, " "); split(a, ap, " ")
+    row("vemo-cli update", u)
+    split(f, fp, " "); split(v, vp, " "); split(a, ap, " "); split(u, up, " ")
     printf "verify --new entries/s (goal >= 250000): %.0f, find time / verify --new time: %.2f (best runs)\n",
       div(n, vp[1]), div(fp[1], vp[1])
     printf "verify peak RSS per entry (goal <= 400 bytes): %.0f (worst run %.0f)\n",
       ap[3] * 1024 / n, ap[4] * 1024 / n
+    printf "update peak RSS per entry (with the new list text): %.0f (worst run %.0f)\n",
+      up[3] * 1024 / n, up[4] * 1024 / n
     if (bv != "") {
       row("baseline verify --new", bv); row("baseline verify", ba)
       split(bv, bp, " ")
