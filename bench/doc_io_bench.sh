@@ -6,9 +6,9 @@
 #      compare; reads no file) beside find -printf, which stats every file as the walk must, and
 #      the peak resident memory per entry of vemo-cli verify and of vemo-cli update (which
 #      formats the new list text; the tree is unchanged, so it writes nothing). Best and worst of
-#      RUNS, the runs
-#      of find and verify --new taken in turn. VEMO_BENCH_BASELINE=/path/to/an/earlier/vemo-cli
-#      adds that program's runs, in turn with the others, and its speed beside this one's.
+#      RUNS, the runs of find and verify --new taken in turn.
+#      VEMO_BENCH_BASELINE=/path/to/an/earlier/vemo-cli adds that program's runs, in turn with
+#      the others, and its speed beside this one's.
 #
 #   bench/doc_io_bench.sh <build dir of a Release build> [ENTRIES] [RUNS]   (1000000, 3)
 #
