@@ -345,7 +345,6 @@ void CVemoDoc::StopWorkersAndClear(bool notify_views) {
   entries_.RemoveAll(true);
   file_buffer_.Clear();
   text_behind_ = false;
-  text_dropped_ = false;
   list_unread_ = false;
 }
 

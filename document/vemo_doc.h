@@ -269,12 +269,9 @@ class CVemoDoc {
   bool rescan_after_save_ = true;
   bool formats_text_ = true;
   bool keeps_text_as_read_ = true;
-  // The file buffer is older than the entries (a cycle ended without formatting): not saved.
+  // The file buffer does not hold the entries' text (the text as read was let go, or a cycle
+  // ended without formatting): saves are refused until a complete cycle formats the whole text.
   bool text_behind_ = false;
-  // The text as read was let go (a document that formats no text never saves it; a complete
-  // cycle's new text is about to replace it): saves stay refused until a cycle formats the whole
-  // new text.
-  bool text_dropped_ = false;
   // Mutable: reading a worker's progress takes its lock.
   mutable CVemoImportThread loader_;
   mutable CVemoScanThread scanner_;

@@ -252,7 +252,6 @@ bool CVemoDoc::PollLoading() {
     // they are adopted and the walk is merged.
     file_buffer_.Clear();
     text_behind_ = true;
-    text_dropped_ = true;
   }
   if (list && !list->IsEmpty()) {
     // Adopted over as many polls as it takes; the document stays in Loading meanwhile.
@@ -376,6 +375,7 @@ void CVemoDoc::MergeScanRecord(const CVemoScanEntry* record, const CNKeyMap::Hin
   if (record->m_strRelDir.empty() && IsDefaultDocName(record->m_state.name.str())) return;
   // A save's temporary file (one in progress, or left by a save that was killed) is never part
   // of the tree; the next save in its directory removes a stale one.
+  // Such names begin with '.': the others are not made wide text for the test.
   const std::string_view name = record->m_state.name.bytes();
   if (!name.empty() && name[0] == '.' &&
       platform::IsTemporaryFileName(record->m_state.name.str())) {
@@ -565,7 +565,6 @@ bool CVemoDoc::FinishChecksumPhase() {
     // new text is whole, nothing is saved: the text as read no longer lists these entries.
     file_buffer_.Clear();
     text_behind_ = true;
-    text_dropped_ = true;
   }
   state_ = DocState::kFormatting;
   SendUpdate(RFSH);
@@ -592,10 +591,9 @@ void CVemoDoc::FinishFormatting() {
   std::size_t length = 0;
   char* output = formatter_.TakeOutput(&length);
   format_total_ = 0;
-  // A text let go is replaced only by a whole new one.
-  text_behind_ = text_dropped_;
   if (output == nullptr) {
-    // The formatter ran out of memory (it reports nothing else): the buffer keeps the last list.
+    // The formatter ran out of memory (it reports nothing else). The text as read went when the
+    // formatting began: saves stay refused until a cycle formats the whole text.
     if (!IsCycleIncomplete()) ReportCycleError(formatter_.ExitCode(), base_dir_);
   } else if (IsCycleIncomplete()) {
     // The text of a tree the walk could not see would list none of its files; the buffer keeps
@@ -606,7 +604,6 @@ void CVemoDoc::FinishFormatting() {
     if (text.Adopt(output, length)) {
       file_buffer_ = std::move(text);
       text_behind_ = false;
-      text_dropped_ = false;
     } else {
       ReportCycleError(ERROR_NOT_ENOUGH_MEMORY, base_dir_);
     }

@@ -103,13 +103,9 @@ CNKeyMap::Ref CNKeyMap::FindLeaf(std::string_view key, bool remember) const {
   }
   finger_.resize(depth);
   while (!(ref & kLeafBit)) {
-    if (finger_.size() == finger_.capacity()) {
-      try {
-        finger_.reserve(finger_.size() * 2 + 32);
-      } catch (const std::bad_alloc&) {
-        finger_shape_ = kNoShape;  // no finger: the search goes on all the same
-        return FindLeaf(key, false);
-      }
+    if (!ReserveFinger(finger_.size() + 1)) {
+      finger_shape_ = kNoShape;  // no finger: the search goes on all the same
+      return FindLeaf(key, false);
     }
     finger_.push_back(ref);
     const Inner& node = inner_[ref];
@@ -321,7 +317,7 @@ bool CNKeyMap::Insert(std::string_view key, void* value, bool replace) {
 bool CNKeyMap::ReserveFinger(std::size_t size) const {
   if (finger_.capacity() >= size) return true;
   try {
-    finger_.reserve(size * 2);
+    finger_.reserve(size * 2 + 32);
     return true;
   } catch (const std::bad_alloc&) {
     return false;
